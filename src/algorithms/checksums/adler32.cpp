@@ -1,0 +1,128 @@
+// Adler32: two sums modulo 65521. The sums are reduced only when they could
+// overflow 32 bits (every 5552 bytes), which yields the same values as
+// reducing at every byte.
+#include <algorithm>
+
+#include "algorithms/checksums/checksums.h"
+#include "algorithms/cpu_features.h"
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
+namespace sumwise {
+
+namespace {
+
+constexpr std::uint32_t kModulus = 65521;
+// The longest run after which B still fits in 32 bits from any reduced start.
+constexpr std::size_t kMaxRun = 5552;
+
+std::uint32_t adler32Scalar(std::uint32_t adler, const std::uint8_t* data, std::size_t size) {
+    std::uint32_t a = adler & 0xFFFF;
+    std::uint32_t b = adler >> 16;
+    while (size > 0) {
+        std::size_t run = std::min(size, kMaxRun);
+        size -= run;
+        for (; run >= 8; run -= 8, data += 8) {
+            a += data[0]; b += a;
+            a += data[1]; b += a;
+            a += data[2]; b += a;
+            a += data[3]; b += a;
+            a += data[4]; b += a;
+            a += data[5]; b += a;
+            a += data[6]; b += a;
+            a += data[7]; b += a;
+        }
+        for (; run > 0; --run) {
+            a += *data++;
+            b += a;
+        }
+        a %= kModulus;
+        b %= kModulus;
+    }
+    return (b << 16) | a;
+}
+
+#if defined(__x86_64__)
+// 32 bytes a step: A gains the byte sum; B gains 32 * A plus the bytes
+// weighted 32, 31, ..., 1. The A values before each step are summed in
+// `prefixA` and multiplied by 32 at the end of a run.
+__attribute__((target("avx2"))) std::uint32_t adler32Avx2(std::uint32_t adler, const std::uint8_t* data,
+                                                          std::size_t size) {
+    constexpr std::size_t kStep = 32;
+    constexpr std::size_t kRun = kMaxRun / kStep * kStep;
+    std::uint32_t a = adler & 0xFFFF;
+    std::uint32_t b = adler >> 16;
+    const __m256i weights = _mm256_setr_epi8(32, 31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16,
+                                             15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1);
+    const __m256i ones = _mm256_set1_epi16(1);
+    const __m256i zero = _mm256_setzero_si256();
+    while (size >= kStep) {
+        const std::size_t run = std::min(size, kRun) / kStep * kStep;
+        const std::size_t steps = run / kStep;
+        __m256i sumA = zero;
+        __m256i prefixA = zero;
+        __m256i sumB = zero;
+        for (std::size_t i = 0; i < steps; ++i) {
+            const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + i * kStep));
+            prefixA = _mm256_add_epi32(prefixA, sumA);
+            sumA = _mm256_add_epi32(sumA, _mm256_sad_epu8(bytes, zero));
+            sumB = _mm256_add_epi32(sumB, _mm256_madd_epi16(_mm256_maddubs_epi16(bytes, weights), ones));
+        }
+        sumB = _mm256_add_epi32(sumB, _mm256_slli_epi32(prefixA, 5));
+        alignas(32) std::uint32_t laneA[8];
+        alignas(32) std::uint32_t laneB[8];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(laneA), sumA);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(laneB), sumB);
+        std::uint64_t totalA = 0;
+        std::uint64_t totalB = 0;
+        for (int lane = 0; lane < 8; ++lane) {
+            totalA += laneA[lane];
+            totalB += laneB[lane];
+        }
+        b = static_cast<std::uint32_t>((b + static_cast<std::uint64_t>(a) * run + totalB) % kModulus);
+        a = static_cast<std::uint32_t>((a + totalA) % kModulus);
+        data += run;
+        size -= run;
+    }
+    return adler32Scalar((b << 16) | a, data, size);
+}
+#endif
+
+}  // namespace
+
+std::uint32_t adler32Reference(std::uint32_t adler, const std::uint8_t* data, std::size_t size) {
+    std::uint32_t a = adler & 0xFFFF;
+    std::uint32_t b = adler >> 16;
+    for (std::size_t i = 0; i < size; ++i) {
+        a = (a + data[i]) % kModulus;
+        b = (b + a) % kModulus;
+    }
+    return (b << 16) | a;
+}
+
+std::uint32_t adler32Update(std::uint32_t adler, const std::uint8_t* data, std::size_t size) {
+#if defined(__x86_64__)
+    if (size >= 64 && cpuFeatures().avx2) return adler32Avx2(adler, data, size);
+#endif
+    return adler32Scalar(adler, data, size);
+}
+
+namespace {
+
+class Adler32 final : public Hasher {
+public:
+    void init() override { value_ = kAdler32Initial; }
+    void update(const std::uint8_t* data, std::size_t size) override { value_ = adler32Update(value_, data, size); }
+    Digest finish() override { return Digest::fromNumber(value_, 4); }
+
+private:
+    std::uint32_t value_ = kAdler32Initial;
+};
+
+}  // namespace
+
+std::unique_ptr<Hasher> newAdler32(const AlgorithmParams&) { return std::make_unique<Adler32>(); }
+
+}  // namespace sumwise

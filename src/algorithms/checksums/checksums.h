@@ -1,0 +1,33 @@
+// Adler32 (RFC 1950), CRC32 (ISO 3309, reflected 0xEDB88320) and CRC64
+// (ECMA-182 polynomial, most significant bit first, CRC-64/WE).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "algorithms/hasher.h"
+
+namespace sumwise {
+
+// Running values. Start from the initial value, feed bytes in any pieces,
+// and finish as noted; the result is printed as a number, most significant
+// digit first.
+inline constexpr std::uint32_t kAdler32Initial = 1;
+inline constexpr std::uint32_t kCrc32Initial = 0xFFFFFFFFu;          // result: register ^ 0xFFFFFFFF
+inline constexpr std::uint64_t kCrc64Initial = 0xFFFFFFFFFFFFFFFFull;  // result: register ^ all ones
+
+std::uint32_t adler32Update(std::uint32_t adler, const std::uint8_t* data, std::size_t size);
+std::uint32_t crc32Update(std::uint32_t crc, const std::uint8_t* data, std::size_t size);
+std::uint64_t crc64Update(std::uint64_t crc, const std::uint8_t* data, std::size_t size);
+
+// The byte-at-a-time definitions, kept for checking the fast paths.
+std::uint32_t adler32Reference(std::uint32_t adler, const std::uint8_t* data, std::size_t size);
+std::uint32_t crc32Reference(std::uint32_t crc, const std::uint8_t* data, std::size_t size);
+std::uint64_t crc64Reference(std::uint64_t crc, const std::uint8_t* data, std::size_t size);
+
+std::unique_ptr<Hasher> newAdler32(const AlgorithmParams& params);
+std::unique_ptr<Hasher> newCrc32(const AlgorithmParams& params);
+std::unique_ptr<Hasher> newCrc64(const AlgorithmParams& params);
+
+}  // namespace sumwise

@@ -1,0 +1,55 @@
+// The command line of sumwise-cli.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "algorithms/params.h"
+
+namespace sumwise::cli {
+
+// One command-line argument as the system delivered it: `text` for options
+// and for display (UTF-8 on Windows, the bytes as given elsewhere), `path`
+// for opening it as a file, `bytes` for hashing it as a text (the ANSI code
+// page on Windows, as the program hashes typed text; the bytes elsewhere).
+struct Argument {
+    std::string text;
+    std::filesystem::path path;
+    std::string bytes;
+};
+
+struct Input {
+    enum class Kind { File, StandardInput, Text };
+    Kind kind = Kind::File;
+    std::string name;  // as printed: the path as given, "-", or the text in double quotes
+    std::filesystem::path path;
+    std::string text;
+};
+
+struct Options {
+    std::uint32_t algorithms = 0;
+    bool lowerCase = false;
+    bool help = false;
+    bool version = false;
+    AlgorithmParams params;
+    std::vector<Input> inputs;
+};
+
+struct ParseResult {
+    Options options;
+    std::string error;  // empty when the command line is sound
+
+    bool ok() const { return error.empty(); }
+};
+
+// The algorithms used when -a is not given: CRC32, MD5 and SHA-1, as far as written.
+std::uint32_t defaultAlgorithms();
+
+// `arguments` excludes the program name.
+ParseResult parseArguments(const std::vector<Argument>& arguments);
+
+std::string usageText();
+
+}  // namespace sumwise::cli

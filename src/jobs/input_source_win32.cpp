@@ -1,0 +1,82 @@
+// Input sources over Win32 file handles.
+#include <windows.h>
+
+#include "jobs/input_source.h"
+
+namespace sumwise {
+
+namespace {
+
+class HandleSource final : public InputSource {
+public:
+    HandleSource(HANDLE handle, bool owned, std::optional<std::uint64_t> size)
+        : handle_(handle), owned_(owned), size_(size) {}
+    ~HandleSource() override {
+        if (owned_) CloseHandle(handle_);
+    }
+    HandleSource(const HandleSource&) = delete;
+    HandleSource& operator=(const HandleSource&) = delete;
+
+    std::size_t read(std::uint8_t* buffer, std::size_t capacity) override {
+        std::size_t filled = 0;
+        while (filled < capacity && !failed_) {
+            const DWORD want = static_cast<DWORD>(std::min<std::size_t>(capacity - filled, 1u << 30));
+            DWORD got = 0;
+            if (!ReadFile(handle_, buffer + filled, want, &got, nullptr)) {
+                const DWORD error = GetLastError();
+                // The end of a volume or of a pipe whose writer has gone is
+                // the end of the input, not a failure.
+                if (error != ERROR_HANDLE_EOF && error != ERROR_BROKEN_PIPE) failed_ = true;
+                break;
+            }
+            if (got == 0) break;
+            filled += got;
+        }
+        return filled;
+    }
+    bool failed() const override { return failed_; }
+    std::optional<std::uint64_t> size() const override { return size_; }
+
+private:
+    HANDLE handle_;
+    bool owned_;
+    std::optional<std::uint64_t> size_;
+    bool failed_ = false;
+};
+
+std::optional<std::uint64_t> fileSize(HANDLE handle) {
+    if (GetFileType(handle) != FILE_TYPE_DISK) return std::nullopt;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(handle, &size) || size.QuadPart < 0) return std::nullopt;
+    return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+}  // namespace
+
+std::unique_ptr<InputSource> openInput(const std::filesystem::path& path) {
+    // Others may go on reading and writing the file while it is hashed; a
+    // directory fails here because it is opened without backup semantics.
+    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (GetFileInformationByHandle(handle, &info) &&
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    return std::make_unique<HandleSource>(handle, true, fileSize(handle));
+}
+
+std::unique_ptr<InputSource> openStandardInput() {
+    return std::make_unique<HandleSource>(GetStdHandle(STD_INPUT_HANDLE), false, std::nullopt);
+}
+
+std::optional<std::uint64_t> measureInput(const std::filesystem::path& path) {
+    const auto source = openInput(path);
+    if (!source) return std::nullopt;
+    return source->size();
+}
+
+}  // namespace sumwise

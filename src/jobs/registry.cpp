@@ -1,0 +1,104 @@
+#include "jobs/registry.h"
+
+#include <bit>
+
+#include "algorithms/checksums/checksums.h"
+
+namespace sumwise {
+
+namespace {
+
+constexpr std::array<AlgorithmEntry, kAlgorithmCount> kRegistry{{
+    {1u << 0, L"Adler32", 9, newAdler32},
+    {1u << 1, L"CRC32", 9, newCrc32},
+    {1u << 2, L"CRC64", 17, newCrc64},
+    {1u << 3, L"Gost", 65, nullptr},
+    {1u << 4, L"Haval", 65, nullptr},
+    {1u << 5, L"MD2", 33, nullptr},
+    {1u << 6, L"MD4", 33, nullptr},
+    {1u << 7, L"MD5", 33, nullptr},
+    {1u << 8, L"MD6", 129, nullptr},
+    {1u << 9, L"RIPEMD-128", 33, nullptr},
+    {1u << 10, L"RIPEMD-160", 41, nullptr},
+    {1u << 11, L"RIPEMD-256", 65, nullptr},
+    {1u << 12, L"RIPEMD-320", 81, nullptr},
+    {1u << 13, L"SHA-0", 41, nullptr},
+    {1u << 14, L"SHA-1", 41, nullptr},
+    {1u << 15, L"SHA-1-IME", 41, nullptr},
+    {1u << 16, L"SHA-224", 57, nullptr},
+    {1u << 17, L"SHA-256", 65, nullptr},
+    {1u << 18, L"SHA-384", 97, nullptr},
+    {1u << 19, L"SHA-512", 129, nullptr},
+    {1u << 20, L"Tiger", 49, nullptr},
+    {1u << 21, L"Whirlpool", 129, nullptr},
+}};
+
+constexpr wchar_t foldAscii(wchar_t c) {
+    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
+template <typename Char>
+bool equalsIgnoringCase(std::wstring_view name, std::basic_string_view<Char> text) {
+    if (name.size() != text.size()) return false;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        // Only ASCII folds: the names are ASCII, and a byte above 0x7F never matches.
+        const auto c = static_cast<std::make_unsigned_t<Char>>(text[i]);
+        if (c > 0x7F || foldAscii(name[i]) != foldAscii(static_cast<wchar_t>(c))) return false;
+    }
+    return true;
+}
+
+template <typename Char>
+const AlgorithmEntry* findByName(std::basic_string_view<Char> name) {
+    for (const AlgorithmEntry& entry : kRegistry) {
+        if (equalsIgnoringCase(entry.name, name)) return &entry;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::string AlgorithmEntry::asciiName() const {
+    std::string text;
+    text.reserve(name.size());
+    for (wchar_t c : name) text.push_back(static_cast<char>(c));
+    return text;
+}
+
+const std::array<AlgorithmEntry, kAlgorithmCount>& algorithms() { return kRegistry; }
+
+const AlgorithmEntry* entryForFlag(std::uint32_t flag) {
+    for (const AlgorithmEntry& entry : kRegistry) {
+        if (entry.flag == flag) return &entry;
+    }
+    return nullptr;
+}
+
+std::optional<std::wstring_view> nameForFlag(std::uint32_t flag) {
+    if (const AlgorithmEntry* entry = entryForFlag(flag)) return entry->name;
+    return std::nullopt;
+}
+
+const AlgorithmEntry* entryForName(std::wstring_view name) { return findByName(name); }
+
+std::optional<std::uint32_t> flagForName(std::wstring_view name) {
+    if (const AlgorithmEntry* entry = findByName(name)) return entry->flag;
+    return std::nullopt;
+}
+
+std::optional<std::uint32_t> flagForName(std::string_view name) {
+    if (const AlgorithmEntry* entry = findByName(name)) return entry->flag;
+    return std::nullopt;
+}
+
+int algorithmCount(std::uint32_t mask) { return std::popcount(mask & kAllAlgorithms); }
+
+std::uint32_t availableAlgorithms() {
+    std::uint32_t mask = 0;
+    for (const AlgorithmEntry& entry : kRegistry) {
+        if (entry.available()) mask |= entry.flag;
+    }
+    return mask;
+}
+
+}  // namespace sumwise

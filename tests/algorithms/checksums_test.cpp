@@ -1,0 +1,109 @@
+// Adler32, CRC32 and CRC64: published check values, letter case, and the fast
+// paths against the byte-at-a-time definitions.
+#include <gtest/gtest.h>
+
+#include "algorithms/checksums/checksums.h"
+#include "test_support.h"
+
+namespace sumwise {
+namespace {
+
+using test::hexOf;
+
+struct Vector {
+    const char* message;
+    const char* adler32;
+    const char* crc32;
+    const char* crc64;
+};
+
+// "abc", "123456789" and the empty message as the program documents them;
+// the remaining CRC64 values were computed bit by bit from the polynomial;
+// the CRC check values of "123456789" are the catalogued CRC-32/ISO-HDLC and
+// CRC-64/WE ones; "Wikipedia" is RFC 1950's worked example.
+const Vector kVectors[] = {
+    {"", "00000001", "00000000", "0000000000000000"},
+    {"abc", "024D0127", "352441C2", "048B813AF9F49702"},
+    {"123456789", "091E01DE", "CBF43926", "62EC59E3F1A4F00A"},
+    {"Wikipedia", "11E60398", "ADAAC02E", "B4897B05A5A7A33B"},
+    {"The quick brown fox jumps over the lazy dog", "5BDC0FDA", "414FA339", "BCD8BB366D256116"},
+    {"a", "00620062", "E8B7BE43", "CE73F427ACC0A99A"},
+};
+
+TEST(Checksums, KnownValuesInUpperCase) {
+    for (const Vector& v : kVectors) {
+        SCOPED_TRACE(v.message);
+        EXPECT_EQ(hexOf("Adler32", v.message), v.adler32);
+        EXPECT_EQ(hexOf("CRC32", v.message), v.crc32);
+        EXPECT_EQ(hexOf("CRC64", v.message), v.crc64);
+    }
+}
+
+TEST(Checksums, LowerCaseChangesOnlyTheLetters) {
+    EXPECT_EQ(hexOf("Adler32", "abc", LetterCase::Lower), "024d0127");
+    EXPECT_EQ(hexOf("CRC32", "abc", LetterCase::Lower), "352441c2");
+    EXPECT_EQ(hexOf("CRC64", "abc", LetterCase::Lower), "048b813af9f49702");
+}
+
+TEST(Checksums, LeadingZerosAreAlwaysPrinted) {
+    // Small values still print every digit.
+    for (const char* message : {"", "\x01", "abc", "x"}) {
+        EXPECT_EQ(hexOf("Adler32", message).size(), 8u);
+        EXPECT_EQ(hexOf("CRC32", message).size(), 8u);
+        EXPECT_EQ(hexOf("CRC64", message).size(), 16u);
+    }
+    EXPECT_EQ(hexOf("Adler32", std::string(1, '\x01')), "00020002");
+}
+
+TEST(Checksums, FastPathsMatchTheDefinitionsAtEveryLengthAndAlignment) {
+    const auto data = test::randomBytes(4096 + 64, 7);
+    for (std::size_t offset = 0; offset < 17; offset += 3) {
+        for (std::size_t length = 0; length <= 1100; length += (length < 300 ? 1 : 37)) {
+            const std::uint8_t* p = data.data() + offset;
+            ASSERT_EQ(adler32Update(kAdler32Initial, p, length), adler32Reference(kAdler32Initial, p, length))
+                << "offset " << offset << " length " << length;
+            ASSERT_EQ(crc32Update(kCrc32Initial, p, length), crc32Reference(kCrc32Initial, p, length))
+                << "offset " << offset << " length " << length;
+            ASSERT_EQ(crc64Update(kCrc64Initial, p, length), crc64Reference(kCrc64Initial, p, length))
+                << "offset " << offset << " length " << length;
+        }
+    }
+}
+
+TEST(Checksums, AdlerSumsStayReducedOnLongRunsOfFFBytes) {
+    // All-0xFF input drives both sums to their largest values; the deferred
+    // reduction must still agree with reducing at every byte.
+    const std::vector<std::uint8_t> ones(3 * 524288 + 12345, 0xFF);
+    std::uint32_t fast = kAdler32Initial;
+    std::uint32_t slow = kAdler32Initial;
+    for (std::size_t offset = 0; offset < ones.size(); offset += 524288) {
+        const std::size_t piece = std::min<std::size_t>(524288, ones.size() - offset);
+        fast = adler32Update(fast, ones.data() + offset, piece);
+        slow = adler32Reference(slow, ones.data() + offset, piece);
+        ASSERT_EQ(fast, slow);
+        EXPECT_LE(fast & 0xFFFF, 65520u);
+        EXPECT_LE(fast >> 16, 65520u);
+    }
+}
+
+TEST(Checksums, RandomSplitsGiveTheOnePieceValue) {
+    const auto data = test::randomBytes(700000, 11);
+    for (const char* name : {"Adler32", "CRC32", "CRC64"}) {
+        const std::string whole = hexOf(name, data);
+        EXPECT_EQ(test::hexOfPieces(name, data, {1, 63, 64, 65, 4095, 524288, 7}), whole) << name;
+        EXPECT_EQ(test::hexOfPieces(name, data, {524288}), whole) << name;
+    }
+}
+
+TEST(Checksums, ContextIsReusableAfterInit) {
+    const auto hasher = test::algorithm("CRC32").newHasher({});
+    hasher->init();
+    hasher->update(reinterpret_cast<const std::uint8_t*>("xyz"), 3);
+    (void)hasher->finish();
+    hasher->init();
+    hasher->update(reinterpret_cast<const std::uint8_t*>("abc"), 3);
+    EXPECT_EQ(digestText(hasher->finish(), LetterCase::Upper), "352441C2");
+}
+
+}  // namespace
+}  // namespace sumwise

@@ -1,0 +1,182 @@
+// sumwise-cli run in-process: output layouts, inputs, exit statuses.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/cli.h"
+#include "cli/progress_line.h"
+#include "test_support.h"
+
+namespace sumwise::cli {
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+Outcome runCli(const std::vector<std::string>& words, std::string standardInput = "",
+           std::optional<std::size_t> stdinFailsAfter = std::nullopt) {
+    std::vector<Argument> arguments;
+    for (const std::string& word : words) arguments.push_back({word, std::filesystem::path(word), word});
+    std::ostringstream out;
+    std::ostringstream err;
+    Environment environment{out, err,
+                            [&] {
+                                return std::make_unique<test::MemorySource>(test::bytesOf(standardInput),
+                                                                            stdinFailsAfter);
+                            },
+                            false, 2};
+    Outcome run;
+    run.status = cli::run(arguments, environment);
+    run.out = out.str();
+    run.err = err.str();
+    return run;
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    std::string abc = dir.write("abc.txt", "abc").string();
+    std::string nine = dir.write("nine.txt", "123456789").string();
+};
+
+TEST_F(CliTest, OneAlgorithmPrintsDigestTwoSpacesAndName) {
+    const Outcome run = runCli({"-a", "CRC32", abc, nine});
+    EXPECT_EQ(run.status, kExitSuccess);
+    EXPECT_EQ(run.out, "352441C2  " + abc + "\nCBF43926  " + nine + "\n");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST_F(CliTest, SeveralAlgorithmsPrintTheNameThenAlignedLinesInRegistryOrder) {
+    const Outcome run = runCli({"-a", "crc64,ADLER32,crc32", abc});
+    EXPECT_EQ(run.status, kExitSuccess);
+    EXPECT_EQ(run.out, abc + "\n    Adler32: 024D0127\n      CRC32: 352441C2\n      CRC64: 048B813AF9F49702\n");
+}
+
+TEST_F(CliTest, SmallCapsOptionWritesLowerCase) {
+    EXPECT_EQ(runCli({"-s", "-aCRC64", abc}).out, "048b813af9f49702  " + abc + "\n");
+    EXPECT_EQ(runCli({"--algorithms=crc32", "-s", abc}).out, "352441c2  " + abc + "\n");
+}
+
+TEST_F(CliTest, StandardInputWhenNoFileOrDash) {
+    EXPECT_EQ(runCli({"-a", "CRC32"}, "abc").out, "352441C2  -\n");
+    EXPECT_EQ(runCli({"-a", "CRC32", "-"}, "123456789").out, "CBF43926  -\n");
+}
+
+TEST_F(CliTest, TextInputIsQuotedAndHashedAsBytes) {
+    const Outcome run = runCli({"-a", "Adler32", "--text", "abc", "--text", ""});
+    EXPECT_EQ(run.status, kExitSuccess);
+    EXPECT_EQ(run.out, "024D0127  \"abc\"\n00000001  \"\"\n");
+}
+
+TEST_F(CliTest, InputsKeepCommandLineOrder) {
+    const Outcome run = runCli({"-a", "CRC32", "--text", "abc", abc, "-"}, "123456789");
+    EXPECT_EQ(run.out, "352441C2  \"abc\"\n352441C2  " + abc + "\nCBF43926  -\n");
+}
+
+TEST_F(CliTest, AllSelectsEveryWrittenAlgorithm) {
+    const Outcome run = runCli({"-a", "all", "--text", "abc"});
+    EXPECT_EQ(run.status, kExitSuccess);
+    std::size_t lines = 0;
+    for (char c : run.out) lines += c == '\n';
+    EXPECT_EQ(lines, 1u + static_cast<std::size_t>(algorithmCount(availableAlgorithms())));
+}
+
+TEST_F(CliTest, UnreadableInputsAreNamedAndTheOthersStillHashed) {
+    const std::string missing = (dir.path() / "missing.bin").string();
+    const Outcome run = runCli({"-a", "CRC32", missing, abc, dir.path().string()});
+    EXPECT_EQ(run.status, kExitUnreadable);
+    EXPECT_EQ(run.out, "352441C2  " + abc + "\n");
+    EXPECT_NE(run.err.find(missing), std::string::npos);
+    EXPECT_NE(run.err.find(dir.path().string() + ":"), std::string::npos);
+}
+
+TEST_F(CliTest, ReadErrorPrintsNoDigest) {
+    const Outcome run = runCli({"-a", "CRC32,Adler32"}, std::string(1000, 'x'), 100);
+    EXPECT_EQ(run.status, kExitUnreadable);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("read error after 100 bytes"), std::string::npos);
+}
+
+TEST_F(CliTest, UsageErrorsNameTheProblem) {
+    struct Case {
+        std::vector<std::string> words;
+        const char* mentions;
+    };
+    const Case cases[] = {
+        {{"-a", "CRC33", "x"}, "CRC33"},
+        {{"-a", "SHA1"}, "SHA1"},
+        {{"-a"}, "-a"},
+        {{"-a", ","}, "no algorithm"},
+        {{"--text"}, "--text"},
+        {{"--frobnicate"}, "--frobnicate"},
+    };
+    for (const Case& c : cases) {
+        const Outcome run = runCli(c.words);
+        EXPECT_EQ(run.status, kExitUsage) << c.mentions;
+        EXPECT_NE(run.err.find(c.mentions), std::string::npos) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+TEST_F(CliTest, AlgorithmNotYetWrittenIsAUsageError) {
+    for (const AlgorithmEntry& entry : algorithms()) {
+        if (entry.available()) continue;
+        const Outcome run = runCli({"-a", entry.asciiName(), abc});
+        EXPECT_EQ(run.status, kExitUsage);
+        EXPECT_NE(run.err.find("not available"), std::string::npos);
+        return;
+    }
+    GTEST_SKIP() << "every algorithm is written";
+}
+
+TEST_F(CliTest, DoubleDashEndsOptions) {
+    const std::string dashed = dir.write("-odd", "abc").string();
+    test::TempDir cwdLess;
+    const Outcome run = runCli({"-a", "CRC32", "--", dashed});
+    EXPECT_EQ(run.status, kExitSuccess);
+    EXPECT_EQ(run.out, "352441C2  " + dashed + "\n");
+}
+
+TEST_F(CliTest, HelpAndVersion) {
+    const Outcome help = runCli({"--help"});
+    EXPECT_EQ(help.status, kExitSuccess);
+    EXPECT_NE(help.out.find("Usage: sumwise-cli [-a LIST] [-s] [--text TEXT] [FILE...]"), std::string::npos);
+    EXPECT_NE(help.out.find("CRC64"), std::string::npos);
+    const Outcome version = runCli({"--version"});
+    EXPECT_EQ(version.status, kExitSuccess);
+    EXPECT_EQ(version.out, "sumwise-cli 1.62.780.7200\n");
+}
+
+TEST_F(CliTest, DefaultAlgorithmsAreThoseOfCrc32Md5Sha1ThatExist) {
+    const std::uint32_t wanted = (1u << 1) | (1u << 7) | (1u << 14);
+    EXPECT_EQ(defaultAlgorithms(), wanted & availableAlgorithms());
+    EXPECT_EQ(runCli({abc}).status, kExitSuccess);
+}
+
+TEST(ProgressLine, TextShowsShareOfKnownSizeOrBytesRead) {
+    EXPECT_EQ(ProgressLine::text("disk.iso", 536870912, 1073741824), "disk.iso: 50% (512 MB of 1024 MB)");
+    EXPECT_EQ(ProgressLine::text("-", 1536, std::nullopt), "-: 1.50 KB read");
+    EXPECT_EQ(ProgressLine::text("x", 7, 0), "x: 7 B read");
+}
+
+TEST(ProgressLine, QuietForQuickInputsThenRedrawnAndCleared) {
+    std::ostringstream terminal;
+    const auto start = ProgressLine::Clock::now();
+    {
+        ProgressLine line(terminal, "big", 1000, start);
+        line.update(100, start + std::chrono::milliseconds(100));
+        EXPECT_EQ(terminal.str(), "");
+        line.update(500, start + std::chrono::seconds(2));
+        EXPECT_EQ(terminal.str(), "\rbig: 50% (500 B of 1000 B)");
+        line.update(600, start + std::chrono::milliseconds(2050));  // too soon to redraw
+        EXPECT_EQ(terminal.str(), "\rbig: 50% (500 B of 1000 B)");
+    }
+    // Going out of scope blanks the line it drew.
+    EXPECT_EQ(terminal.str(), "\rbig: 50% (500 B of 1000 B)\r" + std::string(26, ' ') + "\r");
+}
+
+}  // namespace
+}  // namespace sumwise::cli
