@@ -24,11 +24,17 @@ CpuFeatures detect() {
     features.sse41 = (c & bit_SSE4_1) != 0;
     features.pclmul = (c & bit_PCLMUL) != 0;
     // AVX state must be enabled by the operating system, not only present.
-    const bool osSavesAvx = (c & bit_OSXSAVE) != 0 && (c & bit_AVX) != 0 && (extendedControlRegister() & 6) == 6;
+    const bool osSaves = (c & bit_OSXSAVE) != 0;
+    const unsigned long long saved = osSaves ? extendedControlRegister() : 0;
+    const bool osSavesAvx = osSaves && (c & bit_AVX) != 0 && (saved & 0x06) == 0x06;
+    const bool osSavesAvx512 = osSavesAvx && (saved & 0xE0) == 0xE0;
     if (__get_cpuid_count(7, 0, &a, &b, &c, &d)) {
         features.avx2 = osSavesAvx && (b & bit_AVX2) != 0;
         features.sha = (b & bit_SHA) != 0;
         features.bmi2 = (b & bit_BMI2) != 0;
+        features.avx512 = osSavesAvx512 && (b & bit_AVX512F) != 0 && (b & bit_AVX512BW) != 0 &&
+                          (b & bit_AVX512VL) != 0;
+        features.vpclmulqdq = features.avx512 && (c & bit_VPCLMULQDQ) != 0;
     }
     return features;
 }

@@ -10,6 +10,8 @@ struct CpuFeatures {
     bool avx2 = false;
     bool sha = false;  // the SHA-1 / SHA-256 extensions
     bool bmi2 = false;
+    bool avx512 = false;      // F, BW and VL, with the registers saved by the system
+    bool vpclmulqdq = false;  // carry-less multiplication on wide registers
 };
 
 // Read once, on first use; cheap afterwards.

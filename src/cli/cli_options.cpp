@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "cli/algorithm_options.h"
 #include "jobs/registry.h"
 
 namespace sumwise::cli {
@@ -103,6 +104,12 @@ ParseResult parseArguments(const std::vector<Argument>& arguments) {
             input.name = "\"" + textArgument->text + "\"";
             input.text = textArgument->bytes;
             options.inputs.push_back(std::move(input));
+        } else if (text == "--haval" || text == "--md6") {
+            const Argument* parameters = value(text);
+            if (parameters == nullptr) return result;
+            result.error = text == "--haval" ? parseHavalOption(parameters->text, options.params.haval)
+                                             : parseMd6Option(parameters->text, options.params.md6);
+            if (!result.ok()) return result;
         } else if (text == "--help" || text == "-h" || text == "-?") {
             options.help = true;
         } else if (text == "--version") {

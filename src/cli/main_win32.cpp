@@ -31,6 +31,8 @@ bool isConsole(HANDLE handle) {
 
 }  // namespace
 
+int wmain(int argc, wchar_t** argv);  // the wide entry point, chosen by -municode
+
 int wmain(int argc, wchar_t** argv) {
     SetConsoleOutputCP(CP_UTF8);
     _setmode(_fileno(stdout), _O_BINARY);

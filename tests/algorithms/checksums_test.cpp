@@ -70,6 +70,26 @@ TEST(Checksums, FastPathsMatchTheDefinitionsAtEveryLengthAndAlignment) {
     }
 }
 
+TEST(Checksums, EveryImplementationThisProcessorRunsMatchesTheDefinition) {
+    const auto data = test::randomBytes(8192, 21);
+    auto check = [&](const std::vector<Checksum32Variant>& variants, auto reference, std::uint32_t initial) {
+        for (const Checksum32Variant& variant : variants) {
+            for (std::size_t offset : {0, 1, 7}) {
+                for (std::size_t length = 0; length <= 2100; length += (length < 600 ? 1 : 61)) {
+                    ASSERT_EQ(variant.update(initial, data.data() + offset, length),
+                              reference(initial, data.data() + offset, length))
+                        << variant.name << " offset " << offset << " length " << length;
+                }
+            }
+            // A running value other than the initial one is carried in.
+            ASSERT_EQ(variant.update(0x12345678u, data.data(), 5000), reference(0x12345678u, data.data(), 5000))
+                << variant.name;
+        }
+    };
+    check(crc32Variants(), crc32Reference, kCrc32Initial);
+    check(adler32Variants(), adler32Reference, kAdler32Initial);
+}
+
 TEST(Checksums, AdlerSumsStayReducedOnLongRunsOfFFBytes) {
     // All-0xFF input drives both sums to their largest values; the deferred
     // reduction must still agree with reducing at every byte.

@@ -109,6 +109,14 @@ std::uint32_t adler32Update(std::uint32_t adler, const std::uint8_t* data, std::
     return adler32Scalar(adler, data, size);
 }
 
+std::vector<Checksum32Variant> adler32Variants() {
+    std::vector<Checksum32Variant> variants{{"scalar", adler32Scalar}};
+#if defined(__x86_64__)
+    if (cpuFeatures().avx2) variants.push_back({"avx2", adler32Avx2});
+#endif
+    return variants;
+}
+
 namespace {
 
 class Adler32 final : public Hasher {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "algorithms/hasher.h"
 
@@ -25,6 +26,15 @@ std::uint64_t crc64Update(std::uint64_t crc, const std::uint8_t* data, std::size
 std::uint32_t adler32Reference(std::uint32_t adler, const std::uint8_t* data, std::size_t size);
 std::uint32_t crc32Reference(std::uint32_t crc, const std::uint8_t* data, std::size_t size);
 std::uint64_t crc64Reference(std::uint64_t crc, const std::uint8_t* data, std::size_t size);
+
+// Every implementation this processor can run, so that each can be checked
+// against the definitions, not only the one chosen at run time.
+struct Checksum32Variant {
+    const char* name;
+    std::uint32_t (*update)(std::uint32_t value, const std::uint8_t* data, std::size_t size);
+};
+std::vector<Checksum32Variant> adler32Variants();
+std::vector<Checksum32Variant> crc32Variants();
 
 std::unique_ptr<Hasher> newAdler32(const AlgorithmParams& params);
 std::unique_ptr<Hasher> newCrc32(const AlgorithmParams& params);

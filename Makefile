@@ -1,0 +1,25 @@
+# make run   ARGS='...'   build the Windows program and start it under Wine
+# make test              build natively and for Windows, run every test
+# make bench             measure the algorithms beside the peer libraries
+.PHONY: run test bench deps clean
+
+ARGS ?=
+
+deps:
+	@scripts/install-deps.sh
+
+test: deps
+	@scripts/test-all.sh
+
+run: deps
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows
+	@scripts/run.sh "$(ARGS)"
+
+bench: deps
+	@cmake --preset native >/dev/null
+	@cmake --build --preset native --target sumwise-bench
+	@build/native/bench/sumwise-bench
+
+clean:
+	rm -rf build

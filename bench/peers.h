@@ -1,0 +1,20 @@
+// The peer libraries' implementations, one entry per library and algorithm.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sumwise::bench {
+
+struct Peer {
+    std::string library;  // "zlib", "libcrypto", "librhash"
+    // Hashes `size` bytes in pieces of `piece` bytes; returns the digest in upper-case hex.
+    std::string (*run)(const std::string& algorithm, const std::uint8_t* data, std::size_t size, std::size_t piece);
+};
+
+// The peers that have the algorithm named as in the registry.
+std::vector<Peer> peersFor(const std::string& algorithm);
+
+}  // namespace sumwise::bench
