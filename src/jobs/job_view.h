@@ -1,0 +1,48 @@
+// What a running job needs from its window. The program's main dialog
+// implements it by sending messages to the dialog's own thread; the tests
+// implement it with a recorder. Every call may come from a job thread.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace sumwise {
+
+// A volume chosen in disk mode: the path the drivers open and its size
+// (0 when the size could not be read).
+struct VolumeChoice {
+    wchar_t letter = L'\0';
+    std::filesystem::path path;
+    std::uint64_t size = 0;
+    std::optional<std::wstring> label;  // none when the drive's information cannot be read
+};
+
+class JobView {
+public:
+    virtual ~JobView() = default;
+
+    // Re-runs the comparison with the expected hash (a value was added or the job starts).
+    virtual void refreshCompare() = 0;
+    // The drive chosen for a disk job, or none.
+    virtual std::optional<VolumeChoice> chosenVolume() = 0;
+    // Shows the progress bar and Suspend/Stop, disables the input controls,
+    // and starts the taskbar progress, for `totalSteps` steps.
+    virtual void enterBusyLayout(std::uint64_t totalSteps) = 0;
+    // One block read by one algorithm; `completedSteps` counts all algorithms.
+    virtual void progressStep(std::uint64_t completedSteps, std::uint64_t totalSteps) = 0;
+    // Labels of a paused (true) or running (false) job.
+    virtual void showSuspended(bool suspended) = 0;
+    // A digest for the list row of the algorithm with `flag`.
+    virtual void showResult(std::uint32_t flag, const std::wstring& digestText) = 0;
+    // The job's threads are done: arrange for JobDriver::finish() to run on
+    // the window's thread (a view without a thread of its own may call it
+    // right away). This is the driver thread's last action.
+    virtual void jobEnded() = 0;
+    // Called by JobDriver::finish(): the elapsed time in the title, the
+    // layout back to normal, the taskbar progress off, the window flashed.
+    virtual void jobFinished(std::uint32_t elapsedMilliseconds, bool wasBusy, bool fileJob) = 0;
+};
+
+}  // namespace sumwise
