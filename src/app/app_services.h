@@ -1,0 +1,26 @@
+// The platform pieces the program uses that tests may replace.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/taskbar_button.h"
+
+namespace sumwise {
+
+struct AppServices {
+    // The taskbar button, created when the shell announces it.
+    std::function<std::unique_ptr<TaskbarButton>(HWND)> makeTaskbarButton = shellTaskbarButton;
+    // Modifier keys held while Hash is pressed.
+    std::function<bool()> ctrlDown = [] { return GetKeyState(VK_CONTROL) < 0; };
+    std::function<bool()> shiftDown = [] { return GetKeyState(VK_SHIFT) < 0; };
+    // Where the daily log goes; empty: beside the program.
+    std::wstring logFolder;
+    // Told the main dialog's window once it exists (tests drive it from there).
+    std::function<void(HWND)> dialogCreated;
+};
+
+}  // namespace sumwise

@@ -1,0 +1,17 @@
+// Start-up and shut-down of the program around its main dialog.
+#pragma once
+
+#include <windows.h>
+
+#include <string_view>
+
+#include "app/app_services.h"
+
+namespace sumwise {
+
+// Prepares COM, the common controls, the job record and the UI language,
+// runs the main dialog until it ends, and tears everything down again.
+// `arguments` is the command line without the program name. Returns 0.
+int runApplication(HINSTANCE instance, std::wstring_view arguments, const AppServices& services = {});
+
+}  // namespace sumwise

@@ -1,0 +1,364 @@
+#include "app/main_dialog.h"
+
+#include <commctrl.h>
+#include <dbt.h>
+#include <uxtheme.h>
+#include <vssym32.h>
+
+#include "app/look.h"
+#include "app/strings.h"
+#include "resources/resource_ids.h"
+#include "results/results_list.h"
+
+namespace sumwise {
+
+// The job's view of the dialog: every call reaches the dialog's thread
+// through a message, so only that thread touches the controls.
+class MainDialog::JobWindow final : public JobView {
+public:
+    JobWindow(MainDialog& dialog) : dialog_(dialog) {}
+
+    void refreshCompare() override { send(WM_COMMAND, MAKEWPARAM(IDC_COMPARE, EN_CHANGE), 0); }
+    std::optional<VolumeChoice> chosenVolume() override {
+        std::optional<VolumeChoice> choice;
+        send(kChosenVolumeMessage, 0, reinterpret_cast<LPARAM>(&choice));
+        return choice;
+    }
+    void enterBusyLayout(std::uint64_t totalSteps) override { send(kEnterBusyMessage, totalSteps, 0); }
+    void progressStep(std::uint64_t completed, std::uint64_t total) override {
+        send(kProgressStepMessage, completed, static_cast<LPARAM>(total));
+    }
+    void showSuspended(bool suspended) override { dialog_.showSuspended(suspended); }
+    void showResult(std::uint32_t flag, const std::wstring& digestText) override {
+        send(kShowResultMessage, flag, reinterpret_cast<LPARAM>(&digestText));
+    }
+    void jobEnded() override { PostMessageW(dialog_.window_, kJobEndedMessage, 0, 0); }
+    void jobFinished(std::uint32_t elapsed, bool wasBusy, bool fileJob) override {
+        dialog_.finishJob(elapsed, wasBusy, fileJob);
+    }
+
+private:
+    LRESULT send(UINT message, WPARAM wParam, LPARAM lParam) {
+        return SendMessageW(dialog_.window_, message, wParam, lParam);
+    }
+    MainDialog& dialog_;
+};
+
+namespace {
+
+using MessageHandler = INT_PTR (MainDialog::*)(WPARAM, LPARAM);
+
+}  // namespace
+
+MainDialog::MainDialog(HashJob& job, const AppServices& services, std::wstring commandLine)
+    : job_(job), services_(services), commandLine_(std::move(commandLine)) {}
+
+MainDialog::~MainDialog() = default;
+
+INT_PTR MainDialog::run(HINSTANCE instance) {
+    return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, procedure, reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR CALLBACK MainDialog::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrW(window, DWLP_USER, lParam);
+        reinterpret_cast<MainDialog*>(lParam)->window_ = window;
+    }
+    auto* dialog = reinterpret_cast<MainDialog*>(GetWindowLongPtrW(window, DWLP_USER));
+    if (dialog == nullptr) return FALSE;
+    try {
+        return dialog->dispatch(message, wParam, lParam);
+    } catch (...) {
+        // Nothing may escape into the window manager; the message counts as unhandled.
+        return FALSE;
+    }
+}
+
+INT_PTR MainDialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    struct Route {
+        UINT message;
+        MessageHandler handler;
+    };
+    static constexpr Route kRoutes[] = {
+        {WM_INITDIALOG, &MainDialog::onInitDialog},
+        {WM_COMMAND, &MainDialog::onCommand},
+        {WM_NOTIFY, &MainDialog::onNotify},
+        {WM_SYSCOMMAND, &MainDialog::onSysCommand},
+        {WM_CTLCOLORDLG, &MainDialog::onCtlColorDialog},
+        {WM_CTLCOLORSTATIC, &MainDialog::onCtlColorStatic},
+        {WM_SIZING, &MainDialog::onSizing},
+        {WM_SIZE, &MainDialog::onSize},
+        {WM_DPICHANGED, &MainDialog::onDpiChanged},
+        {WM_DEVICECHANGE, &MainDialog::onDeviceChange},
+        {WM_DESTROY, &MainDialog::onDestroy},
+        {kShowResultMessage, &MainDialog::onShowResult},
+        {kProgressStepMessage, &MainDialog::onProgressStep},
+        {kEnterBusyMessage, &MainDialog::onEnterBusy},
+        {kJobEndedMessage, &MainDialog::onJobEnded},
+        {kChosenVolumeMessage, &MainDialog::onChosenVolume},
+    };
+    if (message == taskbarCreatedMessage_ && message != 0) return onTaskbarButtonCreated(wParam, lParam);
+    for (const Route& route : kRoutes) {
+        if (route.message == message) return (this->*route.handler)(wParam, lParam);
+    }
+    return FALSE;
+}
+
+INT_PTR MainDialog::onCommand(WPARAM wParam, LPARAM) {
+    dispatchCommand(LOWORD(wParam), HIWORD(wParam));
+    return TRUE;
+}
+
+void MainDialog::dispatchCommand(int id, UINT notification) {
+    constexpr UINT kAny = 0xFFFFFFFF;
+    using Handler = void (MainDialog::*)();
+    struct Route {
+        int id;
+        UINT notification;
+        Handler handler;
+    };
+    static constexpr Route kRoutes[] = {
+        {IDC_SHOW_ALL, kAny, &MainDialog::onShowAll},
+        {IDC_SMALL_CAPS, kAny, &MainDialog::onSmallCaps},
+        {IDC_HASH, kAny, &MainDialog::onHash},
+        {IDC_INPUT, EN_CHANGE, &MainDialog::onInputChanged},
+        {IDC_TEXT_MODE, kAny, &MainDialog::onTextMode},
+        {IDC_DISK_MODE, kAny, &MainDialog::onDiskMode},
+        {IDC_BROWSE, kAny, &MainDialog::onBrowse},
+        {IDC_COMPARE, EN_CHANGE, &MainDialog::onCompareChanged},
+        {IDC_ABOUT, kAny, &MainDialog::onAbout},
+    };
+    if (id == IDOK || id == IDCANCEL) {
+        onOkOrCancel(id);
+        return;
+    }
+    if (id == IDC_DRIVES) {
+        onDriveSelected(notification);
+        return;
+    }
+    for (const Route& route : kRoutes) {
+        if (route.id == id && (route.notification == kAny || route.notification == notification)) {
+            (this->*route.handler)();
+            return;
+        }
+    }
+}
+
+INT_PTR MainDialog::onInitDialog(WPARAM, LPARAM) {
+    list_ = item(IDC_RESULTS);
+    taskbarCreatedMessage_ = RegisterWindowMessageW(L"TaskbarButtonCreated");
+    ChangeWindowMessageFilterEx(window_, taskbarCreatedMessage_, MSGFLT_ALLOW, nullptr);
+
+    job_.params = AlgorithmParams{};
+    job_.fileMode = true;
+    job_.diskMode = false;
+    job_.upperCase = true;
+    job_.logMode = LogMode::Off;
+    job_.tickedMask = 0;
+    job_.rowCount = 0;
+
+    jobWindow_ = std::make_unique<JobWindow>(*this);
+    log_ = std::make_unique<DailyLogFile>(services_.logFolder);
+    driver_ = std::make_unique<JobDriver>(job_, *jobWindow_, *log_);
+
+    addSystemMenuItem();
+    setInitialTexts();
+    fitControlsToTexts();
+    captureLayout();
+    setUpResultsList();
+    loadIcons();
+    SendMessageW(item(IDC_INPUT), EM_LIMITTEXT, 256, 0);
+    SendMessageW(item(IDC_COMPARE), EM_LIMITTEXT, 128, 0);
+    applyCommandLine();
+    readThemeColours();
+    if (services_.dialogCreated) services_.dialogCreated(window_);
+    return TRUE;
+}
+
+void MainDialog::addSystemMenuItem() {
+    const HMENU menu = GetSystemMenu(window_, FALSE);
+    if (menu == nullptr) return;
+    const std::wstring text = loadText(IDS_ALWAYS_ON_TOP);
+    InsertMenuW(menu, 0, MF_BYPOSITION | MF_STRING | MF_CHECKED, IDM_ALWAYS_ON_TOP, text.c_str());
+    InsertMenuW(menu, 1, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+}
+
+void MainDialog::setInitialTexts() {
+    SetWindowTextW(window_, loadText(IDS_PRODUCT).c_str());
+    const std::pair<int, UINT> texts[] = {
+        {IDOK, IDS_OK},
+        {IDC_HASH, IDS_HASH},
+        {IDC_BROWSE, IDS_BROWSE},
+        {IDC_ABOUT, IDS_ABOUT},
+        {IDC_FUNCTIONS_GROUP, IDS_FUNCTIONS},
+        {IDC_SHOW_ALL, IDS_SHOW_ALL},
+        {IDC_SMALL_CAPS, IDS_SMALL_CAPS},
+        {IDC_INPUT_GROUP, IDS_PROMPT_FILE},
+        {IDC_TEXT_MODE, IDS_HASH_TEXT},
+        {IDC_DISK_MODE, IDS_HASH_DISK},
+        {IDC_COMPARE_GROUP, IDS_COMPARE_GROUP},
+        {IDC_COMPARE_LABEL, IDS_COMPARE_RESULT},
+        {IDC_COMPARE_NEGATIVE, IDS_NEGATIVE},
+    };
+    for (const auto& [id, stringId] : texts) look::setControlText(window_, id, loadText(stringId));
+}
+
+void MainDialog::setUpResultsList() {
+    const DWORD extended = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP;
+    SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+
+    int nameWidth = 0;
+    for (const AlgorithmEntry& entry : algorithms()) {
+        nameWidth = std::max(nameWidth, look::textWidth(window_, entry.name.substr(0, 16)));
+    }
+    const int nameColumn = nameWidth + 2 * look::systemMetric(window_, SM_CXMENUCHECK) +
+                           (look::themesActive() ? 0 : look::scaled(window_, 5));
+    RECT listRect{};
+    GetClientRect(list_, &listRect);
+    const int valueColumn = listRect.right - nameColumn - look::systemMetric(window_, SM_CXVSCROLL);
+
+    std::wstring nameHeader = loadText(IDS_COLUMN_NAME);
+    std::wstring valueHeader = loadText(IDS_COLUMN_VALUE);
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    column.pszText = nameHeader.data();
+    column.cx = nameColumn;
+    column.iSubItem = 0;
+    SendMessageW(list_, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    column.pszText = valueHeader.data();
+    column.cx = std::max(valueColumn, look::scaled(window_, 40));
+    column.iSubItem = 1;
+    SendMessageW(list_, LVM_INSERTCOLUMNW, 1, reinterpret_cast<LPARAM>(&column));
+}
+
+void MainDialog::loadIcons() {
+    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
+    const int small = look::systemMetric(window_, SM_CXSMICON);
+    matchIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_MATCH), IMAGE_ICON, small, small, 0));
+    mismatchIcon_ =
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_MISMATCH), IMAGE_ICON, small, small, 0));
+    const int large = look::systemMetric(window_, SM_CXICON);
+    appIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, large, large, 0));
+    if (appIcon_ != nullptr) {
+        SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon_));
+        SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon_));
+    }
+}
+
+void MainDialog::readThemeColours() {
+    if (!look::themesActive()) return;
+    if (const HTHEME theme = OpenThemeData(window_, L"TEXTSTYLE")) {
+        COLORREF colour{};
+        if (SUCCEEDED(GetThemeColor(theme, TEXT_MAININSTRUCTION, 0, TMT_TEXTCOLOR, &colour))) headingColour_ = colour;
+        CloseThemeData(theme);
+    }
+    if (const HTHEME theme = OpenThemeData(window_, L"PROGRESSSTYLE")) {
+        COLORREF colour{};
+        if (SUCCEEDED(GetThemeColor(theme, PP_FILL, PBFS_ERROR, TMT_FILLCOLORHINT, &colour))) errorColour_ = colour;
+        CloseThemeData(theme);
+    }
+}
+
+INT_PTR MainDialog::onNotify(WPARAM, LPARAM lParam) {
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (header == nullptr || header->idFrom != IDC_RESULTS) return FALSE;
+    if (header->code == LVN_ITEMCHANGED) {
+        // Whatever changed (tick, selection, focus): the ticks decide the algorithms.
+        job_.rowCount = results::rowCount(list_);
+        job_.tickedMask = results::tickedMaskFromRows(list_, job_.tickedMask);
+        updateHashButton();
+    }
+    SetWindowLongPtrW(window_, DWLP_MSGRESULT, 0);
+    return TRUE;
+}
+
+INT_PTR MainDialog::onSysCommand(WPARAM wParam, LPARAM) {
+    if (wParam != IDM_ALWAYS_ON_TOP) return FALSE;
+    const HMENU menu = GetSystemMenu(window_, FALSE);
+    const bool onTop = (GetMenuState(menu, IDM_ALWAYS_ON_TOP, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    SetWindowPos(window_, onTop ? HWND_NOTOPMOST : HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    CheckMenuItem(menu, IDM_ALWAYS_ON_TOP, MF_BYCOMMAND | (onTop ? MF_UNCHECKED : MF_CHECKED));
+    return TRUE;
+}
+
+INT_PTR MainDialog::onCtlColorDialog(WPARAM, LPARAM) { return reinterpret_cast<INT_PTR>(look::backgroundBrush()); }
+
+INT_PTR MainDialog::onCtlColorStatic(WPARAM wParam, LPARAM lParam) {
+    const auto dc = reinterpret_cast<HDC>(wParam);
+    const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+    COLORREF colour = GetSysColor(COLOR_WINDOWTEXT);
+    if (id == IDC_COMPARE_MATCH) colour = headingColour_;
+    if (id == IDC_COMPARE_NEGATIVE) colour = errorColour_;
+    return reinterpret_cast<INT_PTR>(look::staticColours(dc, colour));
+}
+
+INT_PTR MainDialog::onDeviceChange(WPARAM, LPARAM) {
+    // Drive arrival and removal reach the drive list once it is written.
+    SetWindowLongPtrW(window_, DWLP_MSGRESULT, TRUE);
+    return TRUE;
+}
+
+INT_PTR MainDialog::onDestroy(WPARAM, LPARAM) {
+    for (HICON* icon : {&matchIcon_, &mismatchIcon_, &appIcon_}) {
+        if (*icon != nullptr) DestroyIcon(*icon);
+        *icon = nullptr;
+    }
+    taskbar_.reset();
+    return FALSE;
+}
+
+INT_PTR MainDialog::onTaskbarButtonCreated(WPARAM, LPARAM) {
+    if (!taskbar_ && services_.makeTaskbarButton) taskbar_ = services_.makeTaskbarButton(window_);
+    SetWindowLongPtrW(window_, DWLP_MSGRESULT, 0);
+    return TRUE;
+}
+
+INT_PTR MainDialog::onShowResult(WPARAM wParam, LPARAM lParam) {
+    const auto flag = static_cast<std::uint32_t>(wParam);
+    const auto* text = reinterpret_cast<const std::wstring*>(lParam);
+    const int row = results::rowForFlag(list_, flag);
+    // A row removed meanwhile shows nothing; the value is still in its slot.
+    if (row >= 0 && text != nullptr) results::setRowValue(list_, row, results::recased(*text, job_.upperCase));
+    return TRUE;
+}
+
+INT_PTR MainDialog::onProgressStep(WPARAM wParam, LPARAM lParam) {
+    SendMessageW(item(IDC_PROGRESS), PBM_STEPIT, 0, 0);
+    if (taskbar_) taskbar_->setProgressValue(wParam, static_cast<std::uint64_t>(lParam));
+    return TRUE;
+}
+
+INT_PTR MainDialog::onEnterBusy(WPARAM wParam, LPARAM) {
+    enterBusyLayout(wParam);
+    return TRUE;
+}
+
+INT_PTR MainDialog::onJobEnded(WPARAM, LPARAM) {
+    driver_->finish();
+    return TRUE;
+}
+
+INT_PTR MainDialog::onChosenVolume(WPARAM, LPARAM) {
+    // The drive list comes with the optical-drive support; until then no volume is chosen.
+    return TRUE;
+}
+
+bool MainDialog::checked(int id) const { return IsDlgButtonChecked(window_, id) == BST_CHECKED; }
+
+void MainDialog::setChecked(int id, bool value) { CheckDlgButton(window_, id, value ? BST_CHECKED : BST_UNCHECKED); }
+
+void MainDialog::refreshCompare() { SendMessageW(window_, WM_COMMAND, MAKEWPARAM(IDC_COMPARE, EN_CHANGE), 0); }
+
+void MainDialog::onCompareChanged() {
+    // Comparing with the expected hash comes with the compare support.
+}
+
+void MainDialog::onBrowse() {
+    // Browsing for a file comes with the compare support.
+}
+
+void MainDialog::onAbout() {
+    // The About box comes with its own dialog.
+}
+
+}  // namespace sumwise

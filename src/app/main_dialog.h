@@ -1,0 +1,138 @@
+// The main dialog: the input, the list of algorithms with their values, the
+// compare box and the buttons that start, pause and stop a job.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/app_services.h"
+#include "app/command_line.h"
+#include "jobs/daily_log_file.h"
+#include "jobs/hash_job.h"
+#include "jobs/job_driver.h"
+
+namespace sumwise {
+
+// Messages the job's threads send to the dialog's thread.
+enum : UINT {
+    kShowResultMessage = WM_APP + 1,    // wParam: flag; lParam: const std::wstring* digest text
+    kProgressStepMessage = WM_APP + 2,  // wParam: completed steps; lParam: total steps
+    kEnterBusyMessage = WM_APP + 3,     // wParam: total steps
+    kJobEndedMessage = WM_APP + 4,      // posted: the job's threads are done
+    kChosenVolumeMessage = WM_APP + 5,  // lParam: std::optional<VolumeChoice>* to fill
+};
+
+class MainDialog {
+public:
+    MainDialog(HashJob& job, const AppServices& services, std::wstring commandLine);
+    ~MainDialog();
+    MainDialog(const MainDialog&) = delete;
+    MainDialog& operator=(const MainDialog&) = delete;
+
+    // Runs the dialog modally; returns the id it ended with.
+    INT_PTR run(HINSTANCE instance);
+
+private:
+    class JobWindow;
+    // The dialog as it started: the smallest it may become, and where each
+    // control of the resize rules stood.
+    struct Layout {
+        SIZE client{};
+        SIZE window{};
+        std::array<RECT, 19> rects{};
+        int valueColumn = 0;
+    };
+
+    static INT_PTR CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    void dispatchCommand(int id, UINT notification);
+
+    // Messages
+    INT_PTR onInitDialog(WPARAM, LPARAM);
+    INT_PTR onCommand(WPARAM, LPARAM);
+    INT_PTR onNotify(WPARAM, LPARAM);
+    INT_PTR onSysCommand(WPARAM, LPARAM);
+    INT_PTR onCtlColorDialog(WPARAM, LPARAM);
+    INT_PTR onCtlColorStatic(WPARAM, LPARAM);
+    INT_PTR onSizing(WPARAM, LPARAM);
+    INT_PTR onSize(WPARAM, LPARAM);
+    INT_PTR onDpiChanged(WPARAM, LPARAM);
+    INT_PTR onDeviceChange(WPARAM, LPARAM);
+    INT_PTR onDestroy(WPARAM, LPARAM);
+    INT_PTR onShowResult(WPARAM, LPARAM);
+    INT_PTR onProgressStep(WPARAM, LPARAM);
+    INT_PTR onEnterBusy(WPARAM, LPARAM);
+    INT_PTR onJobEnded(WPARAM, LPARAM);
+    INT_PTR onChosenVolume(WPARAM, LPARAM);
+    INT_PTR onTaskbarButtonCreated(WPARAM, LPARAM);
+
+    // Commands
+    void onOkOrCancel(int id);
+    void onShowAll();
+    void onSmallCaps();
+    void onHash();
+    void onInputChanged();
+    void onDriveSelected(UINT notification);
+    void onTextMode();
+    void onDiskMode();
+    void onBrowse();
+    void onCompareChanged();
+    void onAbout();
+
+    // Initialisation steps
+    void addSystemMenuItem();
+    void setInitialTexts();
+    void fitControlsToTexts();
+    void setUpResultsList();
+    void loadIcons();
+    void applyCommandLine();
+    void readThemeColours();
+
+    // Layout
+    void captureLayout();
+    void relayout();
+
+    // Helpers
+    HWND item(int id) const { return GetDlgItem(window_, id); }
+    bool checked(int id) const;
+    void setChecked(int id, bool checked);
+    void setInput(const std::wstring& text);
+    void showSizeLabel();
+    void updateHashButton();
+    void refreshCompare();
+    void enterBusyLayout(std::uint64_t totalSteps);
+    void finishJob(std::uint32_t elapsedMilliseconds, bool wasBusy, bool fileJob);
+    void showSuspended(bool suspended);
+
+    HashJob& job_;
+    const AppServices& services_;
+    std::wstring commandLine_;
+    HWND window_ = nullptr;
+    HWND list_ = nullptr;
+
+    std::unique_ptr<JobWindow> jobWindow_;
+    std::unique_ptr<DailyLogFile> log_;
+    std::unique_ptr<JobDriver> driver_;
+    std::unique_ptr<TaskbarButton> taskbar_;
+    UINT taskbarCreatedMessage_ = 0;
+
+    std::unique_ptr<Layout> layout_;
+    HICON matchIcon_ = nullptr;
+    HICON mismatchIcon_ = nullptr;
+    HICON appIcon_ = nullptr;
+    COLORREF headingColour_ = RGB(0, 51, 153);
+    COLORREF errorColour_ = RGB(228, 0, 33);
+    wchar_t lastDriveLetter_ = L'\0';
+
+    friend class MainDialogTestAccess;
+};
+
+// Whether a path names something the program can hash: a volume path
+// "\\.\X:", or an existing entry that is not a folder.
+bool inputExists(const std::wstring& path);
+
+}  // namespace sumwise

@@ -1,0 +1,214 @@
+// The main dialog's input side: the input box and its modes, the option
+// check boxes, the command line, and the Hash and OK/Stop buttons.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/look.h"
+#include "app/main_dialog.h"
+#include "app/size_text.h"
+#include "app/strings.h"
+#include "app/win32_text.h"
+#include "jobs/input_source.h"
+#include "resources/resource_ids.h"
+#include "results/results_list.h"
+
+namespace sumwise {
+
+namespace {
+
+wchar_t decimalSeparator() {
+    wchar_t separator[4] = {};
+    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 4) > 0 && separator[0] != L'\0') {
+        return separator[0];
+    }
+    return L'.';
+}
+
+bool isVolumePath(const std::wstring& path) {
+    return path.size() == 6 && path[0] == L'\\' && path[1] == L'\\' && path[2] == L'.' && path[3] == L'\\' &&
+           path[5] == L':';
+}
+
+}  // namespace
+
+bool inputExists(const std::wstring& path) {
+    if (isVolumePath(path)) return true;
+    if (path.empty()) return false;
+    // The attributes of exactly this path: wildcards match nothing here.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+void MainDialog::updateHashButton() {
+    const bool inputReady = !job_.fileMode || job_.diskMode || inputExists(job_.path);
+    EnableWindow(item(IDC_HASH), job_.tickedMask != 0 && inputReady);
+}
+
+void MainDialog::setInput(const std::wstring& text) { SetDlgItemTextW(window_, IDC_INPUT, text.c_str()); }
+
+void MainDialog::onInputChanged() {
+    job_.path = look::controlText(window_, IDC_INPUT).substr(0, kMaxPathCharacters);
+    job_.text = toAnsi(job_.path, kMaxPathCharacters);
+    updateHashButton();
+    results::clearValues(list_);  // every value belonged to the previous input
+    refreshCompare();
+    SetWindowTextW(window_, loadText(IDS_PRODUCT).c_str());
+    if (!job_.fileMode) {
+        look::setControlText(window_, IDC_INPUT_GROUP,
+                             loadFormatted(IDS_TEXT_LENGTH, {static_cast<std::int64_t>(job_.text.size())}));
+    }
+}
+
+void MainDialog::showSizeLabel() {
+    if (job_.diskMode) return;
+    if (job_.fileMode) {
+        const std::uint64_t size = measureInput(std::filesystem::path(job_.path)).value_or(0);
+        const std::wstring sizeLabel = sizeText(size, decimalSeparator()).substr(0, 31);
+        look::setControlText(window_, IDC_INPUT_GROUP, loadFormatted(IDS_FILE_SIZE, {std::wstring_view(sizeLabel)}));
+    } else {
+        look::setControlText(window_, IDC_INPUT_GROUP,
+                             loadFormatted(IDS_TEXT_LENGTH, {static_cast<std::int64_t>(job_.text.size())}));
+    }
+}
+
+void MainDialog::onTextMode() {
+    setInput(L"");
+    setChecked(IDC_DISK_MODE, false);
+    job_.diskMode = false;
+    ShowWindow(item(IDC_INPUT), SW_SHOW);
+    ShowWindow(item(IDC_DRIVES), SW_HIDE);
+    const bool textMode = checked(IDC_TEXT_MODE);
+    look::setControlText(window_, IDC_INPUT_GROUP, loadText(textMode ? IDS_PROMPT_TEXT : IDS_PROMPT_FILE));
+    SendMessageW(item(IDC_INPUT), EM_SETREADONLY, textMode ? FALSE : TRUE, 0);
+    EnableWindow(item(IDC_BROWSE), !textMode);
+    job_.fileMode = !textMode;
+    updateHashButton();
+}
+
+void MainDialog::onDiskMode() {
+    setInput(L"");
+    setChecked(IDC_TEXT_MODE, false);
+    SendMessageW(item(IDC_INPUT), EM_SETREADONLY, TRUE, 0);
+    job_.fileMode = true;
+    const bool diskMode = checked(IDC_DISK_MODE);
+    job_.diskMode = diskMode;
+    ShowWindow(item(IDC_INPUT), diskMode ? SW_HIDE : SW_SHOW);
+    ShowWindow(item(IDC_DRIVES), diskMode ? SW_SHOW : SW_HIDE);
+    look::setControlText(window_, IDC_INPUT_GROUP, loadText(diskMode ? IDS_PROMPT_DRIVE : IDS_PROMPT_FILE));
+    EnableWindow(item(IDC_BROWSE), !diskMode);
+    updateHashButton();
+}
+
+void MainDialog::onDriveSelected(UINT notification) {
+    if (notification != CBN_SELCHANGE) return;
+    const auto selected = SendMessageW(item(IDC_DRIVES), CB_GETCURSEL, 0, 0);
+    if (selected == CB_ERR) return;
+    const auto letter = static_cast<wchar_t>(SendMessageW(item(IDC_DRIVES), CB_GETITEMDATA, selected, 0));
+    if (letter != lastDriveLetter_) {
+        setInput(L"");  // another medium: every value is stale
+        lastDriveLetter_ = letter;
+    }
+}
+
+void MainDialog::onShowAll() {
+    job_.rowCount = results::rowCount(list_);
+    if (checked(IDC_SHOW_ALL)) {
+        for (const AlgorithmEntry& entry : algorithms()) {
+            if (results::rowForName(list_, entry.name) < 0) results::addRow(list_, entry.name, false);
+        }
+    } else {
+        for (int row = results::rowCount(list_) - 1; row >= 0; --row) {
+            if (!results::rowTicked(list_, row)) results::deleteRow(list_, row);
+        }
+    }
+    job_.rowCount = results::rowCount(list_);
+}
+
+void MainDialog::onSmallCaps() {
+    job_.upperCase = !checked(IDC_SMALL_CAPS);
+    results::recaseValues(list_, job_.upperCase);
+}
+
+void MainDialog::onHash() {
+    job_.jobMask = job_.tickedMask;
+    if (services_.ctrlDown && services_.ctrlDown() && job_.logMode.load() != LogMode::EveryJob) {
+        job_.logMode = LogMode::ThisJob;
+    }
+    if (services_.shiftDown && services_.shiftDown()) {
+        results::clearValues(list_);  // compute every ticked algorithm again
+    } else {
+        const int count = results::rowCount(list_);
+        for (int row = 0; row < count; ++row) {
+            if (!results::rowTicked(list_, row) || results::rowValue(list_, row).empty()) continue;
+            if (const auto flag = flagForName(std::wstring_view(results::rowName(list_, row)))) {
+                job_.jobMask &= ~*flag;  // already has its value
+            }
+        }
+    }
+    if (job_.jobMask == 0) return;
+    SetWindowTextW(window_, loadText(IDS_PRODUCT).c_str());
+    if (!job_.fileMode && !job_.diskMode && job_.text.empty()) {
+        look::setControlText(window_, IDC_INPUT_GROUP, loadFormatted(IDS_TEXT_LENGTH, {std::int64_t{0}}));
+    }
+    driver_->hashPressed();
+}
+
+void MainDialog::onOkOrCancel(int id) {
+    // While a job is active this stops it; only an idle dialog closes.
+    if (driver_ && driver_->stopPressed()) return;
+    EndDialog(window_, id);
+}
+
+void MainDialog::applyCommandLine() {
+    if (commandLine_.empty()) {
+        for (const char* name : {"CRC32", "MD5", "SHA-1"}) {
+            if (const auto flag = flagForName(std::string_view(name))) {
+                results::addRow(list_, *nameForFlag(*flag), true);
+            }
+        }
+        setChecked(IDC_TEXT_MODE, false);
+        setInput(L"");
+        return;
+    }
+    const CommandLine parsed = parseCommandLine(commandLine_);
+    Md6Params& md6 = job_.params.md6;
+    if (parsed.md6Key) {
+        const std::string key = toAnsi(*parsed.md6Key, Md6Params::kMaxKeyBytes);
+        md6.key.fill('\0');
+        std::copy(key.begin(), key.end(), md6.key.begin());
+    }
+    if (parsed.md6D) md6.d = static_cast<std::uint32_t>(*parsed.md6D);
+    if (parsed.md6L) md6.L = static_cast<std::uint32_t>(*parsed.md6L);
+    if (parsed.md6R) md6.r = static_cast<std::uint32_t>(*parsed.md6R);
+
+    using Kind = CommandLine::Step::Kind;
+    for (const CommandLine::Step& step : parsed.steps) {
+        switch (step.kind) {
+        case Kind::ShowAll: setChecked(IDC_SHOW_ALL, true); break;
+        case Kind::SmallCaps:
+            job_.upperCase = false;
+            setChecked(IDC_SMALL_CAPS, true);
+            break;
+        case Kind::TextMode:
+            setChecked(IDC_TEXT_MODE, true);
+            onTextMode();
+            break;
+        case Kind::DiskMode:
+            setChecked(IDC_DISK_MODE, true);
+            onDiskMode();
+            break;
+        case Kind::LogEveryJob: job_.logMode = LogMode::EveryJob; break;
+        case Kind::Input:
+            // The exact wide path, so names outside the ANSI code page work.
+            setInput(step.input);
+            showSizeLabel();
+            break;
+        }
+    }
+    for (const AlgorithmEntry& entry : algorithms()) {
+        if ((parsed.tickedMask & entry.flag) != 0) results::addRow(list_, entry.name, true);
+    }
+    onShowAll();
+}
+
+}  // namespace sumwise

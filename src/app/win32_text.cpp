@@ -1,0 +1,41 @@
+#include "app/win32_text.h"
+
+#include <windows.h>
+
+namespace sumwise {
+
+namespace {
+
+std::string convert(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int size =
+        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(std::max(size, 0)), '\0');
+    if (size > 0) {
+        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
+                            nullptr);
+    }
+    return bytes;
+}
+
+}  // namespace
+
+std::string toAnsi(std::wstring_view text, std::size_t maxBytes) {
+    std::string bytes = convert(text);
+    // Drop whole characters until it fits, so a double-byte character is never split.
+    while (bytes.size() > maxBytes && !text.empty()) {
+        text.remove_suffix(1);
+        bytes = convert(text);
+    }
+    return bytes;
+}
+
+std::wstring fromAnsi(std::string_view text) {
+    if (text.empty()) return {};
+    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(std::max(size, 0)), L'\0');
+    if (size > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+    return wide;
+}
+
+}  // namespace sumwise

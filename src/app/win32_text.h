@@ -1,0 +1,14 @@
+// Conversions between the program's wide texts and the ANSI code page.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace sumwise {
+
+// The text in the ANSI code page (unmapped characters become the code
+// page's default character), cut at a character boundary to `maxBytes`.
+std::string toAnsi(std::wstring_view text, std::size_t maxBytes = std::string::npos);
+std::wstring fromAnsi(std::string_view text);
+
+}  // namespace sumwise

@@ -1,0 +1,105 @@
+#include "jobs/daily_log_file.h"
+
+#include <shlobj.h>
+
+#include "app/strings.h"
+#include "resources/resource_ids.h"
+
+namespace sumwise {
+
+namespace {
+
+std::wstring programFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return L".";
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const std::size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? L"." : path.substr(0, slash);
+}
+
+std::wstring applicationDataLogs() {
+    wchar_t appData[MAX_PATH] = {};
+    if (!SHGetSpecialFolderPathW(nullptr, appData, CSIDL_APPDATA, FALSE)) return {};
+    std::wstring product = loadText(IDS_PRODUCT);
+    if (product.empty()) product = L"Sumwise";
+    const std::wstring folder = std::wstring(appData) + L"\\" + product;
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring logs = folder + L"\\Logs";
+    CreateDirectoryW(logs.c_str(), nullptr);
+    return logs;
+}
+
+}  // namespace
+
+DailyLogFile::DailyLogFile(std::wstring folder) : fixedFolder_(std::move(folder)) {}
+
+std::wstring DailyLogFile::folder() const {
+    if (!fixedFolder_.empty()) {
+        CreateDirectoryW(fixedFolder_.c_str(), nullptr);
+        return fixedFolder_;
+    }
+    const std::wstring beside = programFolder() + L"\\Logs";
+    if (!CreateDirectoryW(beside.c_str(), nullptr) && GetLastError() == ERROR_ACCESS_DENIED) {
+        const std::wstring elsewhere = applicationDataLogs();
+        if (!elsewhere.empty()) return elsewhere;
+    }
+    return beside;
+}
+
+LocalTime DailyLogFile::now() const {
+    SYSTEMTIME time{};
+    GetLocalTime(&time);
+    return {time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond, time.wMilliseconds};
+}
+
+std::string encodeLogLines(const std::vector<std::wstring>& lines) {
+    std::string bytes;
+    for (const std::wstring& line : lines) {
+        std::string encoded;
+        if (!line.empty()) {
+            const int size = WideCharToMultiByte(CP_ACP, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0,
+                                                 nullptr, nullptr);
+            encoded.resize(static_cast<std::size_t>(std::max(size, 0)));
+            if (size > 0) {
+                WideCharToMultiByte(CP_ACP, 0, line.c_str(), static_cast<int>(line.size()), encoded.data(), size,
+                                    nullptr, nullptr);
+            }
+        }
+        if (encoded.size() > 1022) encoded.resize(1022);  // room for CR LF within 1024 bytes
+        bytes += encoded;
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+bool DailyLogFile::append(const LocalTime& postedAt, const std::vector<std::wstring>& lines) {
+    const std::wstring name = logFileName(folder(), postedAt);
+    const std::string bytes = encodeLogLines(lines);
+    // Append-only access makes every write land at the end of the file, and
+    // sharing lets another Sumwise window append to the same day's file; a
+    // writer that finds the file locked by some other program waits briefly.
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        file = CreateFileW(name.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) break;
+        const DWORD error = GetLastError();
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) return false;
+        Sleep(20);
+    }
+    if (file == INVALID_HANDLE_VALUE) return false;
+    // The whole entry in one write, so entries never interleave.
+    DWORD written = 0;
+    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
+}  // namespace sumwise
