@@ -1,0 +1,113 @@
+#include "app_harness.h"
+
+#include <commctrl.h>
+
+#include "app/application.h"
+#include "app/look.h"
+#include "resources/resource_ids.h"
+#include "results/results_list.h"
+
+namespace sumwise::test {
+
+std::mutex RecordingTaskbar::mutex;
+
+void RecordingTaskbar::setProgressState(Progress state) {
+    std::lock_guard lock(mutex);
+    record_.states.push_back(state);
+}
+
+void RecordingTaskbar::setProgressValue(std::uint64_t completed, std::uint64_t total) {
+    std::lock_guard lock(mutex);
+    record_.values.emplace_back(completed, total);
+}
+
+void RecordingTaskbar::setOverlayIcon(HICON icon, const wchar_t*) {
+    std::lock_guard lock(mutex);
+    record_.overlays.push_back(icon);
+}
+
+bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+RunningApp::RunningApp(const std::wstring& commandLine, std::wstring logFolder) {
+    services_.makeTaskbarButton = [this](HWND) { return std::make_unique<RecordingTaskbar>(taskbar); };
+    services_.ctrlDown = [this] { return ctrl.load(); };
+    services_.shiftDown = [this] { return shift.load(); };
+    services_.logFolder = std::move(logFolder);
+    services_.dialogCreated = [this](HWND window) { dialog_ = window; };
+    thread_ = std::thread([this, commandLine] {
+        runApplication(GetModuleHandleW(nullptr), commandLine, services_);
+        ended_ = true;
+    });
+    waitFor([this] { return dialog_.load() != nullptr || ended_.load(); });
+    waitFor([this] { return ended_.load() || IsWindowVisible(dialog_.load()); });
+}
+
+RunningApp::~RunningApp() {
+    close();
+    if (thread_.joinable()) thread_.join();
+}
+
+std::wstring RunningApp::text(int id) const { return look::controlText(dialog_, id); }
+
+std::wstring RunningApp::title() const { return look::windowText(dialog_); }
+
+bool RunningApp::checked(int id) const { return SendMessageW(control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void RunningApp::click(int id) { SendMessageW(control(id), BM_CLICK, 0, 0); }
+
+void RunningApp::setText(int id, const std::wstring& text) {
+    SendMessageW(control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::vector<ListRow> RunningApp::rows() const {
+    const HWND list = control(IDC_RESULTS);
+    std::vector<ListRow> result;
+    for (int row = 0; row < results::rowCount(list); ++row) {
+        result.push_back({results::rowName(list, row), results::rowValue(list, row), results::rowTicked(list, row)});
+    }
+    return result;
+}
+
+std::wstring RunningApp::value(const std::wstring& name) const {
+    for (const ListRow& row : rows()) {
+        if (row.name == name) return row.value;
+    }
+    return L"<no row>";
+}
+
+void RunningApp::tick(const std::wstring& name, bool ticked) {
+    const HWND list = control(IDC_RESULTS);
+    const int row = results::rowForName(list, name);
+    if (row >= 0) results::setRowTicked(list, row, ticked);
+}
+
+bool RunningApp::jobFinished() const { return title().find(L" (") != std::wstring::npos; }
+
+void RunningApp::hashAndWait() {
+    click(IDC_HASH);
+    waitFor([this] { return jobFinished(); });
+    // The end of the job is handled on the dialog's thread; let it settle.
+    SendMessageW(dialog_, WM_NULL, 0, 0);
+}
+
+void RunningApp::announceTaskbarButton() {
+    SendMessageW(dialog_, RegisterWindowMessageW(L"TaskbarButtonCreated"), 0, 0);
+}
+
+bool RunningApp::close() {
+    if (ended_ || dialog_.load() == nullptr) return true;
+    for (int attempt = 0; attempt < 10 && !ended_; ++attempt) {
+        PostMessageW(dialog_, WM_COMMAND, IDCANCEL, 0);
+        waitFor([this] { return ended_.load(); }, std::chrono::milliseconds(1000));
+    }
+    return ended_;
+}
+
+}  // namespace sumwise::test

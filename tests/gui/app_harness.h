@@ -1,0 +1,89 @@
+// Runs the real program's main dialog on a thread of its own, so a test can
+// drive it with window messages and look at what a user would see.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/app_services.h"
+
+namespace sumwise::test {
+
+// Records what the program shows on its taskbar button.
+class RecordingTaskbar final : public TaskbarButton {
+public:
+    struct Record {
+        std::vector<Progress> states;
+        std::vector<std::pair<std::uint64_t, std::uint64_t>> values;
+        std::vector<HICON> overlays;
+    };
+    explicit RecordingTaskbar(Record& record) : record_(record) {}
+    void setProgressState(Progress state) override;
+    void setProgressValue(std::uint64_t completed, std::uint64_t total) override;
+    void setOverlayIcon(HICON icon, const wchar_t* description) override;
+
+    static std::mutex mutex;
+
+private:
+    Record& record_;
+};
+
+struct ListRow {
+    std::wstring name;
+    std::wstring value;
+    bool ticked = false;
+};
+
+class RunningApp {
+public:
+    explicit RunningApp(const std::wstring& commandLine, std::wstring logFolder = {});
+    ~RunningApp();
+    RunningApp(const RunningApp&) = delete;
+    RunningApp& operator=(const RunningApp&) = delete;
+
+    HWND dialog() const { return dialog_; }
+    HWND control(int id) const { return GetDlgItem(dialog_, id); }
+    std::wstring text(int id) const;
+    std::wstring title() const;
+    bool enabled(int id) const { return IsWindowEnabled(control(id)) != FALSE; }
+    bool visible(int id) const { return IsWindowVisible(control(id)) != FALSE; }
+    bool checked(int id) const;
+
+    void click(int id);
+    void setText(int id, const std::wstring& text);
+    std::vector<ListRow> rows() const;
+    std::wstring value(const std::wstring& name) const;  // the row's value, or "<no row>"
+    void tick(const std::wstring& name, bool ticked);
+
+    // Presses Hash and waits until the job has ended (the elapsed time is in the title).
+    void hashAndWait();
+    bool jobFinished() const;
+    // Announces the taskbar button, as the shell does, so progress is recorded.
+    void announceTaskbarButton();
+
+    // Closes the dialog (stopping a job first if one runs); true when it ended.
+    bool close();
+
+    std::atomic<bool> ctrl{false};
+    std::atomic<bool> shift{false};
+    RecordingTaskbar::Record taskbar;
+
+private:
+    AppServices services_;
+    std::thread thread_;
+    std::atomic<HWND> dialog_{nullptr};
+    std::atomic<bool> ended_{false};
+};
+
+// Polls `condition` until it holds or the time is up.
+bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(30));
+
+}  // namespace sumwise::test

@@ -1,0 +1,142 @@
+// The daily log written by real jobs, and two writers appending at once.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "app_harness.h"
+#include "jobs/daily_log_file.h"
+#include "resources/resource_ids.h"
+#include "test_support.h"
+
+namespace sumwise::test {
+namespace {
+
+std::wstring quoted(const std::filesystem::path& path) { return L"\"" + path.wstring() + L"\""; }
+
+std::string readAll(const std::filesystem::path& path) {
+    std::ifstream stream(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << stream.rdbuf();
+    return bytes.str();
+}
+
+std::vector<std::string> splitLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        lines.push_back(bytes.substr(start, end - start));
+    }
+    EXPECT_EQ(start, bytes.size()) << "the file ends with CR LF";
+    return lines;
+}
+
+std::filesystem::path onlyLogFile(const TempDir& logs) {
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(logs.path())) files.push_back(entry.path());
+    EXPECT_EQ(files.size(), 1u);
+    return files.empty() ? std::filesystem::path{} : files[0];
+}
+
+TEST(DailyLog, ThreeAlgorithmJobAppendsEighteenLines) {
+    TempDir dir;
+    TempDir logs;
+    const auto file = dir.write("abc.txt", "abc");
+    {
+        RunningApp app(L"/LOG /H:CRC32,Adler32,CRC64 /S " + quoted(file), logs.path().wstring());
+        app.hashAndWait();
+    }
+    const auto logFile = onlyLogFile(logs);
+    SYSTEMTIME today{};
+    GetLocalTime(&today);
+    wchar_t expectedName[16];
+    swprintf(expectedName, 16, L"%04u%02u%02u.log", today.wYear, today.wMonth, today.wDay);
+    EXPECT_EQ(logFile.filename().wstring(), expectedName);
+
+    const auto lines = splitLines(readAll(logFile));
+    ASSERT_EQ(lines.size(), 18u);
+    std::map<std::string, std::string> digests;
+    for (std::size_t entry = 0; entry < 3; ++entry) {
+        const std::string* line = &lines[entry * 6];
+        EXPECT_EQ(line[0].substr(0, 13), "       Time: ");
+        EXPECT_EQ(line[0].size(), 25u);  // hh:mm:ss:mmm
+        EXPECT_EQ(line[1], "       File: \"" + file.string() + "\"");
+        const std::size_t colon = line[2].find(": ");
+        ASSERT_NE(colon, std::string::npos);
+        EXPECT_EQ(colon, 11u);
+        digests[line[2].substr(0, colon)] = line[2].substr(colon + 2);
+        EXPECT_EQ(line[3].substr(0, 13), "     Length: ");
+        EXPECT_EQ(line[4].substr(0, 13), "      Speed: ");
+        EXPECT_EQ(line[5], std::string(141, '-'));
+    }
+    EXPECT_EQ(digests["      CRC32"], "352441c2");  // small caps, as in the list
+    EXPECT_EQ(digests["    Adler32"], "024d0127");
+    EXPECT_EQ(digests["      CRC64"], "048b813af9f49702");
+}
+
+TEST(DailyLog, CtrlHashLogsThisJobOnly) {
+    TempDir logs;
+    RunningApp app(L"/T /H:CRC32", logs.path().wstring());
+    app.setText(IDC_INPUT, L"hello");
+    app.ctrl = true;
+    app.hashAndWait();
+    app.ctrl = false;
+    app.shift = true;
+    app.hashAndWait();
+    const auto lines = splitLines(readAll(onlyLogFile(logs)));
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[1], "       Text: \"hello\"");
+    EXPECT_EQ(lines[2], "      CRC32: 3610A686");
+    EXPECT_EQ(lines[3], "     Length: 32 bits");
+}
+
+TEST(DailyLog, TwoWritersAtOnceLoseNoLinesAndNeverInterleave) {
+    TempDir logs;
+    DailyLogFile first(logs.path().wstring());
+    DailyLogFile second(logs.path().wstring());
+    const LocalTime day{2026, 12, 7, 12, 0, 0, 0};
+    constexpr int kEntries = 200;
+    auto writer = [&](DailyLogFile& log, const wchar_t* name) {
+        for (int i = 0; i < kEntries; ++i) {
+            LogInput input;
+            input.path = std::wstring(name) + L"-" + std::to_wstring(i);
+            EXPECT_TRUE(log.append(day, logEntryLines(day, input, name, L"0123456789ABCDEF", 5)));
+        }
+    };
+    std::thread a(writer, std::ref(first), L"CRC64");
+    std::thread b(writer, std::ref(second), L"MD5");
+    a.join();
+    b.join();
+    const auto lines = splitLines(readAll(logs.path() / L"20261207.log"));
+    ASSERT_EQ(lines.size(), 2u * kEntries * 6);
+    for (std::size_t entry = 0; entry < lines.size() / 6; ++entry) {
+        const std::string& input = lines[entry * 6 + 1];
+        const std::string& result = lines[entry * 6 + 2];
+        // The entry's lines belong together.
+        const bool crc = result.find("CRC64: ") != std::string::npos;
+        EXPECT_NE(input.find(crc ? "\"CRC64-" : "\"MD5-"), std::string::npos) << entry;
+        EXPECT_EQ(lines[entry * 6 + 5], std::string(141, '-'));
+    }
+}
+
+TEST(DailyLog, EntriesAfterMidnightGoToTheNextDaysFile) {
+    TempDir logs;
+    DailyLogFile log(logs.path().wstring());
+    const LocalTime before{2026, 12, 31, 23, 59, 59, 999};
+    const LocalTime after{2027, 1, 1, 0, 0, 0, 1};
+    ASSERT_TRUE(log.append(before, logEntryLines(before, {}, L"MD5", L"X", 0)));
+    ASSERT_TRUE(log.append(after, logEntryLines(after, {}, L"MD5", L"X", 0)));
+    EXPECT_EQ(splitLines(readAll(logs.path() / L"20261231.log")).size(), 6u);
+    EXPECT_EQ(splitLines(readAll(logs.path() / L"20270101.log")).size(), 6u);
+}
+
+TEST(DailyLog, LinesAreCutToFitTheirLineEnd) {
+    const std::string bytes = encodeLogLines({std::wstring(2000, L'x'), L"short"});
+    EXPECT_EQ(bytes, std::string(1022, 'x') + "\r\nshort\r\n");
+}
+
+}  // namespace
+}  // namespace sumwise::test

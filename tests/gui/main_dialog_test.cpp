@@ -1,0 +1,266 @@
+// The main dialog as a user sees it: start-up, command line, modes, the
+// results list, resizing.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "app/strings.h"
+#include "app_harness.h"
+#include "resources/resource_ids.h"
+#include "test_support.h"
+
+namespace sumwise::test {
+namespace {
+
+std::wstring quoted(const std::filesystem::path& path) { return L"\"" + path.wstring() + L"\""; }
+
+TEST(MainDialog, WithoutCommandLineOffersCrc32Md5AndSha1) {
+    RunningApp app(L"");
+    ASSERT_NE(app.dialog(), nullptr);
+    EXPECT_EQ(app.title(), L"Sumwise");
+    const auto rows = app.rows();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].name, L"CRC32");
+    EXPECT_EQ(rows[1].name, L"MD5");
+    EXPECT_EQ(rows[2].name, L"SHA-1");
+    for (const ListRow& row : rows) EXPECT_TRUE(row.ticked);
+    EXPECT_FALSE(app.enabled(IDC_HASH));  // no input yet
+    EXPECT_EQ(app.text(IDC_INPUT_GROUP), L"Drag and drop or browse for file to calculate hash code");
+    EXPECT_EQ(app.text(IDC_HASH), L"Hash");
+    EXPECT_EQ(app.text(IDOK), L"OK");
+    EXPECT_FALSE(app.visible(IDC_PROGRESS));
+    EXPECT_FALSE(app.visible(IDC_DRIVES));
+    EXPECT_TRUE(app.visible(IDC_SHOW_ALL));
+    EXPECT_TRUE((GetWindowLongW(app.dialog(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
+}
+
+TEST(MainDialog, FileJobShowsTheDigestsAndTheElapsedTime) {
+    TempDir dir;
+    const auto file = dir.write("abc.txt", "abc");
+    RunningApp app(L"/H:CRC32,Adler32,crc64 " + quoted(file));
+    EXPECT_EQ(app.text(IDC_INPUT_GROUP), L"File size: 3 B");
+    EXPECT_EQ(app.text(IDC_INPUT), file.wstring());
+    ASSERT_TRUE(app.enabled(IDC_HASH));
+    app.hashAndWait();
+    EXPECT_EQ(app.value(L"CRC32"), L"352441C2");
+    EXPECT_EQ(app.value(L"Adler32"), L"024D0127");
+    EXPECT_EQ(app.value(L"CRC64"), L"048B813AF9F49702");
+    EXPECT_EQ(app.title().rfind(L"Sumwise (Time: 00:", 0), 0u) << std::string(app.title().begin(), app.title().end());
+}
+
+TEST(MainDialog, TextModeCountsBytesAndHashesTheText) {
+    RunningApp app(L"/T /H:CRC32");
+    EXPECT_TRUE(app.checked(IDC_TEXT_MODE));
+    EXPECT_EQ(app.text(IDC_INPUT_GROUP), L"Enter text to calculate hash code");
+    EXPECT_FALSE(app.enabled(IDC_BROWSE));
+    EXPECT_TRUE(app.enabled(IDC_HASH));  // an empty text is a valid input
+    app.setText(IDC_INPUT, L"123456789");
+    EXPECT_EQ(app.text(IDC_INPUT_GROUP), L"Text length: 9");
+    app.hashAndWait();
+    EXPECT_EQ(app.value(L"CRC32"), L"CBF43926");
+    // Typing changes the input: every value is cleared.
+    app.setText(IDC_INPUT, L"abc");
+    EXPECT_EQ(app.value(L"CRC32"), L"");
+    EXPECT_EQ(app.text(IDC_INPUT_GROUP), L"Text length: 3");
+    app.hashAndWait();
+    EXPECT_EQ(app.value(L"CRC32"), L"352441C2");
+}
+
+TEST(MainDialog, EmptyTextJobHashesTheEmptyMessage) {
+    RunningApp app(L"/T /H:Adler32");
+    app.hashAndWait();
+    EXPECT_EQ(app.value(L"Adler32"), L"00000001");
+    EXPECT_EQ(app.text(IDC_INPUT_GROUP), L"Text length: 0");
+}
+
+TEST(MainDialog, SmallCapsOptionAndRecasing) {
+    TempDir dir;
+    const auto file = dir.write("abc.txt", "abc");
+    RunningApp app(L"/H:CRC64 /S " + quoted(file));
+    EXPECT_TRUE(app.checked(IDC_SMALL_CAPS));
+    app.hashAndWait();
+    EXPECT_EQ(app.value(L"CRC64"), L"048b813af9f49702");
+    app.click(IDC_SMALL_CAPS);
+    EXPECT_EQ(app.value(L"CRC64"), L"048B813AF9F49702");
+    app.click(IDC_SMALL_CAPS);
+    EXPECT_EQ(app.value(L"CRC64"), L"048b813af9f49702");
+}
+
+TEST(MainDialog, ShowAllListsEveryAlgorithmAndRemovesOnlyUntickedRows) {
+    RunningApp app(L"/A /H:MD5,SHA-256");
+    auto rows = app.rows();
+    ASSERT_EQ(rows.size(), 22u);
+    int ticked = 0;
+    for (const ListRow& row : rows) ticked += row.ticked ? 1 : 0;
+    EXPECT_EQ(ticked, 2);
+    app.click(IDC_SHOW_ALL);  // clear it
+    rows = app.rows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].name, L"MD5");
+    EXPECT_EQ(rows[1].name, L"SHA-256");
+    app.click(IDC_SHOW_ALL);
+    EXPECT_EQ(app.rows().size(), 22u);
+}
+
+TEST(MainDialog, CommandLineWithoutHashListShowsAnEmptyList) {
+    RunningApp app(L"C:\\nowhere.bin");
+    EXPECT_TRUE(app.rows().empty());
+    EXPECT_FALSE(app.enabled(IDC_HASH));
+}
+
+TEST(MainDialog, ModeAfterTheInputClearsItAgain) {
+    TempDir dir;
+    const auto file = dir.write("abc.txt", "abc");
+    RunningApp app(L"/H:CRC32 " + quoted(file) + L" /T");
+    EXPECT_EQ(app.text(IDC_INPUT), L"");
+    EXPECT_TRUE(app.checked(IDC_TEXT_MODE));
+}
+
+TEST(MainDialog, DiskModeShowsTheDriveBox) {
+    RunningApp app(L"/V /H:CRC32");
+    EXPECT_TRUE(app.checked(IDC_DISK_MODE));
+    EXPECT_TRUE(app.visible(IDC_DRIVES));
+    EXPECT_FALSE(app.visible(IDC_INPUT));
+    EXPECT_FALSE(app.enabled(IDC_BROWSE));
+    EXPECT_EQ(app.text(IDC_INPUT_GROUP), L"Choose drive for hash computing");
+    app.click(IDC_TEXT_MODE);  // ticking one mode clears the other
+    EXPECT_FALSE(app.checked(IDC_DISK_MODE));
+    EXPECT_TRUE(app.visible(IDC_INPUT));
+    EXPECT_FALSE(app.visible(IDC_DRIVES));
+}
+
+TEST(MainDialog, TicksDriveTheHashButton) {
+    TempDir dir;
+    const auto file = dir.write("abc.txt", "abc");
+    RunningApp app(L"/H:CRC32 " + quoted(file));
+    EXPECT_TRUE(app.enabled(IDC_HASH));
+    app.tick(L"CRC32", false);
+    EXPECT_FALSE(app.enabled(IDC_HASH));
+    app.tick(L"CRC32", true);
+    EXPECT_TRUE(app.enabled(IDC_HASH));
+}
+
+TEST(MainDialog, FolderIsNoInputButAVolumePathIs) {
+    TempDir dir;
+    RunningApp app(L"/H:CRC32 " + quoted(dir.path()));
+    EXPECT_FALSE(app.enabled(IDC_HASH));
+    app.setText(IDC_INPUT, L"\\\\.\\Q:");
+    EXPECT_TRUE(app.enabled(IDC_HASH));
+    app.setText(IDC_INPUT, (dir.path() / L"*").wstring());  // wildcards name no file
+    EXPECT_FALSE(app.enabled(IDC_HASH));
+}
+
+TEST(MainDialog, UnicodePathFromTheCommandLineWorksEndToEnd) {
+    TempDir dir;
+    const auto file = dir.path() / L"Za\u017C\u00F3\u0142\u0107 \u65E5\u672C \u0416.txt";
+    {
+        const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        WriteFile(handle, "123456789", 9, &written, nullptr);
+        CloseHandle(handle);
+    }
+    RunningApp app(L"/H:CRC32 " + quoted(file));
+    EXPECT_EQ(app.text(IDC_INPUT), file.wstring());
+    EXPECT_EQ(app.text(IDC_INPUT_GROUP), L"File size: 9 B");
+    ASSERT_TRUE(app.enabled(IDC_HASH));
+    app.hashAndWait();
+    EXPECT_EQ(app.value(L"CRC32"), L"CBF43926");
+}
+
+TEST(MainDialog, WindowNeverShrinksBelowItsStartAndGrowsTheList) {
+    RunningApp app(L"");
+    RECT start{};
+    GetWindowRect(app.dialog(), &start);
+    RECT tooSmall{start.left, start.top, start.left + 100, start.top + 100};
+    SendMessageW(app.dialog(), WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&tooSmall));
+    EXPECT_EQ(tooSmall.right - tooSmall.left, start.right - start.left);
+    EXPECT_EQ(tooSmall.bottom - tooSmall.top, start.bottom - start.top);
+
+    RECT listBefore{};
+    GetWindowRect(app.control(IDC_RESULTS), &listBefore);
+    RECT okBefore{};
+    GetWindowRect(app.control(IDOK), &okBefore);
+    const int columnBefore = static_cast<int>(SendMessageW(app.control(IDC_RESULTS), LVM_GETCOLUMNWIDTH, 1, 0));
+    SetWindowPos(app.dialog(), nullptr, 0, 0, start.right - start.left + 120, start.bottom - start.top + 80,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    RECT listAfter{};
+    GetWindowRect(app.control(IDC_RESULTS), &listAfter);
+    RECT okAfter{};
+    GetWindowRect(app.control(IDOK), &okAfter);
+    EXPECT_EQ((listAfter.right - listAfter.left) - (listBefore.right - listBefore.left), 120);
+    EXPECT_EQ((listAfter.bottom - listAfter.top) - (listBefore.bottom - listBefore.top), 80);
+    EXPECT_EQ(okAfter.left - okBefore.left, 120);
+    EXPECT_EQ(okAfter.top - okBefore.top, 80);
+    EXPECT_EQ(SendMessageW(app.control(IDC_RESULTS), LVM_GETCOLUMNWIDTH, 1, 0), columnBefore + 120);
+}
+
+TEST(MainDialog, AlwaysOnTopToggles) {
+    RunningApp app(L"");
+    const HMENU menu = GetSystemMenu(app.dialog(), FALSE);
+    EXPECT_TRUE((GetMenuState(menu, IDM_ALWAYS_ON_TOP, MF_BYCOMMAND) & MF_CHECKED) != 0);
+    SendMessageW(app.dialog(), WM_SYSCOMMAND, IDM_ALWAYS_ON_TOP, 0);
+    EXPECT_FALSE((GetWindowLongW(app.dialog(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
+    EXPECT_FALSE((GetMenuState(menu, IDM_ALWAYS_ON_TOP, MF_BYCOMMAND) & MF_CHECKED) != 0);
+    SendMessageW(app.dialog(), WM_SYSCOMMAND, IDM_ALWAYS_ON_TOP, 0);
+    EXPECT_TRUE((GetWindowLongW(app.dialog(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
+}
+
+int textWidthIn(HWND dialog, HWND control) {
+    const std::wstring text = [&] {
+        wchar_t buffer[512] = {};
+        GetWindowTextW(control, buffer, 512);
+        return std::wstring(buffer);
+    }();
+    const HDC dc = GetDC(dialog);
+    const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, previous);
+    ReleaseDC(dialog, dc);
+    return size.cx;
+}
+
+RECT rectIn(HWND dialog, HWND control) {
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+TEST(MainDialog, EveryLanguageLaysOutWithoutClippedTexts) {
+    const std::pair<const wchar_t*, LanguageId> languages[] = {
+        {L"en", kEnglish}, {L"de", kGerman},          {L"it", kItalian},           {L"pl", kPolish},
+        {L"sl", kSlovenian}, {L"es", kSpanish}, {L"zh-CHS", kChineseSimplified}, {L"zh-CHT", kChineseTraditional},
+    };
+    for (const auto& [code, language] : languages) {
+        SCOPED_TRACE(std::string(code, code + wcslen(code)));
+        RunningApp app(std::wstring(L"/LANG:") + code + L" /H:MD5");
+        const HWND dialog = app.dialog();
+        EXPECT_EQ(app.text(IDC_HASH), loadText(IDS_HASH, language));
+        EXPECT_EQ(app.text(IDC_SHOW_ALL), loadText(IDS_SHOW_ALL, language));
+        // Each check box holds its text and its box.
+        for (int id : {IDC_SHOW_ALL, IDC_SMALL_CAPS, IDC_TEXT_MODE, IDC_DISK_MODE}) {
+            const RECT rect = rectIn(dialog, app.control(id));
+            EXPECT_GE(rect.right - rect.left, textWidthIn(dialog, app.control(id)) + 16) << id;
+        }
+        // The second column starts after the first, and ends before the buttons.
+        const RECT showAll = rectIn(dialog, app.control(IDC_SHOW_ALL));
+        const RECT textMode = rectIn(dialog, app.control(IDC_TEXT_MODE));
+        const RECT smallCaps = rectIn(dialog, app.control(IDC_SMALL_CAPS));
+        const RECT diskMode = rectIn(dialog, app.control(IDC_DISK_MODE));
+        EXPECT_GT(smallCaps.left, showAll.right);
+        EXPECT_GT(diskMode.left, textMode.right);
+        EXPECT_LE(smallCaps.right, rectIn(dialog, app.control(IDC_HASH)).left);
+        EXPECT_LE(diskMode.right, rectIn(dialog, app.control(IDC_BROWSE)).left);
+        // Buttons are wide enough for their texts.
+        for (int id : {IDC_HASH, IDC_BROWSE, IDOK, IDC_ABOUT}) {
+            const RECT rect = rectIn(dialog, app.control(id));
+            EXPECT_GE(rect.right - rect.left, textWidthIn(dialog, app.control(id)) + 10) << id;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace sumwise::test
