@@ -182,18 +182,29 @@ TEST(MainDialog, WindowNeverShrinksBelowItsStartAndGrowsTheList) {
     GetWindowRect(app.control(IDC_RESULTS), &listBefore);
     RECT okBefore{};
     GetWindowRect(app.control(IDOK), &okBefore);
+    RECT clientBefore{};
+    GetClientRect(app.dialog(), &clientBefore);
     const int columnBefore = static_cast<int>(SendMessageW(app.control(IDC_RESULTS), LVM_GETCOLUMNWIDTH, 1, 0));
     SetWindowPos(app.dialog(), nullptr, 0, 0, start.right - start.left + 120, start.bottom - start.top + 80,
                  SWP_NOMOVE | SWP_NOZORDER);
+    // The screen may be too small to grow as far as asked (high DPI): follow what the window did.
+    RECT clientAfter{};
+    GetClientRect(app.dialog(), &clientAfter);
+    const int dx = clientAfter.right - clientBefore.right;
+    const int dy = clientAfter.bottom - clientBefore.bottom;
     RECT listAfter{};
     GetWindowRect(app.control(IDC_RESULTS), &listAfter);
     RECT okAfter{};
     GetWindowRect(app.control(IDOK), &okAfter);
-    EXPECT_EQ((listAfter.right - listAfter.left) - (listBefore.right - listBefore.left), 120);
-    EXPECT_EQ((listAfter.bottom - listAfter.top) - (listBefore.bottom - listBefore.top), 80);
-    EXPECT_EQ(okAfter.left - okBefore.left, 120);
-    EXPECT_EQ(okAfter.top - okBefore.top, 80);
-    EXPECT_EQ(SendMessageW(app.control(IDC_RESULTS), LVM_GETCOLUMNWIDTH, 1, 0), columnBefore + 120);
+    EXPECT_EQ((listAfter.right - listAfter.left) - (listBefore.right - listBefore.left), dx);
+    EXPECT_EQ((listAfter.bottom - listAfter.top) - (listBefore.bottom - listBefore.top), dy);
+    EXPECT_EQ(okAfter.left - okBefore.left, dx);
+    EXPECT_EQ(okAfter.top - okBefore.top, dy);
+    EXPECT_EQ(SendMessageW(app.control(IDC_RESULTS), LVM_GETCOLUMNWIDTH, 1, 0), columnBefore + dx);
+    if (GetDpiForWindow(app.dialog()) == 96) {
+        EXPECT_EQ(dx, 120);
+        EXPECT_EQ(dy, 80);
+    }
 }
 
 TEST(MainDialog, AlwaysOnTopToggles) {
@@ -259,6 +270,37 @@ TEST(MainDialog, EveryLanguageLaysOutWithoutClippedTexts) {
             const RECT rect = rectIn(dialog, app.control(id));
             EXPECT_GE(rect.right - rect.left, textWidthIn(dialog, app.control(id)) + 10) << id;
         }
+    }
+}
+
+TEST(MainDialog, PixelConstantsFollowTheDpi) {
+    RunningApp app(L"/A");
+    const HWND dialog = app.dialog();
+    const int dpi = static_cast<int>(GetDpiForWindow(dialog));
+    ASSERT_GE(dpi, 96);
+    auto scaled = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
+    for (int id : {IDC_HASH, IDC_BROWSE, IDOK, IDC_ABOUT}) {
+        const RECT rect = rectIn(dialog, app.control(id));
+        EXPECT_GE(rect.right - rect.left, scaled(70)) << id;
+    }
+    // The three right-hand buttons share their right edge and width.
+    const RECT hash = rectIn(dialog, app.control(IDC_HASH));
+    const RECT ok = rectIn(dialog, app.control(IDOK));
+    EXPECT_EQ(hash.right, ok.right);
+    EXPECT_EQ(hash.right - hash.left, ok.right - ok.left);
+    // The second column of check boxes starts at least at 170 pixels, scaled.
+    EXPECT_GE(rectIn(dialog, app.control(IDC_SMALL_CAPS)).left, scaled(170));
+    // Every algorithm name fits the name column beside its check box.
+    const int nameColumn = static_cast<int>(SendMessageW(app.control(IDC_RESULTS), LVM_GETCOLUMNWIDTH, 0, 0));
+    for (const ListRow& row : app.rows()) {
+        HWND list = app.control(IDC_RESULTS);
+        const HDC dc = GetDC(list);
+        const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+        SIZE size{};
+        GetTextExtentPoint32W(dc, row.name.c_str(), static_cast<int>(row.name.size()), &size);
+        SelectObject(dc, previous);
+        ReleaseDC(list, dc);
+        EXPECT_LE(size.cx + GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi), nameColumn) << std::string(row.name.begin(), row.name.end());
     }
 }
 
