@@ -64,7 +64,9 @@ TEST(StartUp, WithoutLangTheUsersLanguageCounts) {
     GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 4);
     const std::wstring size = std::wstring(L"1") + separator[0] + L"50 KB";
     EXPECT_EQ(app.text(IDC_INPUT_GROUP), formatText(loadText(IDS_FILE_SIZE, language), {std::wstring_view(size)}));
-    if (user == 0x0407) EXPECT_EQ(separator[0], L',');
+    if (user == 0x0407) {
+        EXPECT_EQ(separator[0], L',');
+    }
 }
 
 }  // namespace
