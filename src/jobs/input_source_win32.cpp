@@ -66,7 +66,10 @@ std::unique_ptr<InputSource> openInput(const std::filesystem::path& path) {
         CloseHandle(handle);
         return nullptr;
     }
-    return std::make_unique<HandleSource>(handle, true, fileSize(handle));
+    // A raw volume ("\\.\X:") reports no meaningful file size.
+    const std::wstring& text = path.native();
+    const bool volume = text.size() >= 4 && text.compare(0, 4, L"\\\\.\\") == 0;
+    return std::make_unique<HandleSource>(handle, true, volume ? std::nullopt : fileSize(handle));
 }
 
 std::unique_ptr<InputSource> openStandardInput() {
