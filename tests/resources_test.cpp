@@ -1,7 +1,14 @@
-// The resources linked into the program: dialogs and icons exist.
+// The resources linked into the program: dialogs exist, and the icon groups
+// hold the images the program asks for, each one well formed.
 #include <windows.h>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+#include <utility>
+#include <vector>
 
 #include "resources/resource_ids.h"
 
@@ -14,6 +21,168 @@ TEST(Resources, DialogTemplatesAndIconsArePresent) {
     for (int id : {IDI_APP, IDI_MATCH, IDI_MISMATCH}) {
         EXPECT_NE(FindResourceW(nullptr, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(14) /* RT_GROUP_ICON */), nullptr)
             << id;
+    }
+}
+
+// The directory of an icon group as the resource compiler stores it.
+#pragma pack(push, 2)
+struct GroupIconHeader {
+    WORD reserved;
+    WORD type;
+    WORD count;
+};
+struct GroupIconEntry {
+    BYTE width;
+    BYTE height;
+    BYTE colorCount;
+    BYTE reserved;
+    WORD planes;
+    WORD bitCount;
+    DWORD bytesInRes;
+    WORD id;
+};
+#pragma pack(pop)
+
+struct IconImage {
+    int size;      // pixels; the directory writes 256 as 0
+    int bitCount;  // from the directory
+    std::vector<BYTE> bytes;
+};
+
+std::vector<BYTE> resourceBytes(LPCWSTR name, LPCWSTR type) {
+    HRSRC found = FindResourceW(nullptr, name, type);
+    if (found == nullptr) return {};
+    const auto* p = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
+    return std::vector<BYTE>(p, p + SizeofResource(nullptr, found));
+}
+
+// The images of an icon group, in directory order.
+std::vector<IconImage> iconGroup(int id) {
+    const std::vector<BYTE> group = resourceBytes(MAKEINTRESOURCEW(id), RT_GROUP_ICON);
+    std::vector<IconImage> images;
+    if (group.size() < sizeof(GroupIconHeader)) return images;
+    GroupIconHeader header;
+    std::memcpy(&header, group.data(), sizeof(header));
+    if (header.reserved != 0 || header.type != 1) return images;
+    if (group.size() < sizeof(header) + header.count * sizeof(GroupIconEntry)) return images;
+    for (int i = 0; i < header.count; ++i) {
+        GroupIconEntry entry;
+        std::memcpy(&entry, group.data() + sizeof(header) + i * sizeof(entry), sizeof(entry));
+        IconImage image{entry.width == 0 ? 256 : entry.width, entry.bitCount,
+                        resourceBytes(MAKEINTRESOURCEW(entry.id), RT_ICON)};
+        EXPECT_EQ(entry.width, entry.height);
+        EXPECT_EQ(entry.planes, 1);
+        EXPECT_EQ(image.bytes.size(), entry.bytesInRes);
+        images.push_back(std::move(image));
+    }
+    return images;
+}
+
+bool isPng(const std::vector<BYTE>& bytes) {
+    static const BYTE signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    return bytes.size() >= 8 && std::memcmp(bytes.data(), signature, 8) == 0;
+}
+
+DWORD bigEndian32(const BYTE* p) { return (DWORD{p[0]} << 24) | (DWORD{p[1]} << 16) | (DWORD{p[2]} << 8) | p[3]; }
+
+// The stored image agrees with its directory entry and holds all its bits.
+void expectWellFormed(const IconImage& image) {
+    SCOPED_TRACE(testing::Message() << image.size << " px, " << image.bitCount << " bit");
+    if (isPng(image.bytes)) {
+        // Only the large 32-bit image may be compressed.
+        EXPECT_EQ(image.size, 256);
+        EXPECT_EQ(image.bitCount, 32);
+        ASSERT_GE(image.bytes.size(), 33u);
+        EXPECT_EQ(std::memcmp(image.bytes.data() + 12, "IHDR", 4), 0);
+        EXPECT_EQ(bigEndian32(image.bytes.data() + 16), 256u);
+        EXPECT_EQ(bigEndian32(image.bytes.data() + 20), 256u);
+        EXPECT_EQ(image.bytes[24], 8);  // bits per channel
+        EXPECT_EQ(image.bytes[25], 6);  // RGBA
+        return;
+    }
+    ASSERT_GE(image.bytes.size(), sizeof(BITMAPINFOHEADER));
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, image.bytes.data(), sizeof(header));
+    EXPECT_EQ(header.biSize, sizeof(BITMAPINFOHEADER));
+    EXPECT_EQ(header.biWidth, image.size);
+    EXPECT_EQ(header.biHeight, 2 * image.size);  // colour and mask rows
+    EXPECT_EQ(header.biBitCount, image.bitCount);
+    EXPECT_EQ(header.biCompression, static_cast<DWORD>(BI_RGB));
+    const size_t palette = image.bitCount <= 8 ? (size_t{1} << image.bitCount) * 4 : 0;
+    const size_t colourRow = ((image.size * image.bitCount + 31) / 32) * 4;
+    const size_t maskRow = ((image.size + 31) / 32) * 4;
+    EXPECT_EQ(image.bytes.size(), sizeof(header) + palette + (colourRow + maskRow) * image.size);
+}
+
+// One pixel of a DIB image: its alpha (32-bit) or whether it is opaque per
+// the mask (8-bit, 255 or 0). Rows are stored bottom-up.
+int pixelAlpha(const IconImage& image, int x, int y) {
+    const int row = image.size - 1 - y;
+    const size_t palette = image.bitCount <= 8 ? (size_t{1} << image.bitCount) * 4 : 0;
+    const size_t colourRow = ((image.size * image.bitCount + 31) / 32) * 4;
+    const BYTE* colour = image.bytes.data() + sizeof(BITMAPINFOHEADER) + palette;
+    if (image.bitCount == 32) return colour[row * colourRow + x * 4 + 3];
+    const BYTE* mask = colour + colourRow * image.size;
+    const size_t maskRow = ((image.size + 31) / 32) * 4;
+    return (mask[row * maskRow + x / 8] & (0x80 >> (x % 8))) ? 0 : 255;
+}
+
+TEST(Resources, ApplicationIconHasTenImagesInTwoDepths) {
+    const auto images = iconGroup(IDI_APP);
+    std::multiset<std::pair<int, int>> found;
+    for (const auto& image : images) found.insert({image.size, image.bitCount});
+    const std::multiset<std::pair<int, int>> expected = {{256, 32}, {48, 32}, {32, 32}, {24, 32}, {16, 32},
+                                                         {256, 8},  {48, 8},  {32, 8},  {24, 8},  {16, 8}};
+    EXPECT_EQ(found, expected);
+    for (const auto& image : images) {
+        expectWellFormed(image);
+        if (isPng(image.bytes)) continue;
+        // A rounded tile: the corners are see-through, the middle is not.
+        SCOPED_TRACE(testing::Message() << image.size << " px, " << image.bitCount << " bit");
+        EXPECT_EQ(pixelAlpha(image, 0, 0), 0);
+        EXPECT_EQ(pixelAlpha(image, image.size - 1, image.size - 1), 0);
+        EXPECT_EQ(pixelAlpha(image, image.size / 2, image.size / 2), 255);
+    }
+}
+
+TEST(Resources, CompareBadgesAreSingleSmallTrueColourImages) {
+    for (int id : {IDI_MATCH, IDI_MISMATCH}) {
+        SCOPED_TRACE(id);
+        const auto images = iconGroup(id);
+        ASSERT_EQ(images.size(), 1u);
+        EXPECT_EQ(images[0].size, 16);
+        EXPECT_EQ(images[0].bitCount, 32);
+        expectWellFormed(images[0]);
+        ASSERT_FALSE(isPng(images[0].bytes));
+        // A round badge with soft edges.
+        EXPECT_EQ(pixelAlpha(images[0], 0, 0), 0);
+        EXPECT_EQ(pixelAlpha(images[0], 8, 8), 255);
+        bool partial = false;
+        for (int x = 0; x < 16; ++x) partial |= pixelAlpha(images[0], x, 0) > 0 && pixelAlpha(images[0], x, 0) < 255;
+        EXPECT_TRUE(partial) << "edges not antialiased";
+    }
+}
+
+TEST(Resources, SystemLoadsTheIconsAtTheSizesTheProgramAsks) {
+    struct Request {
+        int id;
+        int size;
+    };
+    // The main window's small icon, the taskbar overlays, the update and About dialogs.
+    for (Request request : {Request{IDI_APP, 16}, Request{IDI_APP, 32}, Request{IDI_APP, 48}, Request{IDI_APP, 128},
+                            Request{IDI_MATCH, 16}, Request{IDI_MISMATCH, 16}}) {
+        SCOPED_TRACE(testing::Message() << request.id << " at " << request.size);
+        auto icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(request.id), IMAGE_ICON,
+                                                  request.size, request.size, LR_DEFAULTCOLOR));
+        ASSERT_NE(icon, nullptr);
+        ICONINFO info{};
+        ASSERT_TRUE(GetIconInfo(icon, &info));
+        BITMAP bitmap{};
+        GetObjectW(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
+        EXPECT_EQ(bitmap.bmWidth, request.size);
+        if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        DestroyIcon(icon);
     }
 }
 
