@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -82,6 +83,9 @@ private:
     std::atomic<HWND> dialog_{nullptr};
     std::atomic<bool> ended_{false};
 };
+
+// A path in double quotes, as a command line carries it.
+inline std::wstring quoted(const std::filesystem::path& path) { return L"\"" + path.wstring() + L"\""; }
 
 // Polls `condition` until it holds or the time is up.
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(30));

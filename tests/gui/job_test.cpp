@@ -13,8 +13,6 @@
 namespace sumwise::test {
 namespace {
 
-std::wstring quoted(const std::filesystem::path& path) { return L"\"" + path.wstring() + L"\""; }
-
 // A file of `size` bytes that takes no room on disk: it reads as zeros.
 std::filesystem::path sparseFile(const TempDir& dir, const wchar_t* name, std::uint64_t size) {
     const auto path = dir.path() / name;

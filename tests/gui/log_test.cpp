@@ -15,8 +15,6 @@
 namespace sumwise::test {
 namespace {
 
-std::wstring quoted(const std::filesystem::path& path) { return L"\"" + path.wstring() + L"\""; }
-
 std::string readAll(const std::filesystem::path& path) {
     std::ifstream stream(path, std::ios::binary);
     std::ostringstream bytes;

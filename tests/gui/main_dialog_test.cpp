@@ -13,8 +13,6 @@
 namespace sumwise::test {
 namespace {
 
-std::wstring quoted(const std::filesystem::path& path) { return L"\"" + path.wstring() + L"\""; }
-
 TEST(MainDialog, WithoutCommandLineOffersCrc32Md5AndSha1) {
     RunningApp app(L"");
     ASSERT_NE(app.dialog(), nullptr);
