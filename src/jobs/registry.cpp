@@ -3,6 +3,8 @@
 #include <bit>
 
 #include "algorithms/checksums/checksums.h"
+#include "algorithms/md/md.h"
+#include "algorithms/ripemd/ripemd.h"
 
 namespace sumwise {
 
@@ -14,14 +16,14 @@ constexpr std::array<AlgorithmEntry, kAlgorithmCount> kRegistry{{
     {1u << 2, L"CRC64", 17, newCrc64},
     {1u << 3, L"Gost", 65, nullptr},
     {1u << 4, L"Haval", 65, nullptr},
-    {1u << 5, L"MD2", 33, nullptr},
-    {1u << 6, L"MD4", 33, nullptr},
-    {1u << 7, L"MD5", 33, nullptr},
+    {1u << 5, L"MD2", 33, newMd2},
+    {1u << 6, L"MD4", 33, newMd4},
+    {1u << 7, L"MD5", 33, newMd5},
     {1u << 8, L"MD6", 129, nullptr},
-    {1u << 9, L"RIPEMD-128", 33, nullptr},
-    {1u << 10, L"RIPEMD-160", 41, nullptr},
-    {1u << 11, L"RIPEMD-256", 65, nullptr},
-    {1u << 12, L"RIPEMD-320", 81, nullptr},
+    {1u << 9, L"RIPEMD-128", 33, newRipemd128},
+    {1u << 10, L"RIPEMD-160", 41, newRipemd160},
+    {1u << 11, L"RIPEMD-256", 65, newRipemd256},
+    {1u << 12, L"RIPEMD-320", 81, newRipemd320},
     {1u << 13, L"SHA-0", 41, nullptr},
     {1u << 14, L"SHA-1", 41, nullptr},
     {1u << 15, L"SHA-1-IME", 41, nullptr},

@@ -1,0 +1,15 @@
+// MD2 (RFC 1319), MD4 (RFC 1320) and MD5 (RFC 1321): 128-bit digests,
+// printed as their sixteen bytes in order.
+#pragma once
+
+#include <memory>
+
+#include "algorithms/hasher.h"
+
+namespace sumwise {
+
+std::unique_ptr<Hasher> newMd2(const AlgorithmParams& params);
+std::unique_ptr<Hasher> newMd4(const AlgorithmParams& params);
+std::unique_ptr<Hasher> newMd5(const AlgorithmParams& params);
+
+}  // namespace sumwise
