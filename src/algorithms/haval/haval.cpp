@@ -57,12 +57,12 @@ constexpr int kPhi[3][5][7] = {
      {2, 5, 0, 6, 4, 3, 1}},
 };
 
-// The five Boolean functions of seven words, as the paper writes them
-// (products are AND, sums XOR), with the arguments in the order x6 ... x0.
+// The five Boolean functions of seven words as the paper writes them
+// (products are AND, sums XOR), arguments in the order x6 ... x0. The
+// step-by-step reference uses these.
 template <int Pass>
-[[gnu::always_inline]] inline std::uint32_t boolean(std::uint32_t x6, std::uint32_t x5, std::uint32_t x4,
-                                                    std::uint32_t x3, std::uint32_t x2, std::uint32_t x1,
-                                                    std::uint32_t x0) {
+std::uint32_t booleanAsWritten(std::uint32_t x6, std::uint32_t x5, std::uint32_t x4, std::uint32_t x3,
+                               std::uint32_t x2, std::uint32_t x1, std::uint32_t x0) {
     if constexpr (Pass == 1) {
         return (x1 & x4) ^ (x2 & x5) ^ (x3 & x6) ^ (x0 & x1) ^ x0;
     } else if constexpr (Pass == 2) {
@@ -75,6 +75,26 @@ template <int Pass>
                (x3 & x6) ^ (x4 & x5) ^ (x4 & x6) ^ (x0 & x4) ^ x0;
     } else {
         return (x1 & x4) ^ (x2 & x5) ^ (x3 & x6) ^ (x0 & x1 & x2 & x3) ^ (x0 & x5) ^ x0;
+    }
+}
+
+// The same functions factored for fewer operations (a x b ^ a = a & ~b and
+// the like); the compression uses these. Checked against the written forms
+// by the tests, through the reference.
+template <int Pass>
+[[gnu::always_inline]] inline std::uint32_t boolean(std::uint32_t x6, std::uint32_t x5, std::uint32_t x4,
+                                                    std::uint32_t x3, std::uint32_t x2, std::uint32_t x1,
+                                                    std::uint32_t x0) {
+    if constexpr (Pass == 1) {
+        return (x1 & (x4 ^ x0)) ^ (x2 & x5) ^ (x3 & x6) ^ x0;
+    } else if constexpr (Pass == 2) {
+        return (x2 & ((x1 & ~x3) ^ (x4 & x5) ^ x6 ^ x0)) ^ (x1 & x4) ^ (x5 & (x3 ^ x4)) ^ x0;
+    } else if constexpr (Pass == 3) {
+        return (x3 & ((x1 & x2) ^ x6 ^ x0)) ^ (x1 & x4) ^ (x2 & x5) ^ x0;
+    } else if constexpr (Pass == 4) {
+        return (x4 & ((x5 & ~x2) ^ (x3 & ~x6) ^ x1 ^ x6 ^ x0)) ^ (x3 & ((x1 & x2) ^ x5 ^ x6)) ^ (x2 & x6) ^ x0;
+    } else {
+        return (x0 & ~((x1 & x2 & x3) ^ x5)) ^ (x1 & x4) ^ (x2 & x5) ^ (x3 & x6);
     }
 }
 
@@ -247,11 +267,11 @@ Digest havalReference(const HavalParams& params, const std::uint8_t* data, std::
                 for (int j = 0; j < 7; ++j) a[j] = x[phi[j]];
                 std::uint32_t f = 0;
                 switch (p) {
-                case 1: f = boolean<1>(a[0], a[1], a[2], a[3], a[4], a[5], a[6]); break;
-                case 2: f = boolean<2>(a[0], a[1], a[2], a[3], a[4], a[5], a[6]); break;
-                case 3: f = boolean<3>(a[0], a[1], a[2], a[3], a[4], a[5], a[6]); break;
-                case 4: f = boolean<4>(a[0], a[1], a[2], a[3], a[4], a[5], a[6]); break;
-                default: f = boolean<5>(a[0], a[1], a[2], a[3], a[4], a[5], a[6]); break;
+                case 1: f = booleanAsWritten<1>(a[0], a[1], a[2], a[3], a[4], a[5], a[6]); break;
+                case 2: f = booleanAsWritten<2>(a[0], a[1], a[2], a[3], a[4], a[5], a[6]); break;
+                case 3: f = booleanAsWritten<3>(a[0], a[1], a[2], a[3], a[4], a[5], a[6]); break;
+                case 4: f = booleanAsWritten<4>(a[0], a[1], a[2], a[3], a[4], a[5], a[6]); break;
+                default: f = booleanAsWritten<5>(a[0], a[1], a[2], a[3], a[4], a[5], a[6]); break;
                 }
                 const std::uint32_t constant = p == 1 ? 0 : kPiWords[8 + 32 * (p - 2) + i];
                 t[(7 - i + 64) & 7] =
