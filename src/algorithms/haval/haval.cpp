@@ -108,7 +108,10 @@ template <int Passes, int Pass, int I>
     constexpr std::uint32_t constant = Pass == 1 ? 0 : kPiWords[8 + 32 * (Pass - 2) + I];
     const std::uint32_t f = boolean<Pass>(t[x(phi[0])], t[x(phi[1])], t[x(phi[2])], t[x(phi[3])], t[x(phi[4])],
                                           t[x(phi[5])], t[x(phi[6])]);
-    t[target] = std::rotr(f, 7) + std::rotr(t[target], 11) + w[kWordOrder[Pass - 1][I]] + constant;
+    // The word written by the previous step enters only through f: add the
+    // other terms first so that f's sum is the last operation of the step.
+    const std::uint32_t rest = std::rotr(t[target], 11) + w[kWordOrder[Pass - 1][I]] + constant;
+    t[target] = std::rotr(f, 7) + rest;
 }
 
 template <int Passes, int Pass, std::size_t... I>
