@@ -87,7 +87,8 @@ constexpr Words transposeP(const Words& w) {
 [[gnu::always_inline]] inline std::uint32_t shiftA(std::uint32_t x) { return x >> 8 | (x ^ x >> 8) << 24; }
 [[gnu::always_inline]] inline std::uint32_t shiftAA(std::uint32_t x) { return x >> 16 | (x ^ x >> 8) << 16; }
 
-// C3, the only non-zero constant of the key derivation, already through P.
+// C3, the only non-zero constant of the key derivation (C2 and C4 are zero),
+// and C3 through P, where the keys are derived.
 constexpr Words kC3 = {0xFF00FF00u, 0xFF00FF00u, 0x00FF00FFu, 0x00FF00FFu,
                        0x00FFFF00u, 0xFF0000FFu, 0x000000FFu, 0xFF00FFFFu};
 constexpr Words kC3AfterP = transposeP(kC3);
@@ -162,6 +163,8 @@ template <int N, std::size_t... J>
 // The step function: H becomes psi^61(H ^ psi(M ^ psi^12(S))), S being H
 // encrypted quarter by quarter under keys made from H and M.
 void compress(Words& h, const Words& m) {
+    // K_j = P(U_j ^ V_j). P is a byte permutation, so U and V are carried
+    // through P once and A is applied in P's order (shiftA).
     Words keys[4];
     Words u = transposeP(h);
     Words v = transposeP(m);
