@@ -1,7 +1,7 @@
 // sumwise-bench: throughput of each written algorithm on one buffer in
 // memory, beside the peer libraries that have the same algorithm, all in the
 // same run.
-//   sumwise-bench [--size MiB] [NAME...]
+//   sumwise-bench [--size MiB] [--haval PASSES,BITS] [NAME...]
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -33,8 +33,9 @@ double bestSeconds(Work&& work) {
     return best;
 }
 
-std::string ours(const sumwise::AlgorithmEntry& entry, const std::uint8_t* data, std::size_t size) {
-    const auto hasher = entry.newHasher({});
+std::string ours(const sumwise::AlgorithmEntry& entry, const sumwise::AlgorithmParams& params, const std::uint8_t* data,
+                 std::size_t size) {
+    const auto hasher = entry.newHasher(params);
     hasher->init();
     for (std::size_t offset = 0; offset < size; offset += sumwise::kBlockSize) {
         hasher->update(data + offset, std::min(sumwise::kBlockSize, size - offset));
@@ -47,9 +48,16 @@ std::string ours(const sumwise::AlgorithmEntry& entry, const std::uint8_t* data,
 int main(int argc, char** argv) {
     std::size_t mebibytes = 64;
     std::vector<std::string> wanted;
+    sumwise::AlgorithmParams params;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
             mebibytes = static_cast<std::size_t>(std::max(1, std::atoi(argv[++i])));
+        } else if (std::strcmp(argv[i], "--haval") == 0 && i + 1 < argc) {
+            unsigned passes = 0;
+            unsigned bits = 0;
+            if (std::sscanf(argv[++i], "%u,%u", &passes, &bits) == 2) {
+                params.haval = {static_cast<std::uint16_t>(passes), static_cast<std::uint16_t>(bits)};
+            }
         } else {
             wanted.emplace_back(argv[i]);
         }
@@ -74,7 +82,7 @@ int main(int argc, char** argv) {
         if (!wanted.empty() && std::find(wanted.begin(), wanted.end(), name) == wanted.end()) continue;
 
         std::string ourDigest;
-        const double ourSeconds = bestSeconds([&] { ourDigest = ours(entry, buffer.data(), size); });
+        const double ourSeconds = bestSeconds([&] { ourDigest = ours(entry, params, buffer.data(), size); });
         const double ourSpeed = static_cast<double>(size) / 1e6 / ourSeconds;
 
         std::string peerText;

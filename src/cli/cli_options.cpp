@@ -144,6 +144,8 @@ std::string usageText() {
            "                default CRC32,MD5,SHA-1\n"
            "  -s            write the hexadecimal digits in lower case\n"
            "  --text TEXT   hash the bytes of TEXT (may be given several times)\n"
+           "  --haval P,B   HAVAL with P passes (3, 4, 5) and B bits (128, 160, 192, 224,\n"
+           "                256); default 5,256\n"
            "  --help        show this help and exit\n"
            "  --version     show the version and exit\n"
            "\n"

@@ -3,6 +3,8 @@
 #include <bit>
 
 #include "algorithms/checksums/checksums.h"
+#include "algorithms/gost/gost.h"
+#include "algorithms/haval/haval.h"
 #include "algorithms/md/md.h"
 #include "algorithms/ripemd/ripemd.h"
 
@@ -14,8 +16,8 @@ constexpr std::array<AlgorithmEntry, kAlgorithmCount> kRegistry{{
     {1u << 0, L"Adler32", 9, newAdler32},
     {1u << 1, L"CRC32", 9, newCrc32},
     {1u << 2, L"CRC64", 17, newCrc64},
-    {1u << 3, L"Gost", 65, nullptr},
-    {1u << 4, L"Haval", 65, nullptr},
+    {1u << 3, L"Gost", 65, newGost},
+    {1u << 4, L"Haval", 65, newHaval},
     {1u << 5, L"MD2", 33, newMd2},
     {1u << 6, L"MD4", 33, newMd4},
     {1u << 7, L"MD5", 33, newMd5},
