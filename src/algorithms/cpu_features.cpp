@@ -35,6 +35,8 @@ CpuFeatures detect() {
         features.avx512 = osSavesAvx512 && (b & bit_AVX512F) != 0 && (b & bit_AVX512BW) != 0 &&
                           (b & bit_AVX512VL) != 0;
         features.vpclmulqdq = features.avx512 && (c & bit_VPCLMULQDQ) != 0;
+        features.avx512vbmi = features.avx512 && (c & bit_AVX512VBMI) != 0;
+        features.gfni = (c & bit_GFNI) != 0;
     }
     return features;
 }

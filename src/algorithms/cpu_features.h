@@ -12,6 +12,8 @@ struct CpuFeatures {
     bool bmi2 = false;
     bool avx512 = false;      // F, BW and VL, with the registers saved by the system
     bool vpclmulqdq = false;  // carry-less multiplication on wide registers
+    bool avx512vbmi = false;  // byte permutes on wide registers (with avx512)
+    bool gfni = false;        // GF(2^8) multiplications and affine transforms
 };
 
 // Read once, on first use; cheap afterwards.
