@@ -3,6 +3,8 @@
 #include <bit>
 
 #include "algorithms/checksums/checksums.h"
+#include "algorithms/tiger/tiger.h"
+#include "algorithms/whirlpool/whirlpool.h"
 
 namespace sumwise {
 
@@ -29,8 +31,8 @@ constexpr std::array<AlgorithmEntry, kAlgorithmCount> kRegistry{{
     {1u << 17, L"SHA-256", 65, nullptr},
     {1u << 18, L"SHA-384", 97, nullptr},
     {1u << 19, L"SHA-512", 129, nullptr},
-    {1u << 20, L"Tiger", 49, nullptr},
-    {1u << 21, L"Whirlpool", 129, nullptr},
+    {1u << 20, L"Tiger", 49, newTiger},
+    {1u << 21, L"Whirlpool", 129, newWhirlpool},
 }};
 
 constexpr wchar_t foldAscii(wchar_t c) {
