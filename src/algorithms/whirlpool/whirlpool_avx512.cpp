@@ -21,6 +21,30 @@ namespace sumwise::whirlpool_avx512 {
 
 namespace {
 
+struct alignas(64) Lanes {
+    std::uint64_t word[8];
+};
+
+// Byte (i, j) of the column shift takes byte (i - j mod 8, j).
+constexpr Lanes makeShift() {
+    Lanes shift{};
+    for (unsigned p = 0; p < 64; ++p) {
+        const unsigned source = 8 * ((p / 8 - p % 8) & 7) + p % 8;
+        shift.word[p / 8] |= static_cast<std::uint64_t>(source) << (8 * (p % 8));
+    }
+    return shift;
+}
+
+// Reverses the bytes of each word (a byte shuffle within 16-byte lanes).
+constexpr Lanes makeReverse() {
+    Lanes reverse{};
+    for (unsigned p = 0; p < 64; ++p) {
+        const unsigned source = (p & 8) | (7 - p % 8);
+        reverse.word[p / 8] |= static_cast<std::uint64_t>(source) << (8 * (p % 8));
+    }
+    return reverse;
+}
+
 // Product in GF(2^8) with Whirlpool's polynomial x^8 + x^4 + x^3 + x^2 + 1.
 constexpr unsigned multiply(unsigned x, unsigned y) {
     unsigned product = 0;
@@ -34,67 +58,52 @@ constexpr unsigned multiply(unsigned x, unsigned y) {
 
 // The 8x8 bit matrix of x -> factor * x in the affine instruction's layout:
 // byte 7 - i of the word selects the input bits that make output bit i.
-constexpr long long multiplicationMatrix(unsigned factor) {
-    unsigned long long matrix = 0;
+constexpr std::uint64_t multiplication(unsigned factor) {
+    std::uint64_t matrix = 0;
     for (unsigned out = 0; out < 8; ++out) {
-        unsigned row = 0;
+        std::uint64_t row = 0;
         for (unsigned in = 0; in < 8; ++in) {
             if ((multiply(1u << in, factor) >> out) & 1) row |= 1u << in;
         }
-        matrix |= static_cast<unsigned long long>(row) << (8 * (7 - out));
+        matrix |= row << (8 * (7 - out));
     }
-    return static_cast<long long>(matrix);
+    return matrix;
 }
 
-struct Constants {
-    __m512i sbox[4];       // the S-box in four 64-byte quarters
-    __m512i shift;         // byte (i, j) takes byte (i - j mod 8, j)
-    __m512i times[5];      // multiplication by 2, 4, 5, 8 and 9
-    __m512i round[10];     // round constants, in row 0
-    __m512i reverse;       // reverses the bytes of each word
-};
+constexpr Lanes kShift = makeShift();
+constexpr Lanes kReverse = makeReverse();
+// The row's factors other than 1, in the order the round uses them.
+constexpr std::uint64_t kTimes[5] = {multiplication(2), multiplication(4), multiplication(5), multiplication(8),
+                                     multiplication(9)};
 
-SUMWISE_WHIRLPOOL_TARGET inline Constants makeConstants() {
-    Constants k;
-    for (int q = 0; q < 4; ++q) k.sbox[q] = _mm512_loadu_si512(whirlpool_tables::kSbox + 64 * q);
-    alignas(64) std::uint8_t shift[64];
-    alignas(64) std::uint8_t reverse[64];
-    for (int p = 0; p < 64; ++p) {
-        const int row = p / 8;
-        const int column = p % 8;
-        shift[p] = static_cast<std::uint8_t>(8 * ((row - column) & 7) + column);
-        reverse[p] = static_cast<std::uint8_t>((p & 0x08) | (7 - column));  // within each 16-byte lane
-    }
-    k.shift = _mm512_load_si512(shift);
-    k.reverse = _mm512_load_si512(reverse);
-    const unsigned factors[5] = {2, 4, 5, 8, 9};
-    for (int f = 0; f < 5; ++f) k.times[f] = _mm512_set1_epi64(multiplicationMatrix(factors[f]));
-    for (int r = 0; r < 10; ++r) {
-        // Row 0 takes the constant's bytes, most significant first.
-        const auto word = static_cast<long long>(__builtin_bswap64(whirlpool_tables::kRoundConstants[r]));
-        k.round[r] = _mm512_maskz_set1_epi64(1, word);
-    }
-    return k;
+SUMWISE_WHIRLPOOL_TARGET [[gnu::always_inline]] inline __m512i load(const Lanes& lanes) {
+    return _mm512_load_si512(lanes.word);
 }
 
 SUMWISE_WHIRLPOOL_TARGET [[gnu::always_inline]] inline __m512i xor3(__m512i a, __m512i b, __m512i c) {
     return _mm512_ternarylogic_epi64(a, b, c, 0x96);
 }
 
-// The round function: S-box, column shift, row mix, then the key added.
-SUMWISE_WHIRLPOOL_TARGET [[gnu::always_inline]] inline __m512i round(__m512i x, __m512i key, const Constants& k) {
-    x = _mm512_permutexvar_epi8(k.shift, x);
-    const __m512i low = _mm512_permutex2var_epi8(k.sbox[0], x, k.sbox[1]);
-    const __m512i high = _mm512_permutex2var_epi8(k.sbox[2], x, k.sbox[3]);
+SUMWISE_WHIRLPOOL_TARGET [[gnu::always_inline]] inline __m512i times(__m512i x, int factor) {
+    return _mm512_gf2p8affine_epi64_epi8(x, _mm512_set1_epi64(static_cast<long long>(kTimes[factor])), 0);
+}
+
+// The round function: column shift, S-box, row mix, then the key added.
+SUMWISE_WHIRLPOOL_TARGET [[gnu::always_inline]] inline __m512i round(__m512i x, __m512i key) {
+    using whirlpool_tables::kSbox;
+    x = _mm512_permutexvar_epi8(load(kShift), x);
+    const __m512i low = _mm512_permutex2var_epi8(_mm512_loadu_si512(kSbox), x, _mm512_loadu_si512(kSbox + 64));
+    const __m512i high =
+        _mm512_permutex2var_epi8(_mm512_loadu_si512(kSbox + 128), x, _mm512_loadu_si512(kSbox + 192));
     x = _mm512_mask_blend_epi8(_mm512_movepi8_mask(x), low, high);
     // Row mix by circ(1, 1, 4, 1, 8, 5, 2, 9): column j + d of a row gains
     // the d-th factor times column j; moving up d columns is a rotation left
     // by 8d bits within the row's word.
-    const __m512i x2 = _mm512_gf2p8affine_epi64_epi8(x, k.times[0], 0);
-    const __m512i x4 = _mm512_gf2p8affine_epi64_epi8(x, k.times[1], 0);
-    const __m512i x5 = _mm512_gf2p8affine_epi64_epi8(x, k.times[2], 0);
-    const __m512i x8 = _mm512_gf2p8affine_epi64_epi8(x, k.times[3], 0);
-    const __m512i x9 = _mm512_gf2p8affine_epi64_epi8(x, k.times[4], 0);
+    const __m512i x2 = times(x, 0);
+    const __m512i x4 = times(x, 1);
+    const __m512i x5 = times(x, 2);
+    const __m512i x8 = times(x, 3);
+    const __m512i x9 = times(x, 4);
     const __m512i a = xor3(x, _mm512_rol_epi64(x, 8), _mm512_rol_epi64(x4, 16));
     const __m512i b = xor3(_mm512_rol_epi64(x, 24), _mm512_rol_epi64(x8, 32), _mm512_rol_epi64(x5, 40));
     const __m512i c = xor3(_mm512_rol_epi64(x2, 48), _mm512_rol_epi64(x9, 56), key);
@@ -109,22 +118,23 @@ bool supported() {
 }
 
 SUMWISE_WHIRLPOOL_TARGET void compress(WhirlpoolState& hash, const std::uint8_t* blocks, std::size_t count) {
-    const Constants k = makeConstants();
     // The chaining words hold rows most significant byte first; the
     // register holds them in memory order.
-    __m512i h = _mm512_shuffle_epi8(_mm512_loadu_si512(hash), k.reverse);
+    __m512i h = _mm512_shuffle_epi8(_mm512_loadu_si512(hash), load(kReverse));
     for (; count > 0; --count, blocks += 64) {
         const __m512i block = _mm512_loadu_si512(blocks);
         __m512i key = h;
         __m512i state = _mm512_xor_si512(block, key);
 #pragma GCC unroll 10
         for (int r = 0; r < 10; ++r) {
-            key = round(key, k.round[r], k);
-            state = round(state, key, k);
+            // The round constant goes into the key's first row.
+            const auto constant = static_cast<long long>(__builtin_bswap64(whirlpool_tables::kRoundConstants[r]));
+            key = round(key, _mm512_maskz_set1_epi64(1, constant));
+            state = round(state, key);
         }
         h = xor3(h, state, block);
     }
-    _mm512_storeu_si512(hash, _mm512_shuffle_epi8(h, k.reverse));
+    _mm512_storeu_si512(hash, _mm512_shuffle_epi8(h, load(kReverse)));
 }
 
 }  // namespace sumwise::whirlpool_avx512
