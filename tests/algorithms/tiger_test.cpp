@@ -72,14 +72,14 @@ TEST(Tiger, LowerCaseChangesOnlyTheLetters) {
 // The message padded by hand: 0x01, zeros up to 56 modulo 64, the bit count
 // least significant byte first; then the chaining value's words, each least
 // significant byte first.
-std::string padAndCompress(const std::vector<std::uint8_t>& message) {
+std::string padAndCompress(TigerCompress compress, const std::vector<std::uint8_t>& message) {
     std::vector<std::uint8_t> padded = message;
     padded.push_back(0x01);
     while (padded.size() % 64 != 56) padded.push_back(0);
     const std::uint64_t bits = static_cast<std::uint64_t>(message.size()) * 8;
     for (int i = 0; i < 8; ++i) padded.push_back(static_cast<std::uint8_t>(bits >> (8 * i)));
     TigerState state = {0x0123456789ABCDEFull, 0xFEDCBA9876543210ull, 0xF096A5B4C3B2E187ull};
-    tigerCompress(state, padded.data(), padded.size() / 64);
+    compress(state, padded.data(), padded.size() / 64);
     std::uint8_t digest[24];
     for (int i = 0; i < 24; ++i) digest[i] = static_cast<std::uint8_t>(state[i / 8] >> (8 * (i % 8)));
     return digestText(Digest::fromBytes(digest, 24), LetterCase::Upper);
@@ -89,9 +89,31 @@ TEST(Tiger, PadAndLengthAtEveryBlockEdge) {
     // 55 bytes leave room for the pad and the length in one block, 56 to 63
     // need a second block, 64 a block of padding only; likewise one block on.
     const auto data = test::randomBytes(200, 3);
+    const TigerCompress portable = tigerVariants().front().compress;
     for (std::size_t length : {0, 1, 54, 55, 56, 57, 62, 63, 64, 65, 118, 119, 120, 121, 127, 128, 129, 191, 192}) {
         const std::vector<std::uint8_t> message(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(length));
-        EXPECT_EQ(hexOf("Tiger", message), padAndCompress(message)) << "length " << length;
+        EXPECT_EQ(hexOf("Tiger", message), padAndCompress(portable, message)) << "length " << length;
+    }
+}
+
+TEST(Tiger, EveryCompressionThisProcessorRunsAgrees) {
+    const auto variants = tigerVariants();
+    ASSERT_FALSE(variants.empty());
+    EXPECT_STREQ(variants.front().name, "portable");
+    const auto data = test::randomBytes(64 * 40, 9);
+    std::mt19937 random(13);
+    for (const TigerVariant& variant : variants) {
+        SCOPED_TRACE(variant.name);
+        EXPECT_EQ(padAndCompress(variant.compress, test::bytesOf("abc")), hexOf("Tiger", "abc"));
+        for (int trial = 0; trial < 20; ++trial) {
+            TigerState expected;
+            for (auto& word : expected) word = (static_cast<std::uint64_t>(random()) << 32) | random();
+            TigerState actual = {expected[0], expected[1], expected[2]};
+            const std::size_t blocks = 1 + random() % 40;
+            variants.front().compress(expected, data.data(), blocks);
+            variant.compress(actual, data.data(), blocks);
+            for (int i = 0; i < 3; ++i) ASSERT_EQ(actual[i], expected[i]) << "word " << i << ", " << blocks << " blocks";
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "algorithms/hasher.h"
 
@@ -12,9 +13,16 @@ namespace sumwise {
 
 // The chaining value a, b, c.
 using TigerState = std::uint64_t[3];
+// Compresses `count` whole 64-byte blocks into the state.
+using TigerCompress = void (*)(TigerState& state, const std::uint8_t* blocks, std::size_t count);
 
-// Compresses `count` whole 64-byte blocks into `state`.
-void tigerCompress(TigerState& state, const std::uint8_t* blocks, std::size_t count);
+// Every compression this processor can run, the portable one first, so that
+// each can be checked, not only the one chosen at run time.
+struct TigerVariant {
+    const char* name;
+    TigerCompress compress;
+};
+std::vector<TigerVariant> tigerVariants();
 
 std::unique_ptr<Hasher> newTiger(const AlgorithmParams& params);
 

@@ -72,7 +72,7 @@ WhirlpoolCompress chooseCompress() {
 
 class Whirlpool final : public Hasher {
     // Hands whole blocks to the compression.
-    auto compress() {
+    auto blockSink() {
         return [this](const std::uint8_t* blocks, std::size_t count) { compress_(hash_, blocks, count); };
     }
 
@@ -84,12 +84,12 @@ public:
         buffer_.reset();
     }
 
-    void update(const std::uint8_t* data, std::size_t size) override { buffer_.update(data, size, compress()); }
+    void update(const std::uint8_t* data, std::size_t size) override { buffer_.update(data, size, blockSink()); }
 
     Digest finish() override {
         std::uint8_t length[32];
         whirlpoolLengthField(buffer_.totalBytes(), buffer_.totalHighBytes(), length);
-        buffer_.finish(0x80, length, sizeof length, compress());
+        buffer_.finish(0x80, length, sizeof length, blockSink());
         std::uint8_t digest[64];
         for (int i = 0; i < 8; ++i) bytes::store64be(digest + 8 * i, hash_[i]);
         return Digest::fromBytes(digest, sizeof digest);
