@@ -39,7 +39,7 @@ struct PortableLookup {
 // one cycle, which shortens every step.
 [[gnu::always_inline]] inline std::uint64_t byteAt(std::uint64_t word, unsigned shift) {
     std::uint64_t byte;
-    asm("bextr %2, %1, %0" : "=r"(byte) : "r"(word), "r"(std::uint64_t{0x0800} | shift));
+    asm("bextr %2, %1, %0" : "=r"(byte) : "r"(word), "r"(std::uint64_t{0x0800} | shift) : "cc");
     return byte;
 }
 
