@@ -24,17 +24,21 @@ std::string hex(const unsigned char* bytes, std::size_t size) {
     return text;
 }
 
+// Loaded on first use and unloaded at exit, so that the leak checker of the
+// sanitizer build does not report OpenSSL's provider data.
+struct Providers {
+    OSSL_PROVIDER* defaults = OSSL_PROVIDER_load(nullptr, "default");
+    OSSL_PROVIDER* legacy = OSSL_PROVIDER_load(nullptr, "legacy");
+    Providers() = default;
+    Providers(const Providers&) = delete;
+    Providers& operator=(const Providers&) = delete;
+    ~Providers() {
+        if (legacy != nullptr) OSSL_PROVIDER_unload(legacy);
+        if (defaults != nullptr) OSSL_PROVIDER_unload(defaults);
+    }
+};
+
 std::optional<std::string> openssl(const char* name, const std::vector<std::uint8_t>& bytes) {
-    // Unloaded at exit (before OpenSSL's own clean-up, which was registered
-    // first), so that the leak checker of the sanitizer build stays quiet.
-    struct Providers {
-        OSSL_PROVIDER* standard = OSSL_PROVIDER_load(nullptr, "default");
-        OSSL_PROVIDER* legacy = OSSL_PROVIDER_load(nullptr, "legacy");
-        ~Providers() {
-            if (legacy != nullptr) OSSL_PROVIDER_unload(legacy);
-            if (standard != nullptr) OSSL_PROVIDER_unload(standard);
-        }
-    };
     static const Providers providers;
     (void)providers;
     EVP_MD* md = EVP_MD_fetch(nullptr, name, nullptr);

@@ -31,10 +31,13 @@ CpuFeatures detect() {
     if (__get_cpuid_count(7, 0, &a, &b, &c, &d)) {
         features.avx2 = osSavesAvx && (b & bit_AVX2) != 0;
         features.sha = (b & bit_SHA) != 0;
+        features.bmi1 = (b & bit_BMI) != 0;
         features.bmi2 = (b & bit_BMI2) != 0;
         features.avx512 = osSavesAvx512 && (b & bit_AVX512F) != 0 && (b & bit_AVX512BW) != 0 &&
                           (b & bit_AVX512VL) != 0;
         features.vpclmulqdq = features.avx512 && (c & bit_VPCLMULQDQ) != 0;
+        features.avx512vbmi = features.avx512 && (c & bit_AVX512VBMI) != 0;
+        features.gfni = (c & bit_GFNI) != 0;
     }
     return features;
 }

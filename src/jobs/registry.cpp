@@ -7,6 +7,8 @@
 #include "algorithms/haval/haval.h"
 #include "algorithms/md/md.h"
 #include "algorithms/ripemd/ripemd.h"
+#include "algorithms/tiger/tiger.h"
+#include "algorithms/whirlpool/whirlpool.h"
 
 namespace sumwise {
 
@@ -33,8 +35,8 @@ constexpr std::array<AlgorithmEntry, kAlgorithmCount> kRegistry{{
     {1u << 17, L"SHA-256", 65, nullptr},
     {1u << 18, L"SHA-384", 97, nullptr},
     {1u << 19, L"SHA-512", 129, nullptr},
-    {1u << 20, L"Tiger", 49, nullptr},
-    {1u << 21, L"Whirlpool", 129, nullptr},
+    {1u << 20, L"Tiger", 49, newTiger},
+    {1u << 21, L"Whirlpool", 129, newWhirlpool},
 }};
 
 constexpr wchar_t foldAscii(wchar_t c) {
