@@ -3,6 +3,7 @@
 #include <bit>
 
 #include "algorithms/checksums/checksums.h"
+#include "algorithms/sha1/sha1.h"
 
 namespace sumwise {
 
@@ -22,9 +23,9 @@ constexpr std::array<AlgorithmEntry, kAlgorithmCount> kRegistry{{
     {1u << 10, L"RIPEMD-160", 41, nullptr},
     {1u << 11, L"RIPEMD-256", 65, nullptr},
     {1u << 12, L"RIPEMD-320", 81, nullptr},
-    {1u << 13, L"SHA-0", 41, nullptr},
-    {1u << 14, L"SHA-1", 41, nullptr},
-    {1u << 15, L"SHA-1-IME", 41, nullptr},
+    {1u << 13, L"SHA-0", 41, newSha0},
+    {1u << 14, L"SHA-1", 41, newSha1},
+    {1u << 15, L"SHA-1-IME", 41, newSha1Ime},
     {1u << 16, L"SHA-224", 57, nullptr},
     {1u << 17, L"SHA-256", 65, nullptr},
     {1u << 18, L"SHA-384", 97, nullptr},
