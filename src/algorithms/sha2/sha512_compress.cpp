@@ -1,7 +1,6 @@
 // The SHA-512 compression (also SHA-384's). Portable unrolled code; on x86-64
 // the schedule moves to vector registers, two words at a time, so the vector
-// units take its share of the work while the scalar units run the steps, and
-// with BMI2 the rotations take three operands (rorx) and spare the copies.
+// units take its share of the work while the scalar units run the steps.
 // The constants are reproduced by scripts/sha2_constants.py.
 #include <bit>
 
