@@ -125,7 +125,9 @@ void compressPortable(std::uint64_t* state, const std::uint8_t* blocks, std::siz
 
 // σ0 and σ1 of two words. The rotations are written as shifts; built for
 // AVX-512 the compiler turns them into single rotations.
-SUMWISE_VECTOR_INLINE __m128i rotr2(__m128i x, int n) { return _mm_or_si128(_mm_srli_epi64(x, n), _mm_slli_epi64(x, 64 - n)); }
+SUMWISE_VECTOR_INLINE __m128i rotr2(__m128i x, int n) {
+    return _mm_or_si128(_mm_srli_epi64(x, n), _mm_slli_epi64(x, 64 - n));
+}
 SUMWISE_VECTOR_INLINE __m128i smallSigma0x2(__m128i x) {
     return _mm_xor_si128(_mm_xor_si128(rotr2(x, 1), rotr2(x, 8)), _mm_srli_epi64(x, 7));
 }
