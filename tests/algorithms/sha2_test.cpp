@@ -59,7 +59,9 @@ const Vector kVectors[] = {
 
 TEST(Sha2, KnownDigests) {
     for (const Vector& v : kVectors) {
-        for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(hexOf(kNames[i], v.message), v.digests[i]) << kNames[i] << " of " << v.message;
+        for (std::size_t i = 0; i < 4; ++i) {
+            EXPECT_EQ(hexOf(kNames[i], v.message), v.digests[i]) << kNames[i] << " of " << v.message;
+        }
     }
     EXPECT_EQ(hexOf("SHA-256", "abc", LetterCase::Lower),
               "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
@@ -74,7 +76,9 @@ TEST(Sha2, OneMillionA) {
         "E718483D0CE769644E2E42C7BC15B4638E1F98B13B2044285632A803AFA973EB"
         "DE0FF244877EA60A4CB0432CE577C31BEB009C5C2C49AA2E4EADB217AD8CC09B",
     };
-    for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(test::hexOfRepeated(kNames[i], "a", 1000000), expected[i]) << kNames[i];
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(test::hexOfRepeated(kNames[i], "a", 1000000), expected[i]) << kNames[i];
+    }
 }
 
 TEST(Sha2, EveryLengthUpTo300MatchesThePeer) {

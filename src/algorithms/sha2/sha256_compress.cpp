@@ -29,8 +29,12 @@ alignas(16) constexpr std::uint32_t kRound[64] = {
 
 #define SUMWISE_INLINE inline __attribute__((always_inline))
 
-SUMWISE_INLINE std::uint32_t bigSigma0(std::uint32_t x) { return std::rotr(x, 2) ^ std::rotr(x, 13) ^ std::rotr(x, 22); }
-SUMWISE_INLINE std::uint32_t bigSigma1(std::uint32_t x) { return std::rotr(x, 6) ^ std::rotr(x, 11) ^ std::rotr(x, 25); }
+SUMWISE_INLINE std::uint32_t bigSigma0(std::uint32_t x) {
+    return std::rotr(x, 2) ^ std::rotr(x, 13) ^ std::rotr(x, 22);
+}
+SUMWISE_INLINE std::uint32_t bigSigma1(std::uint32_t x) {
+    return std::rotr(x, 6) ^ std::rotr(x, 11) ^ std::rotr(x, 25);
+}
 SUMWISE_INLINE std::uint32_t smallSigma0(std::uint32_t x) { return std::rotr(x, 7) ^ std::rotr(x, 18) ^ (x >> 3); }
 SUMWISE_INLINE std::uint32_t smallSigma1(std::uint32_t x) { return std::rotr(x, 17) ^ std::rotr(x, 19) ^ (x >> 10); }
 SUMWISE_INLINE std::uint32_t choose(std::uint32_t e, std::uint32_t f, std::uint32_t g) { return g ^ (e & (f ^ g)); }
