@@ -7,6 +7,8 @@
 #include "algorithms/haval/haval.h"
 #include "algorithms/md/md.h"
 #include "algorithms/ripemd/ripemd.h"
+#include "algorithms/sha1/sha1.h"
+#include "algorithms/sha2/sha2.h"
 #include "algorithms/tiger/tiger.h"
 #include "algorithms/whirlpool/whirlpool.h"
 
@@ -28,13 +30,13 @@ constexpr std::array<AlgorithmEntry, kAlgorithmCount> kRegistry{{
     {1u << 10, L"RIPEMD-160", 41, newRipemd160},
     {1u << 11, L"RIPEMD-256", 65, newRipemd256},
     {1u << 12, L"RIPEMD-320", 81, newRipemd320},
-    {1u << 13, L"SHA-0", 41, nullptr},
-    {1u << 14, L"SHA-1", 41, nullptr},
-    {1u << 15, L"SHA-1-IME", 41, nullptr},
-    {1u << 16, L"SHA-224", 57, nullptr},
-    {1u << 17, L"SHA-256", 65, nullptr},
-    {1u << 18, L"SHA-384", 97, nullptr},
-    {1u << 19, L"SHA-512", 129, nullptr},
+    {1u << 13, L"SHA-0", 41, newSha0},
+    {1u << 14, L"SHA-1", 41, newSha1},
+    {1u << 15, L"SHA-1-IME", 41, newSha1Ime},
+    {1u << 16, L"SHA-224", 57, newSha224},
+    {1u << 17, L"SHA-256", 65, newSha256},
+    {1u << 18, L"SHA-384", 97, newSha384},
+    {1u << 19, L"SHA-512", 129, newSha512},
     {1u << 20, L"Tiger", 49, newTiger},
     {1u << 21, L"Whirlpool", 129, newWhirlpool},
 }};

@@ -1,0 +1,39 @@
+// SHA-1 (FIPS 180-2), SHA-0 (FIPS 180, 1993) and SHA-1-IME, this program's
+// own variant. The three share the 80 steps of SHA-1, its constants, initial
+// value, padding and output; they differ only in the message schedule.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "algorithms/hasher.h"
+
+namespace sumwise {
+
+enum class Sha1Schedule {
+    Sha0,  // W[t] = W[t-3] ^ W[t-8] ^ W[t-14] ^ W[t-16]
+    Sha1,  // the same, rotated left by one
+    Ime,   // SHA-1-IME, see sha1_compress.cpp
+};
+
+// Compresses `count` consecutive 64-byte blocks into the five state words.
+using Sha1Compress = void (*)(std::uint32_t* state, const std::uint8_t* blocks, std::size_t count);
+
+// The fastest implementation of a schedule that this processor runs.
+Sha1Compress sha1Compress(Sha1Schedule schedule);
+
+// Every implementation of a schedule that this processor runs, so that each
+// can be checked against the others, not only the one chosen at run time.
+struct Sha1Variant {
+    const char* name;
+    Sha1Compress compress;
+};
+std::vector<Sha1Variant> sha1Variants(Sha1Schedule schedule);
+
+std::unique_ptr<Hasher> newSha0(const AlgorithmParams& params);
+std::unique_ptr<Hasher> newSha1(const AlgorithmParams& params);
+std::unique_ptr<Hasher> newSha1Ime(const AlgorithmParams& params);
+
+}  // namespace sumwise
