@@ -108,7 +108,7 @@ ParseResult parseArguments(const std::vector<Argument>& arguments) {
             const Argument* parameters = value(text);
             if (parameters == nullptr) return result;
             result.error = text == "--haval" ? parseHavalOption(parameters->text, options.params.haval)
-                                             : parseMd6Option(parameters->text, options.params.md6);
+                                             : parseMd6Option(parameters->bytes, options.params.md6);
             if (!result.ok()) return result;
         } else if (text == "--help" || text == "-h" || text == "-?") {
             options.help = true;
@@ -144,6 +144,7 @@ std::string usageText() {
            "                default CRC32,MD5,SHA-1\n"
            "  -s            write the hexadecimal digits in lower case\n"
            "  --text TEXT   hash the bytes of TEXT (may be given several times)\n"
+           "  --md6 FIELDS  MD6 parameters d=1..512 (256), L=0..255 (64), r=0..255 (40+d/4;\n                80+ keyed), key=TEXT (<= 64 bytes, last: it takes the rest)\n"
            "  --help        show this help and exit\n"
            "  --version     show the version and exit\n"
            "\n"

@@ -3,6 +3,7 @@
 #include <bit>
 
 #include "algorithms/checksums/checksums.h"
+#include "algorithms/md6/md6.h"
 
 namespace sumwise {
 
@@ -17,7 +18,7 @@ constexpr std::array<AlgorithmEntry, kAlgorithmCount> kRegistry{{
     {1u << 5, L"MD2", 33, nullptr},
     {1u << 6, L"MD4", 33, nullptr},
     {1u << 7, L"MD5", 33, nullptr},
-    {1u << 8, L"MD6", 129, nullptr},
+    {1u << 8, L"MD6", 129, newMd6},
     {1u << 9, L"RIPEMD-128", 33, nullptr},
     {1u << 10, L"RIPEMD-160", 41, nullptr},
     {1u << 11, L"RIPEMD-256", 65, nullptr},
