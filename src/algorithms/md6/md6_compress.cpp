@@ -61,8 +61,10 @@ void compressPortable(const std::uint64_t* input, std::uint64_t* output, unsigne
 #if defined(__x86_64__)
 // GCC 12's AVX-512 intrinsics start from a deliberately undefined register,
 // which its own flow analysis then reports.
+#if !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 namespace {
 
 // Eight consecutive words from the 24 words before them in registers
@@ -122,7 +124,9 @@ __attribute__((target("avx512f"))) void compressAvx512(const std::uint64_t* inpu
 }
 
 }  // namespace
+#if !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 #endif
 
 std::vector<CompressVariant> compressVariants() {
