@@ -27,7 +27,8 @@ static_assert(kTaps[0] == 17 && kTaps[1] == 18 && kTaps[2] == 21 && kTaps[3] == 
 
 constexpr std::uint64_t nextRoundConstant(std::uint64_t s) { return std::rotl(s, 1) ^ (s & kSMask); }
 
-template <std::size_t k>
+// `a` points at word i; the taps are negative offsets from it.
+template <int k>
 inline void step(std::uint64_t* a, std::uint64_t s) {
     std::uint64_t x = s ^ a[k - 89] ^ a[k - 17] ^ (a[k - 18] & a[k - 21]) ^ (a[k - 31] & a[k - 67]);
     x ^= x >> kRightShifts[k];
@@ -36,7 +37,7 @@ inline void step(std::uint64_t* a, std::uint64_t s) {
 
 template <std::size_t... k>
 inline void round(std::uint64_t* a, std::uint64_t s, std::index_sequence<k...>) {
-    (step<k>(a, s), ...);
+    (step<static_cast<int>(k)>(a, s), ...);
 }
 
 }  // namespace
