@@ -121,17 +121,6 @@ TEST_F(CliTest, UsageErrorsNameTheProblem) {
     }
 }
 
-TEST_F(CliTest, AlgorithmNotYetWrittenIsAUsageError) {
-    for (const AlgorithmEntry& entry : algorithms()) {
-        if (entry.available()) continue;
-        const Outcome run = runCli({"-a", entry.asciiName(), abc});
-        EXPECT_EQ(run.status, kExitUsage);
-        EXPECT_NE(run.err.find("not available"), std::string::npos);
-        return;
-    }
-    GTEST_SKIP() << "every algorithm is written";
-}
-
 TEST_F(CliTest, DoubleDashEndsOptions) {
     const std::string dashed = dir.write("-odd", "abc").string();
     test::TempDir cwdLess;

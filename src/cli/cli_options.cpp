@@ -108,7 +108,7 @@ ParseResult parseArguments(const std::vector<Argument>& arguments) {
             const Argument* parameters = value(text);
             if (parameters == nullptr) return result;
             result.error = text == "--haval" ? parseHavalOption(parameters->text, options.params.haval)
-                                             : parseMd6Option(parameters->text, options.params.md6);
+                                             : parseMd6Option(parameters->bytes, options.params.md6);
             if (!result.ok()) return result;
         } else if (text == "--help" || text == "-h" || text == "-?") {
             options.help = true;
@@ -131,11 +131,24 @@ ParseResult parseArguments(const std::vector<Argument>& arguments) {
 }
 
 std::string usageText() {
+    // The algorithm names, wrapped to the width of the rest of the text.
     std::string names;
+    std::size_t lineLength = 12;  // "Algorithms: "
     for (const AlgorithmEntry& entry : algorithms()) {
         if (!entry.available()) continue;
-        if (!names.empty()) names += ", ";
-        names += entry.asciiName();
+        const std::string name = entry.asciiName();
+        if (!names.empty()) {
+            names += ",";
+            ++lineLength;
+            if (lineLength + 1 + name.size() > 79) {
+                names += "\n           ";
+                lineLength = 11;
+            }
+            names += " ";
+            ++lineLength;
+        }
+        names += name;
+        lineLength += name.size();
     }
     return "Usage: sumwise-cli [-a LIST] [-s] [--text TEXT] [FILE...]\n"
            "Computes message digests and checksums of files, standard input and texts.\n"
@@ -146,6 +159,7 @@ std::string usageText() {
            "  --text TEXT   hash the bytes of TEXT (may be given several times)\n"
            "  --haval P,B   HAVAL with P passes (3, 4, 5) and B bits (128, 160, 192, 224,\n"
            "                256); default 5,256\n"
+           "  --md6 FIELDS  MD6 parameters d=1..512 (256), L=0..255 (64), r=0..255 (40+d/4;\n                80+ keyed), key=TEXT (<= 64 bytes, last: it takes the rest)\n"
            "  --help        show this help and exit\n"
            "  --version     show the version and exit\n"
            "\n"

@@ -6,6 +6,7 @@
 #include "algorithms/gost/gost.h"
 #include "algorithms/haval/haval.h"
 #include "algorithms/md/md.h"
+#include "algorithms/md6/md6.h"
 #include "algorithms/ripemd/ripemd.h"
 #include "algorithms/sha1/sha1.h"
 #include "algorithms/sha2/sha2.h"
@@ -25,7 +26,7 @@ constexpr std::array<AlgorithmEntry, kAlgorithmCount> kRegistry{{
     {1u << 5, L"MD2", 33, newMd2},
     {1u << 6, L"MD4", 33, newMd4},
     {1u << 7, L"MD5", 33, newMd5},
-    {1u << 8, L"MD6", 129, nullptr},
+    {1u << 8, L"MD6", 129, newMd6},
     {1u << 9, L"RIPEMD-128", 33, newRipemd128},
     {1u << 10, L"RIPEMD-160", 41, newRipemd160},
     {1u << 11, L"RIPEMD-256", 65, newRipemd256},
