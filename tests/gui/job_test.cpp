@@ -7,6 +7,7 @@
 
 #include "app_harness.h"
 #include "jobs/registry.h"
+#include "jobs/streaming.h"
 #include "resources/resource_ids.h"
 #include "test_support.h"
 
@@ -151,6 +152,45 @@ TEST(Jobs, InputThatCannotBeOpenedLeavesNoStaleValue) {
     app.shift = true;
     app.hashAndWait();
     EXPECT_EQ(app.value(L"CRC32"), L"");
+}
+
+TEST(Jobs, EveryAlgorithmAtOnceMatchesTheDriversOnItsOwn) {
+    TempDir dir;
+    const auto bytes = randomBytes(3 * kBlockSize + 123, 42);
+    const auto file = dir.write("input.bin", bytes);
+    std::wstring names;
+    for (const AlgorithmEntry& entry : algorithms()) names += (names.empty() ? L"" : L",") + std::wstring(entry.name);
+    RunningApp app(L"/H:" + names + L" " + quoted(file));
+    ASSERT_EQ(app.rows().size(), kAlgorithmCount);
+    app.hashAndWait();
+    for (const AlgorithmEntry& entry : algorithms()) {
+        const HashResult alone = hashFile(entry, file, {});
+        ASSERT_TRUE(alone.complete());
+        EXPECT_EQ(app.value(std::wstring(entry.name)), digestWideText(alone.digest, LetterCase::Upper))
+            << entry.asciiName();
+    }
+}
+
+TEST(Jobs, Md6ParametersFromTheCommandLine) {
+    TempDir dir;
+    const auto file = dir.write("abc.txt", "abc");
+    {
+        RunningApp app(L"/H:MD6 /D:12 /R:43 " + quoted(file));
+        app.hashAndWait();
+        EXPECT_EQ(app.value(L"MD6"), L"5D7");
+    }
+    {
+        // Out of range: the digest is empty, not stale and not a crash.
+        RunningApp app(L"/H:MD6,MD5 /D:0 " + quoted(file));
+        app.hashAndWait();
+        EXPECT_EQ(app.value(L"MD6"), L"");
+        EXPECT_EQ(app.value(L"MD5"), L"900150983CD24FB0D6963F7D28E17F72");
+    }
+    {
+        RunningApp app(L"/H:MD6 /L 0 " + quoted(file));
+        app.hashAndWait();
+        EXPECT_EQ(app.value(L"MD6"), L"93C70C8D38E1D0B583024A3F17C95FE23B3A19BFAD96D567F1E522B89EC7B365");
+    }
 }
 
 }  // namespace
