@@ -8,7 +8,7 @@
 #include <random>
 #include <thread>
 
-#include "algorithms/md/little_endian_hasher.h"
+#include "algorithms/md_hasher.h"
 #include "peer_oracle.h"
 #include "test_support.h"
 
@@ -122,13 +122,13 @@ std::array<std::uint8_t, 64> expectedFinalBlock(const std::vector<std::uint8_t>&
     return block;
 }
 
-TEST(LittleEndianFrame, LengthFieldPastFourGibibytes) {
+TEST(MdFrame, LengthFieldPastFourGibibytes) {
     const std::vector<std::uint8_t> piece(524288, 0);
     constexpr std::uint64_t kPieces = 8192 + 3;  // 4 GiB + 1.5 MiB
     for (const std::size_t tail : {std::size_t{3}, std::size_t{60}}) {
         SCOPED_TRACE(tail);
         frameLog = {};
-        LittleEndianHasher<4, recordBlocks> hasher({1, 2, 3, 4});
+        MdHasher<std::uint32_t, 4> hasher({1, 2, 3, 4}, recordBlocks, kLittleEndianFrame);
         for (std::uint64_t i = 0; i < kPieces; ++i) hasher.update(piece.data(), piece.size());
         const std::vector<std::uint8_t> last(tail, 0xAB);
         hasher.update(last.data(), last.size());

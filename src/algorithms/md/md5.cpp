@@ -2,7 +2,7 @@
 // and the chaining words stay in registers across the blocks of one call.
 #include <bit>
 
-#include "algorithms/md/little_endian_hasher.h"
+#include "algorithms/md_hasher.h"
 #include "algorithms/md/md.h"
 
 namespace sumwise {
@@ -137,8 +137,9 @@ void md5Compress(uint32_t* state, const std::uint8_t* block, std::size_t count) 
 }  // namespace
 
 std::unique_ptr<Hasher> newMd5(const AlgorithmParams&) {
-    return std::make_unique<LittleEndianHasher<4, md5Compress>>(
-        std::array<uint32_t, 4>{0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476});
+    constexpr MdHasher<std::uint32_t, 4>::State kInitial{
+        0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
+    return std::make_unique<MdHasher<std::uint32_t, 4>>(kInitial, md5Compress, kLittleEndianFrame);
 }
 
 }  // namespace sumwise

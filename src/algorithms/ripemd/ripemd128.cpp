@@ -1,5 +1,5 @@
 // RIPEMD-128: two four-word lines of four rounds, combined crosswise.
-#include "algorithms/md/little_endian_hasher.h"
+#include "algorithms/md_hasher.h"
 #include "algorithms/ripemd/ripemd.h"
 #include "algorithms/ripemd/ripemd_lines.h"
 
@@ -35,8 +35,9 @@ void ripemd128Compress(Word* state, const std::uint8_t* block, std::size_t count
 }  // namespace
 
 std::unique_ptr<Hasher> newRipemd128(const AlgorithmParams&) {
-    return std::make_unique<LittleEndianHasher<4, ripemd128Compress>>(
-        std::array<Word, 4>{0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476});
+    constexpr MdHasher<std::uint32_t, 4>::State kInitial{
+        0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
+    return std::make_unique<MdHasher<std::uint32_t, 4>>(kInitial, ripemd128Compress, kLittleEndianFrame);
 }
 
 }  // namespace sumwise

@@ -1,5 +1,5 @@
 // RIPEMD-160: two five-word lines of five rounds, combined crosswise.
-#include "algorithms/md/little_endian_hasher.h"
+#include "algorithms/md_hasher.h"
 #include "algorithms/ripemd/ripemd.h"
 #include "algorithms/ripemd/ripemd_lines.h"
 
@@ -38,8 +38,9 @@ void ripemd160Compress(Word* state, const std::uint8_t* block, std::size_t count
 }  // namespace
 
 std::unique_ptr<Hasher> newRipemd160(const AlgorithmParams&) {
-    return std::make_unique<LittleEndianHasher<5, ripemd160Compress>>(
-        std::array<Word, 5>{0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476, 0xc3d2e1f0});
+    constexpr MdHasher<std::uint32_t, 5>::State kInitial{
+        0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476, 0xc3d2e1f0};
+    return std::make_unique<MdHasher<std::uint32_t, 5>>(kInitial, ripemd160Compress, kLittleEndianFrame);
 }
 
 }  // namespace sumwise

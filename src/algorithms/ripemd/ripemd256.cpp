@@ -2,7 +2,7 @@
 // exchanging one word after each round so that the halves mix.
 #include <utility>
 
-#include "algorithms/md/little_endian_hasher.h"
+#include "algorithms/md_hasher.h"
 #include "algorithms/ripemd/ripemd.h"
 #include "algorithms/ripemd/ripemd_lines.h"
 
@@ -38,8 +38,9 @@ void ripemd256Compress(Word* state, const std::uint8_t* block, std::size_t count
 }  // namespace
 
 std::unique_ptr<Hasher> newRipemd256(const AlgorithmParams&) {
-    return std::make_unique<LittleEndianHasher<8, ripemd256Compress>>(std::array<Word, 8>{
-        0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476, 0x76543210, 0xfedcba98, 0x89abcdef, 0x01234567});
+    constexpr MdHasher<std::uint32_t, 8>::State kInitial{
+        0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476, 0x76543210, 0xfedcba98, 0x89abcdef, 0x01234567};
+    return std::make_unique<MdHasher<std::uint32_t, 8>>(kInitial, ripemd256Compress, kLittleEndianFrame);
 }
 
 }  // namespace sumwise

@@ -5,7 +5,7 @@
 // in the B, D, A, C and E positions at those points.
 #include <utility>
 
-#include "algorithms/md/little_endian_hasher.h"
+#include "algorithms/md_hasher.h"
 #include "algorithms/ripemd/ripemd.h"
 #include "algorithms/ripemd/ripemd_lines.h"
 
@@ -43,9 +43,10 @@ void ripemd320Compress(Word* state, const std::uint8_t* block, std::size_t count
 }  // namespace
 
 std::unique_ptr<Hasher> newRipemd320(const AlgorithmParams&) {
-    return std::make_unique<LittleEndianHasher<10, ripemd320Compress>>(std::array<Word, 10>{
-        0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476, 0xc3d2e1f0, 0x76543210, 0xfedcba98, 0x89abcdef,
-        0x01234567, 0x3c2d1e0f});
+    constexpr MdHasher<std::uint32_t, 10>::State kInitial{
+        0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476, 0xc3d2e1f0, 0x76543210, 0xfedcba98, 0x89abcdef, 0x01234567,
+        0x3c2d1e0f};
+    return std::make_unique<MdHasher<std::uint32_t, 10>>(kInitial, ripemd320Compress, kLittleEndianFrame);
 }
 
 }  // namespace sumwise

@@ -1,17 +1,14 @@
-// SHA-224, SHA-256, SHA-384 and SHA-512 contexts: one class per engine,
-// told its initial value and digest length.
-#include <array>
-
-#include "algorithms/block_buffer.h"
-#include "algorithms/bytes.h"
+// SHA-224, SHA-256, SHA-384 and SHA-512 contexts: one frame per engine, told
+// its initial value and digest length.
+#include "algorithms/md_hasher.h"
 #include "algorithms/sha2/sha2.h"
 
 namespace sumwise {
 
 namespace {
 
-using Sha256State = std::array<std::uint32_t, 8>;
-using Sha512State = std::array<std::uint64_t, 8>;
+using Sha256State = MdHasher<std::uint32_t, 8>::State;
+using Sha512State = MdHasher<std::uint64_t, 8>::State;
 
 constexpr Sha256State kSha224Initial = {0xC1059ED8, 0x367CD507, 0x3070DD17, 0xF70E5939,
                                         0xFFC00B31, 0x68581511, 0x64F98FA7, 0xBEFA4FA4};
@@ -24,74 +21,28 @@ constexpr Sha512State kSha512Initial = {0x6A09E667F3BCC908, 0xBB67AE8584CAA73B, 
                                         0xA54FF53A5F1D36F1, 0x510E527FADE682D1, 0x9B05688C2B3E6C1F,
                                         0x1F83D9ABFB41BD6B, 0x5BE0CD19137E2179};
 
-// Word: the engine's word; Compress: its compression; the block is sixteen words.
-template <typename Word, typename Compress>
-class Sha2 final : public Hasher {
-public:
-    using State = std::array<Word, 8>;
-    static constexpr std::size_t kBlock = 16 * sizeof(Word);
+// The 64-bit engine ends its padding with a 128-bit length field.
+constexpr MdFrame kSha512Frame{0x80, 16, ByteOrder::Big};
 
-    Sha2(const State& initial, std::size_t digestBytes, Compress compress)
-        : initial_(initial), digestBytes_(digestBytes), compress_(compress) {}
-
-    void init() override {
-        state_ = initial_;
-        buffer_.reset();
-    }
-
-    void update(const std::uint8_t* data, std::size_t size) override {
-        buffer_.update(data, size, [this](const std::uint8_t* blocks, std::size_t count) {
-            compress_(state_.data(), blocks, count);
-        });
-    }
-
-    Digest finish() override {
-        // The message length in bits, big-endian, in a field of two words:
-        // 64 bits for the 32-bit engine, 128 for the 64-bit engine.
-        std::uint8_t length[2 * sizeof(Word)] = {};
-        const std::uint64_t lowBits = buffer_.totalBytes() << 3;
-        if constexpr (sizeof(Word) == 8) {
-            const std::uint64_t highBits = (buffer_.totalHighBytes() << 3) | (buffer_.totalBytes() >> 61);
-            bytes::store64be(length, highBits);
-            bytes::store64be(length + 8, lowBits);
-        } else {
-            bytes::store64be(length, lowBits);
-        }
-        buffer_.finish(0x80, length, sizeof length, [this](const std::uint8_t* blocks, std::size_t count) {
-            compress_(state_.data(), blocks, count);
-        });
-        std::uint8_t out[8 * sizeof(Word)];
-        for (std::size_t i = 0; i < state_.size(); ++i) bytes::storeBig(out + sizeof(Word) * i, state_[i]);
-        return Digest::fromBytes(out, digestBytes_);
-    }
-
-private:
-    State initial_;
-    std::size_t digestBytes_;
-    Compress compress_;
-    State state_ = initial_;
-    BlockBuffer<kBlock> buffer_;
-};
-
-using Sha256Engine = Sha2<std::uint32_t, Sha256Compress>;
-using Sha512Engine = Sha2<std::uint64_t, Sha512Compress>;
+using Sha256Engine = MdHasher<std::uint32_t, 8>;
+using Sha512Engine = MdHasher<std::uint64_t, 8>;
 
 }  // namespace
 
 std::unique_ptr<Hasher> newSha224(const AlgorithmParams&) {
-    return std::make_unique<Sha256Engine>(kSha224Initial, 28, sha256Compress());
+    return std::make_unique<Sha256Engine>(kSha224Initial, sha256Compress(), kBigEndianFrame, 28);
 }
 
 std::unique_ptr<Hasher> newSha256(const AlgorithmParams&) {
-    return std::make_unique<Sha256Engine>(kSha256Initial, 32, sha256Compress());
+    return std::make_unique<Sha256Engine>(kSha256Initial, sha256Compress(), kBigEndianFrame, 32);
 }
 
 std::unique_ptr<Hasher> newSha384(const AlgorithmParams&) {
-    return std::make_unique<Sha512Engine>(kSha384Initial, 48, sha512Compress());
+    return std::make_unique<Sha512Engine>(kSha384Initial, sha512Compress(), kSha512Frame, 48);
 }
 
 std::unique_ptr<Hasher> newSha512(const AlgorithmParams&) {
-    return std::make_unique<Sha512Engine>(kSha512Initial, 64, sha512Compress());
+    return std::make_unique<Sha512Engine>(kSha512Initial, sha512Compress(), kSha512Frame, 64);
 }
 
 }  // namespace sumwise

@@ -4,7 +4,7 @@
 // step: extracting the index bytes, loading, combining, subtracting.
 #include "algorithms/tiger/tiger.h"
 
-#include "algorithms/block_buffer.h"
+#include "algorithms/md_hasher.h"
 #include "algorithms/bytes.h"
 #include "algorithms/cpu_features.h"
 #include "algorithms/tiger/tiger_sboxes.h"
@@ -21,7 +21,8 @@ namespace {
 
 using tiger_tables::kSboxes;
 
-constexpr std::uint64_t kInitialState[3] = {0x0123456789ABCDEFull, 0xFEDCBA9876543210ull, 0xF096A5B4C3B2E187ull};
+constexpr MdHasher<std::uint64_t, 3, 64>::State kInitialState = {0x0123456789ABCDEFull, 0xFEDCBA9876543210ull,
+                                                                 0xF096A5B4C3B2E187ull};
 
 // The look-ups of the even bytes of c, whose sum the next step waits for.
 struct PortableLookup {
@@ -101,7 +102,7 @@ template <typename Lookup, std::uint64_t Multiplier>
 }
 
 template <typename Lookup>
-void compress(TigerState& state, const std::uint8_t* blocks, std::size_t count) {
+void compress(std::uint64_t* state, const std::uint8_t* blocks, std::size_t count) {
     std::uint64_t a = state[0];
     std::uint64_t b = state[1];
     std::uint64_t c = state[2];
@@ -132,38 +133,9 @@ TigerCompress chooseCompress() {
     return compress<PortableLookup>;
 }
 
-class Tiger final : public Hasher {
-    // Hands whole blocks to the compression.
-    auto blockSink() {
-        return [this](const std::uint8_t* blocks, std::size_t count) { compress_(state_, blocks, count); };
-    }
-
-public:
-    Tiger() { init(); }
-
-    void init() override {
-        for (int i = 0; i < 3; ++i) state_[i] = kInitialState[i];
-        buffer_.reset();
-    }
-
-    void update(const std::uint8_t* data, std::size_t size) override { buffer_.update(data, size, blockSink()); }
-
-    Digest finish() override {
-        // The message length in bits, modulo 2^64, least significant byte first.
-        std::uint8_t length[8];
-        bytes::store64le(length, buffer_.totalBytes() << 3);
-        buffer_.finish(0x01, length, sizeof length, blockSink());
-        // Each word least significant byte first: the byte order of the digest.
-        std::uint8_t digest[24];
-        for (int i = 0; i < 3; ++i) bytes::store64le(digest + 8 * i, state_[i]);
-        return Digest::fromBytes(digest, sizeof digest);
-    }
-
-private:
-    TigerCompress compress_ = chooseCompress();
-    TigerState state_{};
-    BlockBuffer<64> buffer_;
-};
+// Tiger pads with 0x01, not 0x80; the length and the digest's words go least
+// significant byte first, so the digest text is the byte-order form.
+constexpr MdFrame kTigerFrame{0x01, 8, ByteOrder::Little};
 
 }  // namespace
 
@@ -175,6 +147,8 @@ std::vector<TigerVariant> tigerVariants() {
     return variants;
 }
 
-std::unique_ptr<Hasher> newTiger(const AlgorithmParams&) { return std::make_unique<Tiger>(); }
+std::unique_ptr<Hasher> newTiger(const AlgorithmParams&) {
+    return std::make_unique<MdHasher<std::uint64_t, 3, 64>>(kInitialState, chooseCompress(), kTigerFrame);
+}
 
 }  // namespace sumwise

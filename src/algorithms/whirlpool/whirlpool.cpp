@@ -2,7 +2,7 @@
 // wide-register path lives in whirlpool_avx512.cpp.
 #include "algorithms/whirlpool/whirlpool.h"
 
-#include "algorithms/block_buffer.h"
+#include "algorithms/md_hasher.h"
 #include "algorithms/bytes.h"
 #include "algorithms/cpu_features.h"
 #include "algorithms/whirlpool/whirlpool_internal.h"
@@ -37,7 +37,7 @@ template <int I>
     out[7] = nextRow<7>(in) ^ key[7];
 }
 
-void compressPortable(WhirlpoolState& hash, const std::uint8_t* blocks, std::size_t count) {
+void compressPortable(std::uint64_t* hash, const std::uint8_t* blocks, std::size_t count) {
     for (; count > 0; --count, blocks += 64) {
         Rows block;
         Rows key;
@@ -70,46 +70,11 @@ WhirlpoolCompress chooseCompress() {
     return compressPortable;
 }
 
-class Whirlpool final : public Hasher {
-    // Hands whole blocks to the compression.
-    auto blockSink() {
-        return [this](const std::uint8_t* blocks, std::size_t count) { compress_(hash_, blocks, count); };
-    }
-
-public:
-    Whirlpool() { init(); }
-
-    void init() override {
-        for (auto& word : hash_) word = 0;
-        buffer_.reset();
-    }
-
-    void update(const std::uint8_t* data, std::size_t size) override { buffer_.update(data, size, blockSink()); }
-
-    Digest finish() override {
-        std::uint8_t length[32];
-        whirlpoolLengthField(buffer_.totalBytes(), buffer_.totalHighBytes(), length);
-        buffer_.finish(0x80, length, sizeof length, blockSink());
-        std::uint8_t digest[64];
-        for (int i = 0; i < 8; ++i) bytes::store64be(digest + 8 * i, hash_[i]);
-        return Digest::fromBytes(digest, sizeof digest);
-    }
-
-private:
-    WhirlpoolCompress compress_ = chooseCompress();
-    WhirlpoolState hash_{};
-    BlockBuffer<64> buffer_;
-};
+// The padding ends with a 256-bit length field; the digest is the chaining
+// rows, each most significant byte first.
+constexpr MdFrame kWhirlpoolFrame{0x80, 32, ByteOrder::Big};
 
 }  // namespace
-
-void whirlpoolLengthField(std::uint64_t bytes, std::uint64_t bytesHigh, std::uint8_t (&field)[32]) {
-    // The byte count's 128 bits shifted left by three fill 131 bits.
-    for (int i = 0; i < 15; ++i) field[i] = 0;
-    field[15] = static_cast<std::uint8_t>(bytesHigh >> 61);
-    bytes::store64be(field + 16, (bytesHigh << 3) | (bytes >> 61));
-    bytes::store64be(field + 24, bytes << 3);
-}
 
 std::vector<WhirlpoolVariant> whirlpoolVariants() {
     std::vector<WhirlpoolVariant> variants{{"portable", compressPortable}};
@@ -119,6 +84,10 @@ std::vector<WhirlpoolVariant> whirlpoolVariants() {
     return variants;
 }
 
-std::unique_ptr<Hasher> newWhirlpool(const AlgorithmParams&) { return std::make_unique<Whirlpool>(); }
+std::unique_ptr<Hasher> newWhirlpool(const AlgorithmParams&) {
+    // The chaining value starts at zero.
+    return std::make_unique<MdHasher<std::uint64_t, 8, 64>>(MdHasher<std::uint64_t, 8, 64>::State{}, chooseCompress(),
+                                                           kWhirlpoolFrame);
+}
 
 }  // namespace sumwise

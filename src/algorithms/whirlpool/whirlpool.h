@@ -14,7 +14,7 @@ namespace sumwise {
 // The chaining value: eight words, each a state row read most significant
 // byte first.
 using WhirlpoolState = std::uint64_t[8];
-using WhirlpoolCompress = void (*)(WhirlpoolState& hash, const std::uint8_t* blocks, std::size_t count);
+using WhirlpoolCompress = void (*)(std::uint64_t* hash, const std::uint8_t* blocks, std::size_t count);
 
 // Every compression this processor can run, the portable one first, so that
 // each can be checked, not only the one chosen at run time.
@@ -23,10 +23,6 @@ struct WhirlpoolVariant {
     WhirlpoolCompress compress;
 };
 std::vector<WhirlpoolVariant> whirlpoolVariants();
-
-// The 256-bit length field that ends the padding: the message length in bits,
-// most significant byte first, for a message of bytesHigh * 2^64 + bytes bytes.
-void whirlpoolLengthField(std::uint64_t bytes, std::uint64_t bytesHigh, std::uint8_t (&field)[32]);
 
 std::unique_ptr<Hasher> newWhirlpool(const AlgorithmParams& params);
 

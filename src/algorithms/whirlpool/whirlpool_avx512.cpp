@@ -117,7 +117,7 @@ bool supported() {
     return cpu.avx512 && cpu.avx512vbmi && cpu.gfni;
 }
 
-SUMWISE_WHIRLPOOL_TARGET void compress(WhirlpoolState& hash, const std::uint8_t* blocks, std::size_t count) {
+SUMWISE_WHIRLPOOL_TARGET void compress(std::uint64_t* hash, const std::uint8_t* blocks, std::size_t count) {
     // The chaining words hold rows most significant byte first; the
     // register holds them in memory order.
     __m512i h = _mm512_shuffle_epi8(_mm512_loadu_si512(hash), load(kReverse));

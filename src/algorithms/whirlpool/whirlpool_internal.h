@@ -15,7 +15,7 @@ namespace sumwise::whirlpool_avx512 {
 #if SUMWISE_WHIRLPOOL_AVX512
 // AVX-512 with byte permutes (VBMI) and GF(2^8) affine transforms (GFNI).
 bool supported();
-void compress(WhirlpoolState& hash, const std::uint8_t* blocks, std::size_t count);
+void compress(std::uint64_t* hash, const std::uint8_t* blocks, std::size_t count);
 #endif
 
 }  // namespace sumwise::whirlpool_avx512
