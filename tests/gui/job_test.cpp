@@ -191,6 +191,15 @@ TEST(Jobs, Md6ParametersFromTheCommandLine) {
         app.hashAndWait();
         EXPECT_EQ(app.value(L"MD6"), L"93C70C8D38E1D0B583024A3F17C95FE23B3A19BFAD96D567F1E522B89EC7B365");
     }
+    {
+        // A key given on the command line keeps the rounds it was given (104).
+        RunningApp app(L"/H:MD6 /K:secret " + quoted(file));
+        app.hashAndWait();
+        AlgorithmParams keyed;
+        std::copy_n("secret", 6, keyed.md6.key.begin());
+        EXPECT_EQ(app.value(L"MD6"), digestWideText(hashText(algorithm("MD6"), "abc", keyed), LetterCase::Upper));
+        EXPECT_NE(app.value(L"MD6"), L"230637D4E6845CF0D092B558E87625F03881DD53A7439DA34CF3B94ED0D8B2C5");
+    }
 }
 
 }  // namespace
