@@ -82,12 +82,11 @@ std::string encodeLogLines(const std::vector<std::wstring>& lines) {
 bool DailyLogFile::append(const LocalTime& postedAt, const std::vector<std::wstring>& lines) {
     const std::wstring name = logFileName(folder(), postedAt);
     const std::string bytes = encodeLogLines(lines);
-    // Append-only access makes every write land at the end of the file, and
-    // sharing lets another Sumwise window append to the same day's file; a
-    // writer that finds the file locked by some other program waits briefly.
+    // Sharing lets another Sumwise window append to the same day's file; a
+    // writer that finds it held by some other program waits briefly.
     HANDLE file = INVALID_HANDLE_VALUE;
     for (int attempt = 0; attempt < 50; ++attempt) {
-        file = CreateFileW(name.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+        file = CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) break;
         const DWORD error = GetLastError();
@@ -95,9 +94,18 @@ bool DailyLogFile::append(const LocalTime& postedAt, const std::vector<std::wstr
         Sleep(20);
     }
     if (file == INVALID_HANDLE_VALUE) return false;
-    // The whole entry in one write, so entries never interleave.
+    // Writers take turns on a lock far beyond any real data (readers of the
+    // log are not held up); holding it, each finds the end and writes its
+    // whole entry at once, so entries are never lost or interleaved.
+    OVERLAPPED turn{};
+    turn.Offset = 0xFFFFFFF0;
+    turn.OffsetHigh = 0x7FFFFFFF;
+    const bool locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn) != FALSE;
     DWORD written = 0;
-    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    const LARGE_INTEGER zero{};
+    const BOOL ok = SetFilePointerEx(file, zero, nullptr, FILE_END) &&
+                    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    if (locked) UnlockFileEx(file, 0, 1, 0, &turn);
     CloseHandle(file);
     return ok && written == bytes.size();
 }

@@ -96,7 +96,7 @@ TEST(DailyLog, TwoWritersAtOnceLoseNoLinesAndNeverInterleave) {
     DailyLogFile first(logs.path().wstring());
     DailyLogFile second(logs.path().wstring());
     const LocalTime day{2026, 12, 7, 12, 0, 0, 0};
-    constexpr int kEntries = 200;
+    constexpr int kEntries = 400;
     auto writer = [&](DailyLogFile& log, const wchar_t* name) {
         for (int i = 0; i < kEntries; ++i) {
             LogInput input;
