@@ -6,14 +6,16 @@ cd "$(dirname "$0")/.."
 
 failed=()
 run_preset() {
-    local preset=$1
+    local preset=$1 start=$SECONDS
     echo "=== $preset: configure and build"
     if ! cmake --preset "$preset" >/dev/null || ! cmake --build --preset "$preset"; then
         failed+=("$preset (build)")
         return
     fi
-    echo "=== $preset: test"
+    echo "=== $preset: built in $((SECONDS - start)) s; test"
+    start=$SECONDS
     ctest --preset "$preset" || failed+=("$preset (tests)")
+    echo "=== $preset: tested in $((SECONDS - start)) s"
 }
 
 # Whatever happens, leave no Wine server behind.
