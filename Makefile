@@ -4,6 +4,8 @@
 .PHONY: run test bench deps clean
 
 ARGS ?=
+# The program reads ARGS from the environment, so quotes and backslashes arrive as typed.
+export ARGS
 
 deps:
 	@scripts/install-deps.sh
@@ -14,7 +16,7 @@ test: deps
 run: deps
 	@cmake --preset windows >/dev/null
 	@cmake --build --preset windows
-	@scripts/run.sh "$(ARGS)"
+	@scripts/run.sh
 
 bench: deps
 	@cmake --preset native >/dev/null
