@@ -15,6 +15,8 @@ Usage: md6_constants.py            print the header
 import math
 import sys
 
+import generated_file
+
 WORD = 64
 Q_WORDS = 15
 
@@ -68,20 +70,5 @@ def header():
     return "\n".join(lines) + "\n"
 
 
-def main():
-    text = header()
-    if len(sys.argv) == 3 and sys.argv[1] == "--check":
-        with open(sys.argv[2], encoding="utf-8") as f:
-            if f.read() != text:
-                print("%s differs from the generated tables" % sys.argv[2], file=sys.stderr)
-                return 1
-        return 0
-    if len(sys.argv) != 1:
-        print(__doc__, file=sys.stderr)
-        return 2
-    sys.stdout.write(text)
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(generated_file.main(header(), __doc__, "tables"))

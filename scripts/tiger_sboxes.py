@@ -13,6 +13,8 @@ string "Tiger - A Fast New Hash Function, by Ross Anderson and Eli Biham".
 
 import sys
 
+import generated_file
+
 MASK = (1 << 64) - 1
 SEED = b"Tiger - A Fast New Hash Function, by Ross Anderson and Eli Biham"
 INITIAL_STATE = (0x0123456789ABCDEF, 0xFEDCBA9876543210, 0xF096A5B4C3B2E187)
@@ -108,20 +110,5 @@ def render(tables):
     return "\n".join(lines)
 
 
-def main():
-    text = render(generate())
-    if len(sys.argv) == 3 and sys.argv[1] == "--check":
-        with open(sys.argv[2], encoding="utf-8") as committed:
-            if committed.read() != text:
-                print("%s differs from the generated S-boxes" % sys.argv[2])
-                return 1
-        return 0
-    if len(sys.argv) != 1:
-        print(__doc__.strip())
-        return 2
-    sys.stdout.write(text)
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(generated_file.main(render(generate()), __doc__, "S-boxes"))

@@ -12,6 +12,8 @@ constants, rows of eight consecutive S-box values.
 
 import sys
 
+import generated_file
+
 E = [0x1, 0xB, 0x9, 0xC, 0xD, 0x6, 0xF, 0x3, 0xE, 0x8, 0x7, 0x4, 0xA, 0x2, 0x5, 0x0]
 R = [0x7, 0xC, 0xB, 0xD, 0xE, 0x4, 0x9, 0xF, 0x6, 0x3, 0x8, 0xA, 0x2, 0x5, 0x1, 0x0]
 E_INVERSE = [E.index(v) for v in range(16)]
@@ -89,20 +91,5 @@ def render(generated):
     return "\n".join(lines)
 
 
-def main():
-    text = render(generate())
-    if len(sys.argv) == 3 and sys.argv[1] == "--check":
-        with open(sys.argv[2], encoding="utf-8") as committed:
-            if committed.read() != text:
-                print("%s differs from the generated tables" % sys.argv[2])
-                return 1
-        return 0
-    if len(sys.argv) != 1:
-        print(__doc__.strip())
-        return 2
-    sys.stdout.write(text)
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(generated_file.main(render(generate()), __doc__, "tables"))

@@ -9,19 +9,16 @@
 
 #include <cstdio>
 
+#include "algorithms/digest.h"
+
 namespace sumwise::test {
 
 #ifdef SUMWISE_HAVE_PEERS
 namespace {
 
+// Peers' digests printed the way ours are.
 std::string hex(const unsigned char* bytes, std::size_t size) {
-    std::string text;
-    char digits[3];
-    for (std::size_t i = 0; i < size; ++i) {
-        std::snprintf(digits, sizeof digits, "%02X", bytes[i]);
-        text += digits;
-    }
-    return text;
+    return digestText(Digest::fromBytes(bytes, size), LetterCase::Upper);
 }
 
 // Loaded on first use and unloaded at exit, so that the leak checker of the

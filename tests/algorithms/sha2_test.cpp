@@ -8,6 +8,7 @@
 #include <random>
 
 #include "algorithms/sha2/sha2.h"
+#include "compression_check.h"
 #include "peer_oracle.h"
 #include "test_support.h"
 
@@ -110,31 +111,9 @@ TEST(Sha2, AnySplitGivesTheOnePieceDigest) {
     }
 }
 
-// Every implementation of a compression, started from a state that is not
-// the initial one, over many block counts and alignments, against the first.
-template <typename Word, typename Variant, typename Chosen>
-void expectImplementationsAgree(const std::vector<Variant>& variants, Chosen chosen, std::size_t blockSize) {
-    ASSERT_FALSE(variants.empty());
-    const auto data = test::randomBytes(blockSize * 40 + 16, 31);
-    std::array<Word, 8> start{};
-    for (std::size_t i = 0; i < start.size(); ++i) start[i] = static_cast<Word>(0x0123456789ABCDEFull * (i + 1));
-    for (std::size_t offset : {0, 1, 8, 13}) {
-        for (std::size_t blocks = 1; blocks <= 40; blocks += (blocks < 6 ? 1 : 7)) {
-            std::array<Word, 8> expected = start;
-            variants[0].compress(expected.data(), data.data() + offset, blocks);
-            for (const Variant& variant : variants) {
-                std::array<Word, 8> state = start;
-                variant.compress(state.data(), data.data() + offset, blocks);
-                ASSERT_EQ(state, expected) << variant.name << " offset " << offset << " blocks " << blocks;
-            }
-        }
-    }
-    EXPECT_TRUE(std::any_of(variants.begin(), variants.end(), [&](const Variant& v) { return v.compress == chosen; }));
-}
-
 TEST(Sha2, EveryImplementationGivesTheSameState) {
-    expectImplementationsAgree<std::uint32_t>(sha256Variants(), sha256Compress(), 64);
-    expectImplementationsAgree<std::uint64_t>(sha512Variants(), sha512Compress(), 128);
+    test::expectCompressionsAgree<std::uint32_t, 8>(sha256Variants(), 64, sha256Compress(), "SHA-256");
+    test::expectCompressionsAgree<std::uint64_t, 8>(sha512Variants(), 128, sha512Compress(), "SHA-512");
 }
 
 TEST(Sha2, BitCountBeyond32Bits) {

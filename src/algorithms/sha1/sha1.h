@@ -19,17 +19,13 @@ enum class Sha1Schedule {
 };
 
 // Compresses `count` consecutive 64-byte blocks into the five state words.
-using Sha1Compress = void (*)(std::uint32_t* state, const std::uint8_t* blocks, std::size_t count);
+using Sha1Variant = CompressionVariant<std::uint32_t>;
+using Sha1Compress = Sha1Variant::Compress;
 
 // The fastest implementation of a schedule that this processor runs.
 Sha1Compress sha1Compress(Sha1Schedule schedule);
 
-// Every implementation of a schedule that this processor runs, so that each
-// can be checked against the others, not only the one chosen at run time.
-struct Sha1Variant {
-    const char* name;
-    Sha1Compress compress;
-};
+// Every implementation of a schedule that this processor runs.
 std::vector<Sha1Variant> sha1Variants(Sha1Schedule schedule);
 
 std::unique_ptr<Hasher> newSha0(const AlgorithmParams& params);

@@ -13,22 +13,16 @@
 namespace sumwise {
 
 // Compress `count` consecutive blocks (64 or 128 bytes) into the eight state words.
-using Sha256Compress = void (*)(std::uint32_t* state, const std::uint8_t* blocks, std::size_t count);
-using Sha512Compress = void (*)(std::uint64_t* state, const std::uint8_t* blocks, std::size_t count);
+using Sha256Variant = CompressionVariant<std::uint32_t>;
+using Sha512Variant = CompressionVariant<std::uint64_t>;
+using Sha256Compress = Sha256Variant::Compress;
+using Sha512Compress = Sha512Variant::Compress;
 
 // The fastest implementation this processor runs.
 Sha256Compress sha256Compress();
 Sha512Compress sha512Compress();
 
 // Every implementation this processor runs, for checking them against each other.
-struct Sha256Variant {
-    const char* name;
-    Sha256Compress compress;
-};
-struct Sha512Variant {
-    const char* name;
-    Sha512Compress compress;
-};
 std::vector<Sha256Variant> sha256Variants();
 std::vector<Sha512Variant> sha512Variants();
 

@@ -14,14 +14,11 @@ namespace sumwise {
 // The chaining value a, b, c.
 using TigerState = std::uint64_t[3];
 // Compresses `count` whole 64-byte blocks into the state.
-using TigerCompress = void (*)(std::uint64_t* state, const std::uint8_t* blocks, std::size_t count);
+using TigerVariant = CompressionVariant<std::uint64_t>;
+using TigerCompress = TigerVariant::Compress;
 
 // Every compression this processor can run, the portable one first, so that
 // each can be checked, not only the one chosen at run time.
-struct TigerVariant {
-    const char* name;
-    TigerCompress compress;
-};
 std::vector<TigerVariant> tigerVariants();
 
 std::unique_ptr<Hasher> newTiger(const AlgorithmParams& params);

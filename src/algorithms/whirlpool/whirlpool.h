@@ -14,14 +14,11 @@ namespace sumwise {
 // The chaining value: eight words, each a state row read most significant
 // byte first.
 using WhirlpoolState = std::uint64_t[8];
-using WhirlpoolCompress = void (*)(std::uint64_t* hash, const std::uint8_t* blocks, std::size_t count);
+using WhirlpoolVariant = CompressionVariant<std::uint64_t>;
+using WhirlpoolCompress = WhirlpoolVariant::Compress;
 
 // Every compression this processor can run, the portable one first, so that
 // each can be checked, not only the one chosen at run time.
-struct WhirlpoolVariant {
-    const char* name;
-    WhirlpoolCompress compress;
-};
 std::vector<WhirlpoolVariant> whirlpoolVariants();
 
 std::unique_ptr<Hasher> newWhirlpool(const AlgorithmParams& params);
