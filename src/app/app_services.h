@@ -19,6 +19,9 @@ struct AppServices {
     std::function<bool()> shiftDown = [] { return GetKeyState(VK_SHIFT) < 0; };
     // Where the daily log goes; empty: beside the program.
     std::wstring logFolder;
+    // Where it goes when the day's file there cannot be written; empty: the
+    // user's application data.
+    std::wstring fallbackLogFolder;
     // Told the main dialog's window once it exists (tests drive it from there).
     std::function<void(HWND)> dialogCreated;
 };
