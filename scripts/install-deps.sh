@@ -5,7 +5,8 @@ set -eu
 
 packages="cmake ninja-build g++ make python3 libgtest-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
-  zlib1g-dev libssl-dev librhash-dev"
+  zlib1g-dev libssl-dev librhash-dev
+  clang libclang-rt-14-dev"
 
 missing=""
 for package in $packages; do
