@@ -10,6 +10,9 @@
 #include <string_view>
 #include <vector>
 
+// The entry point every target defines, called by libFuzzer or by the replay.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
 namespace sumwise::fuzz {
 
 // A broken promise is a finding like a crash: report it and abort, so the
