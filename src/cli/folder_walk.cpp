@@ -33,10 +33,10 @@ bool FolderWalk::walk(const fs::path& folder, const std::string& name) const {
         passed(name, errorText(error), true);
         return true;
     }
-    // Names below take the separator the folder was given with, else the system's.
-    const char separator = endsWithSeparator(name, static_cast<char>(fs::path::preferred_separator))
-                               ? name.back()
-                               : static_cast<char>(fs::path::preferred_separator);
+    // Names below take the separator the folder's name uses last, else the system's.
+    const char preferred = static_cast<char>(fs::path::preferred_separator);
+    const std::size_t last = name.find_last_of(std::string{'/', preferred});
+    const char separator = last == std::string::npos ? preferred : name[last];
     std::vector<fs::path> chain{top};
     return walkFolder(folder, name, chain, top, separator);
 }

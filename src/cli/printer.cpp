@@ -14,7 +14,7 @@ bool Printer::line(std::string_view text) {
     failed_ = true;
     std::error_code reason = environment_.outputError ? environment_.outputError() : std::error_code{};
     if (!reason) reason = std::make_error_code(std::errc::io_error);
-    error("write error: " + errorText(reason));
+    error("sumwise-cli: write error: " + errorText(reason));
     return false;
 }
 

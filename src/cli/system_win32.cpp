@@ -150,7 +150,12 @@ std::error_code writeStandardStream(bool standardError, const char* data, std::s
     while (size > 0) {
         DWORD written = 0;
         const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 20));
-        if (!WriteFile(handle, data, want, &written, nullptr)) return lastSystemError();
+        if (!WriteFile(handle, data, want, &written, nullptr)) {
+            const DWORD error = GetLastError();
+            // A reader that went away: what POSIX systems call a broken pipe.
+            if (error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE) return std::make_error_code(std::errc::broken_pipe);
+            return {static_cast<int>(error), std::system_category()};
+        }
         data += written;
         size -= written;
     }
