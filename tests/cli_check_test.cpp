@@ -4,6 +4,7 @@
 // holds it to the reference column.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "cli_support.h"
@@ -288,6 +289,81 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"names with a backslash on Windows", "SHA256SUMS", kSha256 + "  sub\\abc.txt\n", {}, 0,
                   "sub\\abc.txt: OK\n", "", {}, kWindowsOnly}),
     [](const testing::TestParamInfo<CheckCase>& param) { return "case" + std::to_string(param.index); });
+
+struct RoundTripCase {
+    std::string what;
+    std::string name;  // UTF-8 on Windows, any bytes elsewhere
+    std::vector<std::string> options;
+    Platforms platforms = kAll;
+};
+
+void PrintTo(const RoundTripCase& c, std::ostream* os) { *os << c.what; }
+
+class RoundTripTest : public testing::TestWithParam<RoundTripCase> {};
+
+// What we print for a name, our -c reads back: every line checks out.
+TEST_P(RoundTripTest, OurOutputChecksOut) {
+    const RoundTripCase& c = GetParam();
+#ifdef _WIN32
+    if (c.platforms == kPosixOnly) GTEST_SKIP() << "a name Windows cannot hold";
+#endif
+    sumwise::test::TempDir dir;
+    test::writeFile(dir.path() / test::pathOf(c.name), "abc");
+    test::WorkingFolder working(dir.path());
+
+    std::vector<std::string> words = c.options;
+    words.push_back(c.name);
+    const CliOutcome hashed = test::runCli(words);
+    ASSERT_EQ(hashed.status, kExitSuccess) << hashed.err;
+    const std::size_t lines = static_cast<std::size_t>(std::count(hashed.out.begin(), hashed.out.end(), '\n'));
+    const bool tagged = std::find(c.options.begin(), c.options.end(), "--tag") != c.options.end();
+    ASSERT_EQ(lines, tagged ? c.options.size() - 2 : 1u) << hashed.out;  // one line per algorithm
+    test::writeFile("sums.txt", hashed.out);
+
+    std::vector<std::string> check = {"-c", "sums.txt"};
+    if (!tagged) check.insert(check.begin(), c.options.begin(), c.options.end());
+    const CliOutcome checked = test::runCli(check);
+    EXPECT_EQ(checked.status, kExitSuccess) << checked.out << checked.err;
+    const bool escaped = hashed.out.front() == '\\';
+    const std::size_t nameStart = tagged ? hashed.out.find(" (") + 2 : hashed.out.find("  ") + 2;
+    const std::size_t nameEnd = tagged ? hashed.out.rfind(") = ", hashed.out.find('\n')) : hashed.out.find('\n');
+    std::string okLine = (escaped ? "\\" : "") + hashed.out.substr(nameStart, nameEnd - nameStart) + ": OK\n";
+    std::string expected;
+    for (std::size_t i = 0; i < lines; ++i) expected += okLine;
+    EXPECT_EQ(checked.out, expected);
+
+#ifndef _WIN32
+    // The reference reads our untagged SHA-256 lines back too.
+    if (tagged || c.options != std::vector<std::string>{"-a", "sha-256"} || !haveTool("sha256sum")) return;
+    const int raw = std::system("sha256sum -c --status sums.txt");
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << "sha256sum -c rejects our output";
+#endif
+}
+
+const std::vector<std::string> kSha256Option = {"-a", "sha-256"};
+const std::vector<std::string> kTagged = {"--tag", "-s", "-a", "md5,sha-256"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, RoundTripTest,
+    testing::Values(RoundTripCase{"blanks", "two  blanks.txt", kSha256Option},
+                    RoundTripCase{"leading blank", " lead.txt", kSha256Option},
+                    RoundTripCase{"trailing blank", "trail.txt ", kSha256Option, kPosixOnly},
+                    RoundTripCase{"what a tagged line holds", "x) = y (z", kSha256Option},
+                    RoundTripCase{"what a tagged line holds, tagged", "x) = y (z", kTagged},
+                    RoundTripCase{"backslash", "back\\slash", kSha256Option, kPosixOnly},
+                    RoundTripCase{"backslash, tagged", "back\\slash", kTagged, kPosixOnly},
+                    RoundTripCase{"line feed", "new\nline", kSha256Option, kPosixOnly},
+                    RoundTripCase{"line feed, tagged", "new\nline", kTagged, kPosixOnly},
+                    RoundTripCase{"carriage return", "cr\rname", kSha256Option, kPosixOnly},
+                    RoundTripCase{"all three", "\\\n\r", {"-s", "-a", "sha-256"}, kPosixOnly},
+                    RoundTripCase{"bytes that are not UTF-8", "\xFF\xFE\x80 raw", kSha256Option, kPosixOnly},
+                    RoundTripCase{"bytes that are not UTF-8, tagged", "\xC3(\xA9", kTagged, kPosixOnly},
+                    RoundTripCase{"Latin letters", "\xC3\xBC" "n\xC3\xAF" "c\xC3\xB6" "d\xC3\xA9.txt", kSha256Option},
+                    RoundTripCase{"outside any ANSI code page", "\xE6\x97\xA5\xE6\x9C\xAC \xCE\xB1\xCE\xB2.txt",
+                                  kSha256Option},
+                    RoundTripCase{"outside the basic plane, tagged", "\xF0\x9F\x98\x80.txt", kTagged},
+                    RoundTripCase{"star and hash", "*#star", {"-a", "crc32"}, kPosixOnly}),
+    [](const testing::TestParamInfo<RoundTripCase>& param) { return "case" + std::to_string(param.index); });
 
 }  // namespace
 }  // namespace sumwise::cli
