@@ -107,7 +107,10 @@ TEST_F(CliTest, NamesThatWouldBreakALineAreEscapedInEveryLayout) {
     };
     const Case cases[] = {
         {{"-a", "crc32", "--text", "a\nb"}, "\\" + crc("a\nb") + "  \"a\\nb\"\n"},
-        {{"-a", "crc32", "--tag", "--text", "a\\b"}, "\\CRC32 (\"a\\\\b\") = " + crc("a\\b") + "\n"},
+        // Where the backslash separates folders, it alone calls for no escapes.
+        {{"-a", "crc32", "--tag", "--text", "a\\b"},
+         std::filesystem::path::preferred_separator == '\\' ? "CRC32 (\"a\\b\") = " + crc("a\\b") + "\n"
+                                                         : "\\CRC32 (\"a\\\\b\") = " + crc("a\\b") + "\n"},
         {{"-a", "crc32,adler32", "--text", "a\rb"},
          "\\\"a\\rb\"\n    Adler32: " + adler("a\rb") + "\n      CRC32: " + crc("a\rb") + "\n"},
         {{"-a", "crc32,adler32", "--tag", "--text", "x"},

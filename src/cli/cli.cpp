@@ -119,8 +119,12 @@ private:
             std::filesystem::path target = path;
             target += extension;
             const std::string targetName = name + extension;
-            const std::error_code error =
+            std::error_code error =
                 writeWholeFile(systemPath(target), hashFileContent(digestText(digests[i], letterCase_)));
+            std::error_code ignored;
+            if (error && std::filesystem::is_directory(systemPath(target), ignored)) {
+                error = std::make_error_code(std::errc::is_a_directory);  // Windows says "Access denied"
+            }
             if (error) {
                 printer_.error("sumwise-cli: " + errorName(targetName) + ": cannot save: " + errorText(error));
                 failed_ = true;

@@ -27,9 +27,8 @@ bool endsWithSeparator(const std::string& name, char separator) {
 }  // namespace
 
 bool FolderWalk::walk(const fs::path& folder, const std::string& name) const {
-    std::error_code error;
-    const fs::path top = fs::canonical(systemPath(folder), error);
-    if (error) {
+    fs::path top;
+    if (const std::error_code error = resolvedPath(systemPath(folder), top)) {
         passed(name, errorText(error), true);
         return true;
     }
@@ -44,49 +43,51 @@ bool FolderWalk::walk(const fs::path& folder, const std::string& name) const {
 bool FolderWalk::walkFolder(const fs::path& folder, const std::string& name, std::vector<fs::path>& chain,
                             const fs::path& top, char separator) const {
     const std::string below = endsWithSeparator(name, separator) ? name : name + separator;
-    std::vector<fs::path> leaves;
-    std::error_code error;
-    fs::directory_iterator entries(systemPath(folder), error);
-    for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
-        leaves.push_back(entries->path().filename());
-    }
-    if (error) {
+    std::vector<FolderEntry> entries;
+    if (const std::error_code error = listFolder(systemPath(folder), entries)) {
         passed(name, errorText(error), true);
         return true;
     }
-    std::sort(leaves.begin(), leaves.end(), [](const fs::path& a, const fs::path& b) { return a.native() < b.native(); });
+    std::sort(entries.begin(), entries.end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return a.leaf.native() < b.leaf.native(); });
 
     std::set<fs::path::string_type> written;  // the hash files this run writes here
-    for (const fs::path& leaf : leaves) {
+    for (const FolderEntry& entry : entries) {
         for (const std::string& extension : savedExtensions) {
-            written.insert(leaf.native() + fs::path("." + extension).native());
+            written.insert(entry.leaf.native() + fs::path("." + extension).native());
         }
     }
 
-    for (const fs::path& leaf : leaves) {
-        if (written.contains(leaf.native())) continue;
-        const fs::path path = folder / leaf;
-        const std::string shown = below + printedName(leaf);
-        const fs::path usable = systemPath(path);
-        const fs::file_status link = fs::symlink_status(usable, error);
-        if (error) {
-            passed(shown, errorText(error), true);
-            continue;
-        }
-        const fs::file_status target = fs::status(usable, error);
-        if (error) {
-            passed(shown, errorText(error), true);
-            continue;
-        }
-        if (fs::is_directory(target)) {
-            const fs::path real = fs::canonical(usable, error);
+    for (const FolderEntry& entry : entries) {
+        if (written.contains(entry.leaf.native())) continue;
+        const fs::path path = folder / entry.leaf;
+        const std::string shown = below + printedName(entry.leaf);
+        bool isFolder = entry.kind == FolderEntry::Kind::Folder;
+        bool isFile = entry.kind == FolderEntry::Kind::File;
+        fs::path real;
+        if (entry.kind == FolderEntry::Kind::Link) {
+            const std::error_code error = linkTarget(systemPath(path), real, isFolder, isFile);
+            if (error == std::errc::operation_not_supported) {
+                passed(shown, "not followed: a link", false);
+                continue;
+            }
             if (error) {
                 passed(shown, errorText(error), true);
                 continue;
             }
-            if (fs::is_symlink(link) && !isInside(real, top)) {
+            if (!isInside(real, top)) {
                 passed(shown, "not followed: the link leads out of the folder", false);
-            } else if (std::find(chain.begin(), chain.end(), real) != chain.end()) {
+                continue;
+            }
+        }
+        if (isFolder) {
+            if (real.empty()) {
+                if (const std::error_code error = resolvedPath(systemPath(path), real)) {
+                    passed(shown, errorText(error), true);
+                    continue;
+                }
+            }
+            if (std::find(chain.begin(), chain.end(), real) != chain.end()) {
                 passed(shown, "not followed: the link leads back to a folder above it", false);
             } else if (chain.size() >= kDeepestFolder) {
                 passed(shown, "not followed: folders nested too deeply", true);
@@ -96,18 +97,7 @@ bool FolderWalk::walkFolder(const fs::path& folder, const std::string& name, std
                 chain.pop_back();
                 if (!more) return false;
             }
-        } else if (fs::is_regular_file(target)) {
-            if (fs::is_symlink(link)) {
-                const fs::path real = fs::canonical(usable, error);
-                if (error) {
-                    passed(shown, errorText(error), true);
-                    continue;
-                }
-                if (!isInside(real, top)) {
-                    passed(shown, "not followed: the link leads out of the folder", false);
-                    continue;
-                }
-            }
+        } else if (isFile) {
             if (!file(path, shown)) return false;
         } else {
             passed(shown, "passed over: not a file or folder", false);

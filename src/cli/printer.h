@@ -28,7 +28,9 @@ private:
 };
 
 // A name as it goes into a line of output: "\\", "\n" and "\r" escaped.
-// `escaped` tells whether the line then needs its leading backslash.
+// `escaped` tells whether the line then needs its leading backslash. On
+// Windows, where a backslash only separates folders, only a line end in the
+// name calls for the escaped form.
 std::string printableName(std::string_view name, bool& escaped);
 // A name on standard error: escaped the same way, without the marker.
 std::string errorName(std::string_view name);

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace sumwise::cli {
 
@@ -29,6 +30,22 @@ std::error_code lastSystemError();
 // "Permission denied", ... The same words on every system where the error
 // has a POSIX counterpart.
 std::string errorText(std::error_code error);
+
+struct FolderEntry {
+    enum class Kind { File, Folder, Link, Other };
+    std::filesystem::path leaf;  // the name within the folder
+    Kind kind = Kind::Other;
+};
+
+// The entries of a folder, in no particular order, without "." and "..".
+std::error_code listFolder(const std::filesystem::path& folder, std::vector<FolderEntry>& entries);
+
+// A path with every link resolved, for telling where a link leads and
+// whether a folder was met before. Windows follows no links in a walk:
+// there a link gives errc::operation_not_supported.
+std::error_code resolvedPath(const std::filesystem::path& path, std::filesystem::path& real);
+std::error_code linkTarget(const std::filesystem::path& link, std::filesystem::path& real, bool& isFolder,
+                           bool& isFile);
 
 // Creates or replaces a file with exactly `bytes`.
 std::error_code writeWholeFile(const std::filesystem::path& path, std::string_view bytes);

@@ -15,6 +15,43 @@ std::filesystem::path systemPath(const std::filesystem::path& path) { return pat
 
 std::error_code lastSystemError() { return {errno, std::generic_category()}; }
 
+std::error_code listFolder(const std::filesystem::path& folder, std::vector<FolderEntry>& entries) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::directory_iterator iterator(folder, error);
+    for (; !error && iterator != fs::directory_iterator(); iterator.increment(error)) {
+        FolderEntry entry;
+        entry.leaf = iterator->path().filename();
+        std::error_code unknown;
+        const fs::file_status status = iterator->symlink_status(unknown);
+        if (fs::is_symlink(status)) {
+            entry.kind = FolderEntry::Kind::Link;
+        } else if (fs::is_directory(status)) {
+            entry.kind = FolderEntry::Kind::Folder;
+        } else if (fs::is_regular_file(status)) {
+            entry.kind = FolderEntry::Kind::File;
+        }
+        entries.push_back(std::move(entry));
+    }
+    return error;
+}
+
+std::error_code resolvedPath(const std::filesystem::path& path, std::filesystem::path& real) {
+    std::error_code error;
+    real = std::filesystem::canonical(path, error);
+    return error;
+}
+
+std::error_code linkTarget(const std::filesystem::path& link, std::filesystem::path& real, bool& isFolder,
+                           bool& isFile) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(link, error);
+    if (error) return error;
+    isFolder = std::filesystem::is_directory(status);
+    isFile = std::filesystem::is_regular_file(status);
+    return resolvedPath(link, real);
+}
+
 std::error_code writeWholeFile(const std::filesystem::path& path, std::string_view bytes) {
     int fd;
     do {

@@ -124,6 +124,46 @@ std::filesystem::path systemPath(const std::filesystem::path& path) {
 
 std::error_code lastSystemError() { return {static_cast<int>(GetLastError()), std::system_category()}; }
 
+std::error_code listFolder(const std::filesystem::path& folder, std::vector<FolderEntry>& entries) {
+    std::wstring pattern = folder.native();
+    if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
+    pattern += L'*';
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
+                                           FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE) return lastSystemError();
+    std::error_code error;
+    do {
+        const std::wstring_view leaf = found.cFileName;
+        if (leaf == L"." || leaf == L"..") continue;
+        FolderEntry entry;
+        entry.leaf = std::filesystem::path(std::wstring(leaf));
+        const DWORD attributes = found.dwFileAttributes;
+        if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+            (found.dwReserved0 == IO_REPARSE_TAG_SYMLINK || found.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT)) {
+            entry.kind = FolderEntry::Kind::Link;
+        } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            entry.kind = FolderEntry::Kind::Folder;
+        } else {
+            entry.kind = FolderEntry::Kind::File;
+        }
+        entries.push_back(std::move(entry));
+    } while (FindNextFileW(search, &found));
+    if (GetLastError() != ERROR_NO_MORE_FILES) error = lastSystemError();
+    FindClose(search);
+    return error;
+}
+
+std::error_code resolvedPath(const std::filesystem::path& path, std::filesystem::path& real) {
+    // No links are followed, so the path as given tells folders apart well enough.
+    real = path.lexically_normal();
+    return {};
+}
+
+std::error_code linkTarget(const std::filesystem::path&, std::filesystem::path&, bool&, bool&) {
+    return std::make_error_code(std::errc::operation_not_supported);
+}
+
 std::error_code writeWholeFile(const std::filesystem::path& path, std::string_view bytes) {
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
