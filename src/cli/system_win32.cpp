@@ -193,7 +193,9 @@ std::error_code writeStandardStream(bool standardError, const char* data, std::s
         if (!WriteFile(handle, data, want, &written, nullptr)) {
             const DWORD error = GetLastError();
             // A reader that went away: what POSIX systems call a broken pipe.
-            if (error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE) return std::make_error_code(std::errc::broken_pipe);
+            if (error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE || error == ERROR_PIPE_NOT_CONNECTED) {
+                return std::make_error_code(std::errc::broken_pipe);
+            }
             return {static_cast<int>(error), std::system_category()};
         }
         data += written;

@@ -2,9 +2,13 @@
 # The real sumwise-cli when its standard streams fail or are closed (each
 # such case exits non-zero and says why; a closed descriptor never becomes
 # one of our files), and when it is interrupted.
-#   standard_streams.sh CLI
+#   standard_streams.sh CLI [EMULATOR...]
+# With an emulator (Wine) the cases of POSIX descriptors and signals are left out.
 set -u
 cli=$1
+shift
+emulator=("$@")
+run() { "${emulator[@]}" "$cli" "$@"; }
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 cd "$dir"
@@ -23,21 +27,28 @@ expect() {  # expect WHAT STATUS STDERR-PART -- actual status and stderr in $sta
     fi
 }
 
-"$cli" -a crc32 abc.txt > /dev/full 2> err; status=$?
+run -a crc32 abc.txt > /dev/full 2> err; status=$?
 expect "hash to a full disk" 1 "sumwise-cli: write error: No space left on device"
 
-"$cli" -c SHA1SUMS > /dev/full 2> err; status=$?
+run -c SHA1SUMS > /dev/full 2> err; status=$?
 expect "check to a full disk" 1 "write error: No space left on device"
 
-"$cli" -c --status SHA1SUMS > /dev/full 2> err; status=$?
+run -c --status SHA1SUMS > /dev/full 2> err; status=$?
 expect "--status writes nothing" 0 ""
 
-# Far more than a pipe holds, to a reader that reads one byte and goes.
+# Far more than a pipe holds (within the length of a Windows command line),
+# to a reader that reads one byte and goes.
 args=()
-for i in $(seq 20000); do args+=(--text x); done
-{ "$cli" -a crc32 "${args[@]}" 2> err; echo $? > status; } | head -c 1 > /dev/null
+for i in $(seq 1000); do args+=(--text x); done
+{ run -a all "${args[@]}" 2> err; echo $? > status; } | head -c 1 > /dev/null
 status=$(cat status)
 expect "a reader that went away" 1 "write error: Broken pipe"
+
+if [ ${#emulator[@]} -gt 0 ]; then
+    echo "$passed passed, $failures failed"
+    [ "$failures" = 0 ]
+    exit
+fi
 
 "$cli" -a crc32 abc.txt >&- 2> err; status=$?
 expect "closed standard output" 1 "write error: Bad file descriptor"
