@@ -113,7 +113,7 @@ ParseResult parseArguments(const std::vector<Argument>& arguments) {
 
         if (optionsEnded || text == "-" || text.empty() || text[0] != '-') {
             Input input;
-            if (text == "-" && !optionsEnded) {
+            if (text == "-") {
                 input = standardInput();
             } else {
                 input.kind = Input::Kind::File;
