@@ -7,14 +7,11 @@
 #include <optional>
 
 #include "cli/system.h"
+#include "jobs/long_path.h"
 
 namespace sumwise::cli {
 
 namespace {
-
-// The classic limit less room for a file name in a folder ("\\?\" is needed
-// from here on for folders, from MAX_PATH for files).
-constexpr std::size_t kShortPathLimit = 248;
 
 void appendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
@@ -111,15 +108,7 @@ std::filesystem::path pathFromName(std::string_view name) {
 }
 
 std::filesystem::path systemPath(const std::filesystem::path& path) {
-    const std::wstring& text = path.native();
-    if (text.size() < kShortPathLimit || text.starts_with(L"\\\\?\\") || text.starts_with(L"\\\\.\\")) return path;
-    std::error_code error;
-    std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    if (error) return path;
-    // "\\?\" paths are taken literally: no '/' and no "." or ".." in them.
-    std::wstring full = absolute.lexically_normal().make_preferred().native();
-    if (full.starts_with(L"\\\\")) return std::filesystem::path(L"\\\\?\\UNC\\" + full.substr(2));
-    return std::filesystem::path(L"\\\\?\\" + full);
+    return std::filesystem::path(extendedLengthPath(path.native()));
 }
 
 std::error_code lastSystemError() { return {static_cast<int>(GetLastError()), std::system_category()}; }
