@@ -152,7 +152,7 @@ public:
     WithoutReadOverride() {
         if (::geteuid() != 0) return;
         header_.version = _LINUX_CAPABILITY_VERSION_3;
-        ::syscall(SYS_capget, &header_, saved_);
+        if (::syscall(SYS_capget, &header_, saved_) != 0) return;
         __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
         reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
         active_ = ::syscall(SYS_capset, &header_, reduced) == 0;
