@@ -526,11 +526,32 @@ TEST(ParameterDialogs, EveryLanguageShowsItsTextsInFittedButtons) {
             EXPECT_EQ(heading.lfHeight, -MulDiv(10, static_cast<int>(look::dpiOf(dialog)), 72));
             EXPECT_EQ(heading.lfWeight, FW_NORMAL);
 
+            // The longest translations still fit: the heading in its own font, the
+            // labels of check boxes and group boxes beside their box or frame.
+            const HWND headingControl = host.control(expected.heading);
+            const HDC dc = GetDC(dialog);
+            const HGDIOBJ previous =
+                SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(headingControl, WM_GETFONT, 0, 0)));
+            const std::wstring headingText = host.text(expected.heading);
+            SIZE headingSize{};
+            GetTextExtentPoint32W(dc, headingText.c_str(), static_cast<int>(headingText.size()), &headingSize);
+            SelectObject(dc, previous);
+            ReleaseDC(dialog, dc);
+            const RECT headingRect = look::controlRect(dialog, expected.heading);
+            EXPECT_LE(headingSize.cx, headingRect.right - headingRect.left);
+            EXPECT_LE(headingSize.cy, headingRect.bottom - headingRect.top);
+            for (const auto& [id, stringId] : expected.controls) {
+                if (id == expected.heading || id == IDOK || id == IDCANCEL || id == IDC_SET_DEFAULT) continue;
+                const RECT rect = look::controlRect(dialog, id);
+                EXPECT_GE(rect.right - rect.left, look::controlTextWidth(dialog, id) + look::scaled(dialog, 18)) << id;
+            }
+
             // Rightmost first: Cancel keeps the template's right edge, each button
             // fits its text, and the row keeps 6 pixels between neighbours.
-            RECT templateCancel{0, 0, expected.which == Which::Haval ? 253 : 293, 0};
+            // (The template's left edge and width in dialog units, each mapped as the dialog manager does.)
+            RECT templateCancel{expected.which == Which::Haval ? 206 : 246, 0, 47, 0};
             MapDialogRect(dialog, &templateCancel);
-            int right = templateCancel.right;
+            int right = templateCancel.left + templateCancel.right;
             for (int id : {IDCANCEL, IDOK, IDC_SET_DEFAULT}) {
                 const RECT rect = look::controlRect(dialog, id);
                 EXPECT_EQ(rect.right, right) << id;
