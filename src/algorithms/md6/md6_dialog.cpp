@@ -30,6 +30,14 @@ constexpr NumberField kDigestBits{IDC_MD6_D, IDC_MD6_D_CHECK, 1, 512, &Md6Params
 constexpr NumberField kMode{IDC_MD6_L, IDC_MD6_L_CHECK, 0, 255, &Md6Params::L};
 constexpr NumberField kRounds{IDC_MD6_R, IDC_MD6_R_CHECK, 1, 255, &Md6Params::r};
 
+// The numeric field a check box belongs to; none for the key's box.
+const NumberField* numberFieldOf(int box) {
+    for (const NumberField* field : {&kDigestBits, &kMode, &kRounds}) {
+        if (field->box == box) return field;
+    }
+    return nullptr;
+}
+
 struct ReadNumber {
     std::uint64_t value;
     bool digitsOnly;
@@ -138,18 +146,15 @@ private:
     // Check boxes: a ticked box opens its edit; unticking gives it back the value in force.
     void onBox(const Command& command) {
         const bool ticked = checked(command.id);
-        int edit = IDC_MD6_KEY;
-        if (command.id == kDigestBits.box) edit = kDigestBits.edit;
-        if (command.id == kMode.box) edit = kMode.edit;
-        if (command.id == kRounds.box) edit = kRounds.edit;
+        const NumberField* field = numberFieldOf(command.id);
         if (!ticked) {
-            if (edit == IDC_MD6_KEY) {
-                showStoredKey();
+            if (field != nullptr) {
+                showStored(*field);
             } else {
-                showStored(edit == kDigestBits.edit ? kDigestBits : edit == kMode.edit ? kMode : kRounds);
+                showStoredKey();
             }
         }
-        SendMessageW(item(edit), EM_SETREADONLY, ticked ? FALSE : TRUE, 0);
+        SendMessageW(item(field != nullptr ? field->edit : IDC_MD6_KEY), EM_SETREADONLY, ticked ? FALSE : TRUE, 0);
     }
 
     // Buttons
