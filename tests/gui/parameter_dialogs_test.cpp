@@ -472,10 +472,16 @@ TEST(ParameterDialogs, OkWithoutTheRowStillStoresTheParameters) {
     EXPECT_EQ(md6Params, md6(256, "", 0, 104));
 }
 
-// Restores the English strings when a test has switched the language.
-struct LanguageScope {
-    explicit LanguageScope(LanguageId language) { setUiLanguage(language); }
-    ~LanguageScope() { setUiLanguage(kEnglish); }
+// Switches the language the dialogs load their strings in, for one scope.
+class LanguageScope {
+public:
+    explicit LanguageScope(LanguageId language) : previous_(uiLanguage()) { setUiLanguage(language); }
+    ~LanguageScope() { setUiLanguage(previous_); }
+    LanguageScope(const LanguageScope&) = delete;
+    LanguageScope& operator=(const LanguageScope&) = delete;
+
+private:
+    LanguageId previous_;
 };
 
 struct DialogTexts {
