@@ -24,7 +24,8 @@ bench: deps
 	@cmake --build --preset native --target sumwise-bench
 	@build/native/bench/sumwise-bench
 
-fuzz: deps
+fuzz:
+	@scripts/install-deps.sh fuzz
 	@scripts/fuzz.sh
 
 clean:
