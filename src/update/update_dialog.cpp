@@ -173,7 +173,8 @@ void UpdateDialog::setUpLook() {
 }
 
 void UpdateDialog::startWorker(void (*routine)(UpdateState&, UpdateView&)) {
-    // The previous worker has set kIdle as its last action: it is gone or leaving.
+    // A button that starts a worker is enabled only by the last message of
+    // the previous one, which is gone or leaving without another.
     if (worker_.joinable()) worker_.join();
     state_.clear(kIdle);
     try {
@@ -184,6 +185,9 @@ void UpdateDialog::startWorker(void (*routine)(UpdateState&, UpdateView&)) {
 }
 
 void UpdateDialog::startDownload(const std::wstring& fileName) {
+    // No second download while this one starts.
+    enable(IDC_UPDATE_FIRST, false);
+    enable(IDC_UPDATE_SECOND, false);
     state_.fileName = fileName;
     state_.clear(kStopRequested);
     ResetEvent(state_.cancel);
@@ -205,6 +209,8 @@ void UpdateDialog::onCancel(const Command&) {
 }
 
 void UpdateDialog::onDownloadOrRun(const Command&) {
+    // A click queued behind another that started a download.
+    if (!IsWindowEnabled(item(IDC_UPDATE_FIRST))) return;
     if (state_.has(kFileReady)) {
         ShellExecuteW(nullptr, nullptr, state_.fileName.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
         outcome_ = {UpdateOutcome::Kind::Ran, state_.fileName};
@@ -216,6 +222,7 @@ void UpdateDialog::onDownloadOrRun(const Command&) {
 }
 
 void UpdateDialog::onInstall(const Command&) {
+    if (!IsWindowEnabled(item(IDC_UPDATE_SECOND))) return;
     if (state_.has(kFileReady)) {
         outcome_ = {UpdateOutcome::Kind::Install, state_.fileName};
         EndDialog(window_, 1);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -99,12 +100,12 @@ public:
     }
 
     // Checks, then downloads with the first (Download) or second (Install)
-    // button into `target`.
-    bool download(int button, const std::filesystem::path& target, bool shift = false) {
+    // button into `target`; the button is clicked `clicks` times at once.
+    bool download(int button, const std::filesystem::path& target, bool shift = false, int clicks = 1) {
         if (!waitForHeading(L"There is a new version available")) return false;
         app_.answerSaveDialog(target);
         app_.shift = shift;
-        click(button);
+        for (int i = 0; i < clicks; ++i) click(button);
         return waitFor([&] { return !app_.offeredDownloadNames().empty(); });
     }
 
@@ -299,6 +300,38 @@ INSTANTIATE_TEST_SUITE_P(
                     VerifyCase{"unknown algorithm", "Sumwise_x64.exe", "SHA-3", "SHA-256", false, false}),
     [](const testing::TestParamInfo<VerifyCase>& row) { return "Case" + std::to_string(row.index); });
 
+struct ChannelCase {
+    const char* what;
+    std::string beta;
+    std::string betaEntry;  // the beta's entry for the download, "" for none
+    const char* downloadName;
+};
+
+class DownloadChannelTest : public UpdateTest, public testing::WithParamInterface<ChannelCase> {};
+
+TEST_P(DownloadChannelTest, VerifiesWithTheVersionFileOfTheVersionOnOffer) {
+    const ChannelCase& c = GetParam();
+    const std::vector<std::uint8_t> program = randomBytes(50000, 9);
+    const std::string digest = hexOf("SHA-1", program);
+    UpdateSite site;
+    // The release names the download correctly; a beta that is not on offer
+    // names it with a wrong digest and must not count.
+    site.publishRelease("1.62.780.7201\nSumwise_x64.exe:SHA-1:" + digest + "\n");
+    site.publishBeta(c.beta + (c.betaEntry.empty() ? "" : c.betaEntry + digest + "\n"));
+    site.publishDownload(c.downloadName, program);
+    TempDir folder;
+    Updater updater(site);
+    ASSERT_TRUE(updater.open(true));
+    ASSERT_TRUE(updater.download(IDC_UPDATE_FIRST, folder.path() / c.downloadName));
+    EXPECT_EQ(updater.app().offeredDownloadNames().front(), std::wstring(c.downloadName, c.downloadName + std::strlen(c.downloadName)));
+    EXPECT_TRUE(updater.waitForHeading(L"Download complete")) << narrow(updater.heading());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Channels, DownloadChannelTest,
+    testing::Values(ChannelCase{"beta on offer", "1.63.0.1\n", "Sumwise_x64_beta.exe:SHA-1:", "Sumwise_x64_beta.exe"},
+                    ChannelCase{"beta not newer", "1.62.780.7201\nSumwise_x64.exe:SHA-1:00", "", "Sumwise_x64.exe"}));
+
 struct FailureCase {
     const char* what;
     std::string answer;
@@ -402,9 +435,10 @@ TEST_P(DownloadNameTest, OffersTheNameOfTheBuildAndClosesWhenTheSaveDialogIsCanc
     TempDir folder;
     Updater updater(site);
     ASSERT_TRUE(updater.open(c.ctrl));
-    ASSERT_TRUE(updater.download(c.button, std::filesystem::path(), c.shiftAtDownload));
-    EXPECT_EQ(updater.app().offeredDownloadNames(), std::vector<std::wstring>{c.name});
+    // A double click starts one download.
+    ASSERT_TRUE(updater.download(c.button, std::filesystem::path(), c.shiftAtDownload, 2));
     EXPECT_TRUE(updater.waitUntilClosed());
+    EXPECT_EQ(updater.app().offeredDownloadNames(), std::vector<std::wstring>{c.name});
     EXPECT_TRUE(IsWindow(updater.about()));
 }
 

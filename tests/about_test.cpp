@@ -1,10 +1,12 @@
-// The mail client's command line built from the command it registered.
+// The About box's portable parts: the mail client's command line built from
+// the command it registered, the pages per language, the translator credit.
 #include <gtest/gtest.h>
 
 #include <map>
 #include <random>
 #include <string>
 
+#include "about/about_links.h"
 #include "about/mail_command.h"
 
 namespace sumwise {
@@ -105,6 +107,40 @@ TEST(MailCommand, AnyTemplateGivesABoundedCommandOrNone) {
         EXPECT_NE(commandLine->find(kArgument), std::wstring::npos);
     }
 }
+
+TEST(AboutLinks, PolishUsersGetThePolishPages) {
+    EXPECT_EQ(homePageFor(kPolish), L"https://www.sumwise.example/pl/");
+    EXPECT_EQ(licensePageFor(kPolish), L"https://www.sumwise.example/pl/license.html");
+    for (LanguageId language : kLanguages) {
+        if (language == kPolish) continue;
+        EXPECT_EQ(homePageFor(language), L"https://www.sumwise.example/") << language;
+        EXPECT_EQ(licensePageFor(language), L"https://www.sumwise.example/license.html") << language;
+    }
+}
+
+struct CreditCase {
+    const wchar_t* address;
+    const wchar_t* name;
+    bool shown;
+    const wchar_t* text;
+    bool link;
+};
+
+class TranslatorCreditTest : public testing::TestWithParam<CreditCase> {};
+
+TEST_P(TranslatorCreditTest, NameBeforeAddressLinkOnlyWithAnAddress) {
+    const CreditCase& c = GetParam();
+    const TranslatorCredit credit = translatorCredit(c.address, c.name);
+    EXPECT_EQ(credit.shown, c.shown);
+    EXPECT_EQ(credit.text, c.text);
+    EXPECT_EQ(credit.link, c.link);
+}
+
+INSTANTIATE_TEST_SUITE_P(Credits, TranslatorCreditTest,
+                         testing::Values(CreditCase{L"", L"", false, L"", false},
+                                         CreditCase{L"t@x.example", L"", true, L"t@x.example", true},
+                                         CreditCase{L"t@x.example", L"Team", true, L"Team", true},
+                                         CreditCase{L"", L"Team", true, L"Team", false}));
 
 }  // namespace
 }  // namespace sumwise
