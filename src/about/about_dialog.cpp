@@ -214,8 +214,6 @@ void AboutDialog::onCheckForUpdates(const Command&) {
     EndDialog(window_, 1);
 }
 
-INT_PTR AboutDialog::onCtlColorDialog(WPARAM, LPARAM) { return reinterpret_cast<INT_PTR>(look::backgroundBrush()); }
-
 INT_PTR AboutDialog::onCtlColorStatic(WPARAM wParam, LPARAM lParam) {
     COLORREF colour = GetSysColor(COLOR_WINDOWTEXT);
     switch (GetDlgCtrlID(reinterpret_cast<HWND>(lParam))) {
@@ -233,14 +231,6 @@ INT_PTR AboutDialog::onCtlColorStatic(WPARAM wParam, LPARAM lParam) {
         break;
     }
     return reinterpret_cast<INT_PTR>(look::staticColours(reinterpret_cast<HDC>(wParam), colour));
-}
-
-INT_PTR AboutDialog::onPaint(WPARAM, LPARAM) {
-    PAINTSTRUCT paint{};
-    const HDC dc = BeginPaint(window_, &paint);
-    look::paintFooterBand(window_, dc);
-    EndPaint(window_, &paint);
-    return TRUE;
 }
 
 INT_PTR AboutDialog::onDestroy(WPARAM, LPARAM) {

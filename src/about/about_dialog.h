@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/app_services.h"
-#include "app/dialog.h"
+#include "app/secondary_dialog.h"
 #include "app/ui_language.h"
 
 namespace sumwise {
@@ -20,7 +20,7 @@ enum class AboutOutcome {
 // Runs the About box modally over the main dialog `mainWindow`.
 AboutOutcome runAboutDialog(HWND mainWindow, LanguageId language, const AppServices& services);
 
-class AboutDialog final : public Dialog {
+class AboutDialog final : public SecondaryDialog {
 public:
     AboutDialog(HWND mainWindow, LanguageId language, const AppServices& services);
     ~AboutDialog() override = default;
@@ -42,9 +42,7 @@ private:
     INT_PTR onMouseMove(WPARAM, LPARAM);
     INT_PTR onLeftButtonDown(WPARAM, LPARAM);
     INT_PTR onSetCursor(WPARAM, LPARAM);
-    INT_PTR onCtlColorDialog(WPARAM, LPARAM);
     INT_PTR onCtlColorStatic(WPARAM, LPARAM);
-    INT_PTR onPaint(WPARAM, LPARAM);
     INT_PTR onDestroy(WPARAM, LPARAM);
 
     // Commands

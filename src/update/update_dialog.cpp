@@ -150,8 +150,6 @@ void UpdateDialog::setUpLook() {
     for (HWND child = GetWindow(window_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         look::setControlFont(window_, GetDlgCtrlID(child), &font, 0, false, false);
     }
-    look::setControlFont(window_, IDC_UPDATE_HEADING, &font, 12, false, false);
-    headingColour_ = look::headingColour(window_);
 
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
     const int large = look::scaled(window_, 48);
@@ -165,8 +163,9 @@ void UpdateDialog::setUpLook() {
     look::setControlText(window_, IDC_UPDATE_FIRST, loadText(IDS_DOWNLOAD, state_.language));
     look::setControlText(window_, IDC_UPDATE_SECOND, loadText(IDS_INSTALL, state_.language));
     look::setControlText(window_, IDCANCEL, loadText(IDS_CANCEL, state_.language));
-    static constexpr int kButtons[] = {IDCANCEL, IDC_UPDATE_SECOND, IDC_UPDATE_FIRST};
-    look::fitButtonRow(window_, kButtons, 3);
+    applyLook(IDC_UPDATE_HEADING, {IDCANCEL, IDC_UPDATE_SECOND, IDC_UPDATE_FIRST});
+    // The status line is larger than the usual heading.
+    look::setControlFont(window_, IDC_UPDATE_HEADING, &font, 12, false, false);
 
     messageRect_ = look::controlRect(window_, IDC_UPDATE_TEXT);
     progressRect_ = look::controlRect(window_, IDC_UPDATE_PROGRESS);
@@ -391,22 +390,6 @@ INT_PTR UpdateDialog::onChooseTarget(WPARAM, LPARAM lParam) {
 
 INT_PTR UpdateDialog::onWorkerClose(WPARAM wParam, LPARAM) {
     EndDialog(window_, static_cast<INT_PTR>(wParam));
-    return TRUE;
-}
-
-INT_PTR UpdateDialog::onCtlColorDialog(WPARAM, LPARAM) { return reinterpret_cast<INT_PTR>(look::backgroundBrush()); }
-
-INT_PTR UpdateDialog::onCtlColorStatic(WPARAM wParam, LPARAM lParam) {
-    const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
-    const COLORREF colour = id == IDC_UPDATE_HEADING ? headingColour_ : GetSysColor(COLOR_WINDOWTEXT);
-    return reinterpret_cast<INT_PTR>(look::staticColours(reinterpret_cast<HDC>(wParam), colour));
-}
-
-INT_PTR UpdateDialog::onPaint(WPARAM, LPARAM) {
-    PAINTSTRUCT paint{};
-    const HDC dc = BeginPaint(window_, &paint);
-    look::paintFooterBand(window_, dc);
-    EndPaint(window_, &paint);
     return TRUE;
 }
 

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "app/app_services.h"
-#include "app/dialog.h"
+#include "app/secondary_dialog.h"
 #include "update/update_state.h"
 
 namespace sumwise {
@@ -24,7 +24,7 @@ struct UpdateOutcome {
     std::wstring path;  // the Setup program, for Install
 };
 
-class UpdateDialog final : public Dialog {
+class UpdateDialog final : public SecondaryDialog {
 public:
     UpdateDialog(const AppServices& services, LanguageId language);
     ~UpdateDialog() override;
@@ -43,9 +43,6 @@ private:
     // Messages
     INT_PTR onInitDialog(WPARAM, LPARAM);
     INT_PTR onCommand(WPARAM, LPARAM);
-    INT_PTR onCtlColorDialog(WPARAM, LPARAM);
-    INT_PTR onCtlColorStatic(WPARAM, LPARAM);
-    INT_PTR onPaint(WPARAM, LPARAM);
     INT_PTR onDestroy(WPARAM, LPARAM);
     INT_PTR onShowScreen(WPARAM, LPARAM);
     INT_PTR onProgress(WPARAM, LPARAM);
@@ -75,7 +72,6 @@ private:
 
     HICON largeIcon_ = nullptr;
     HICON smallIcon_ = nullptr;
-    COLORREF headingColour_ = RGB(0, 51, 153);
     RECT messageRect_{};
     RECT progressRect_{};
     std::uint64_t progressTotal_ = 0;  // the bar's range; 0 while it runs as a marquee
