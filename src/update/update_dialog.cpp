@@ -177,7 +177,15 @@ void UpdateDialog::startWorker(void (*routine)(UpdateState&, UpdateView&)) {
     if (worker_.joinable()) worker_.join();
     state_.clear(kIdle);
     try {
-        worker_ = std::thread([this, routine] { routine(state_, *view_); });
+        worker_ = std::thread([this, routine] {
+            try {
+                routine(state_, *view_);
+            } catch (...) {
+                // Out of memory or the like: the worker gives up and the dialog closes.
+                state_.set(kStopRequested);
+                endWork(state_, *view_);
+            }
+        });
     } catch (...) {
         state_.set(kIdle);  // no thread: nothing runs
     }

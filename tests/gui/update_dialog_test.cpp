@@ -15,6 +15,7 @@
 #include "app_harness.h"
 #include "resources/resource_ids.h"
 #include "test_support.h"
+#include "update/internet_error.h"
 #include "update_site.h"
 
 namespace sumwise::test {
@@ -121,6 +122,42 @@ protected:
         if (!UpdateSite::serverRunning()) GTEST_SKIP() << "the update test server is not running";
     }
 };
+
+// ---------------------------------------------------------------------------
+// The error box's text
+
+struct ErrorTextCase {
+    DWORD code;
+    LanguageId language;
+    std::wstring text;  // "*" stands for the system's message
+};
+
+class InternetErrorTextTest : public testing::TestWithParam<ErrorTextCase> {};
+
+TEST_P(InternetErrorTextTest, NamesTheCodeAndTheAction) {
+    const ErrorTextCase& c = GetParam();
+    std::wstring expected = c.text;
+    if (const auto star = expected.find(L'*'); star != std::wstring::npos) {
+        wchar_t message[256] = {};
+        ASSERT_NE(FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, c.code,
+                                 MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), message, 256, nullptr),
+                  0u);
+        std::wstring system = message;
+        while (!system.empty() && (system.back() == L'\n' || system.back() == L'\r' || system.back() == L' ')) {
+            system.pop_back();
+        }
+        expected.replace(star, 1, system);
+    }
+    EXPECT_EQ(internetErrorText(c.code, IDS_ACTION_READ, c.language), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, InternetErrorTextTest,
+    testing::Values(ErrorTextCase{0, kEnglish, L"An unexpected error occurred.\n\nAction: Read data operation"},
+                    ErrorTextCase{12031, kEnglish,
+                                  L"An unexpected error occurred.\n\nError code: 12031\nAction: Read data operation"},
+                    ErrorTextCase{ERROR_ACCESS_DENIED, kEnglish, L"*\nError code: 5\nAction: Read data operation"},
+                    ErrorTextCase{0, kGerman, L"Ein unerwarteter Fehler ist aufgetreten.\n\nAktion: Daten lesen"}));
 
 // ---------------------------------------------------------------------------
 // The check
@@ -515,6 +552,26 @@ TEST_F(UpdateTest, InstallStartsSetupAndEndsTheProgramAfterStoppingAJob) {
     EXPECT_NE(launches.lines()[0].find(L"SumwiseSetup.exe"), std::wstring::npos) << narrow(launches.lines()[0]);
     EXPECT_TRUE(waitFor([&] { return updater.app().ended(); }));
     EXPECT_TRUE(std::filesystem::exists(target));
+}
+
+TEST_F(UpdateTest, SetupThatCannotStartLeavesTheProgramRunning) {
+    LaunchRecord launches;
+    const auto setup = recorderBytes();
+    UpdateSite site;
+    site.publishRelease(versionFileNaming("SumwiseSetup.exe", "MD5", hexOf("MD5", setup)));
+    site.publishDownload("SumwiseSetup.exe", setup);
+    TempDir folder;
+    const auto target = folder.path() / "SumwiseSetup.exe";
+    Updater updater(site);
+    ASSERT_TRUE(updater.open());
+    ASSERT_TRUE(updater.download(IDC_UPDATE_SECOND, target));
+    ASSERT_TRUE(updater.waitForHeading(L"Download complete"));
+    std::filesystem::remove(target);
+    updater.click(IDC_UPDATE_SECOND);
+    EXPECT_TRUE(waitFor([&] { return !IsWindow(updater.about()); }));
+    Sleep(300);
+    EXPECT_FALSE(updater.app().ended());
+    EXPECT_TRUE(launches.lines().empty());
 }
 
 }  // namespace
