@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "algorithms/checksums/checksums.h"
+#include "compression_check.h"
 #include "test_support.h"
 
 namespace sumwise {
@@ -72,22 +73,23 @@ TEST(Checksums, FastPathsMatchTheDefinitionsAtEveryLengthAndAlignment) {
 
 TEST(Checksums, EveryImplementationThisProcessorRunsMatchesTheDefinition) {
     const auto data = test::randomBytes(8192, 21);
-    auto check = [&](const std::vector<Checksum32Variant>& variants, auto reference, std::uint32_t initial) {
-        for (const Checksum32Variant& variant : variants) {
+    auto check = [&](auto table, auto reference, auto initial) {
+        for (const auto& variant : test::runnableVariants(table)) {
             for (std::size_t offset : {0, 1, 7}) {
                 for (std::size_t length = 0; length <= 2100; length += (length < 600 ? 1 : 61)) {
-                    ASSERT_EQ(variant.update(initial, data.data() + offset, length),
+                    ASSERT_EQ(variant.function(initial, data.data() + offset, length),
                               reference(initial, data.data() + offset, length))
                         << variant.name << " offset " << offset << " length " << length;
                 }
             }
             // A running value other than the initial one is carried in.
-            ASSERT_EQ(variant.update(0x12345678u, data.data(), 5000), reference(0x12345678u, data.data(), 5000))
+            ASSERT_EQ(variant.function(0x12345678u, data.data(), 5000), reference(0x12345678u, data.data(), 5000))
                 << variant.name;
         }
     };
     check(crc32Variants(), crc32Reference, kCrc32Initial);
     check(adler32Variants(), adler32Reference, kAdler32Initial);
+    check(crc64Variants(), crc64Reference, kCrc64Initial);
 }
 
 TEST(Checksums, AdlerSumsStayReducedOnLongRunsOfFFBytes) {

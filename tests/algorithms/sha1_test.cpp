@@ -104,7 +104,7 @@ TEST(Sha1Family, AnySplitGivesTheOnePieceDigest) {
 
 TEST(Sha1Family, EveryImplementationGivesTheSameState) {
     for (Sha1Schedule schedule : {Sha1Schedule::Sha0, Sha1Schedule::Sha1, Sha1Schedule::Ime}) {
-        test::expectCompressionsAgree<std::uint32_t, 5>(sha1Variants(schedule), 64, sha1Compress(schedule),
+        test::expectCompressionsAgree<std::uint32_t, 5>(sha1Variants(schedule), 64,
                                                         "schedule " + std::to_string(static_cast<int>(schedule)));
     }
 }

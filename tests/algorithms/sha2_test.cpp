@@ -112,8 +112,8 @@ TEST(Sha2, AnySplitGivesTheOnePieceDigest) {
 }
 
 TEST(Sha2, EveryImplementationGivesTheSameState) {
-    test::expectCompressionsAgree<std::uint32_t, 8>(sha256Variants(), 64, sha256Compress(), "SHA-256");
-    test::expectCompressionsAgree<std::uint64_t, 8>(sha512Variants(), 128, sha512Compress(), "SHA-512");
+    test::expectCompressionsAgree<std::uint32_t, 8>(sha256Variants(), 64, "SHA-256");
+    test::expectCompressionsAgree<std::uint64_t, 8>(sha512Variants(), 128, "SHA-512");
 }
 
 TEST(Sha2, BitCountBeyond32Bits) {

@@ -90,7 +90,7 @@ TEST(Tiger, PadAndLengthAtEveryBlockEdge) {
     // 55 bytes leave room for the pad and the length in one block, 56 to 63
     // need a second block, 64 a block of padding only; likewise one block on.
     const auto data = test::randomBytes(200, 3);
-    const TigerCompress portable = tigerVariants().front().compress;
+    const TigerCompress portable = tigerVariants().front().function;
     for (std::size_t length : {0, 1, 54, 55, 56, 57, 62, 63, 64, 65, 118, 119, 120, 121, 127, 128, 129, 191, 192}) {
         const std::vector<std::uint8_t> message(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(length));
         EXPECT_EQ(hexOf("Tiger", message), padAndCompress(portable, message)) << "length " << length;
@@ -98,14 +98,12 @@ TEST(Tiger, PadAndLengthAtEveryBlockEdge) {
 }
 
 TEST(Tiger, EveryCompressionThisProcessorRunsAgrees) {
-    const auto variants = tigerVariants();
-    ASSERT_FALSE(variants.empty());
-    EXPECT_STREQ(variants.front().name, "portable");
+    const auto variants = test::runnableVariants(tigerVariants());
     for (const TigerVariant& variant : variants) {
         SCOPED_TRACE(variant.name);
-        EXPECT_EQ(padAndCompress(variant.compress, test::bytesOf("abc")), hexOf("Tiger", "abc"));
+        EXPECT_EQ(padAndCompress(variant.function, test::bytesOf("abc")), hexOf("Tiger", "abc"));
     }
-    test::expectCompressionsAgree<std::uint64_t, 3>(variants, 64);
+    test::expectCompressionsAgree<std::uint64_t, 3>(tigerVariants(), 64);
 }
 
 TEST(Tiger, PiecesGiveTheOnePieceDigest) {

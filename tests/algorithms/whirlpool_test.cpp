@@ -91,7 +91,7 @@ TEST(Whirlpool, PadAndLengthAtEveryBlockEdge) {
     // 31 bytes leave room for the pad and the 32-byte length in one block,
     // 32 to 63 need a second block, 64 a block of padding only.
     const auto data = test::randomBytes(200, 4);
-    const WhirlpoolCompress portable = whirlpoolVariants().front().compress;
+    const WhirlpoolCompress portable = whirlpoolVariants().front().function;
     for (std::size_t length : {0, 1, 30, 31, 32, 33, 62, 63, 64, 65, 95, 96, 97, 127, 128, 129}) {
         const std::vector<std::uint8_t> message(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(length));
         EXPECT_EQ(hexOf("Whirlpool", message), padAndCompress(portable, message)) << "length " << length;
@@ -99,16 +99,13 @@ TEST(Whirlpool, PadAndLengthAtEveryBlockEdge) {
 }
 
 TEST(Whirlpool, EveryCompressionThisProcessorRunsAgrees) {
-    const auto variants = whirlpoolVariants();
-    ASSERT_FALSE(variants.empty());
-    EXPECT_STREQ(variants.front().name, "portable");
-    for (const WhirlpoolVariant& variant : variants) {
+    for (const WhirlpoolVariant& variant : test::runnableVariants(whirlpoolVariants())) {
         SCOPED_TRACE(variant.name);
         // From the zero chaining value, as in the digest above...
-        EXPECT_EQ(padAndCompress(variant.compress, test::bytesOf("abc")), hexOf("Whirlpool", "abc"));
+        EXPECT_EQ(padAndCompress(variant.function, test::bytesOf("abc")), hexOf("Whirlpool", "abc"));
     }
     // ...and from arbitrary ones, over runs of several blocks.
-    test::expectCompressionsAgree<std::uint64_t, 8>(variants, 64);
+    test::expectCompressionsAgree<std::uint64_t, 8>(whirlpoolVariants(), 64);
 }
 
 TEST(Whirlpool, PiecesGiveTheOnePieceDigest) {

@@ -3,6 +3,7 @@
 // reducing at every byte.
 #include <algorithm>
 
+#include "algorithms/checksums/checksum_hasher.h"
 #include "algorithms/checksums/checksums.h"
 #include "algorithms/cpu_features.h"
 
@@ -102,35 +103,27 @@ std::uint32_t adler32Reference(std::uint32_t adler, const std::uint8_t* data, st
     return (b << 16) | a;
 }
 
+std::span<const Checksum32Variant> adler32Variants() {
+    static constexpr Checksum32Variant kVariants[] = {
+        {"portable", adler32Scalar, anyProcessor},
+#if defined(__x86_64__)
+        {"avx2", adler32Avx2, hasAvx2},
+#endif
+    };
+    return kVariants;
+}
+
 std::uint32_t adler32Update(std::uint32_t adler, const std::uint8_t* data, std::size_t size) {
-#if defined(__x86_64__)
-    if (size >= 64 && cpuFeatures().avx2) return adler32Avx2(adler, data, size);
-#endif
-    return adler32Scalar(adler, data, size);
+    static const Checksum32Update best = bestVariant(adler32Variants());
+    return best(adler, data, size);
 }
 
-std::vector<Checksum32Variant> adler32Variants() {
-    std::vector<Checksum32Variant> variants{{"scalar", adler32Scalar}};
-#if defined(__x86_64__)
-    if (cpuFeatures().avx2) variants.push_back({"avx2", adler32Avx2});
-#endif
-    return variants;
+std::unique_ptr<Hasher> newAdler32With(const AlgorithmParams&, Checksum32Update update) {
+    return std::make_unique<ChecksumHasher<std::uint32_t, kAdler32Initial, 0>>(update);
 }
 
-namespace {
-
-class Adler32 final : public Hasher {
-public:
-    void init() override { value_ = kAdler32Initial; }
-    void update(const std::uint8_t* data, std::size_t size) override { value_ = adler32Update(value_, data, size); }
-    Digest finish() override { return Digest::fromNumber(value_, 4); }
-
-private:
-    std::uint32_t value_ = kAdler32Initial;
-};
-
-}  // namespace
-
-std::unique_ptr<Hasher> newAdler32(const AlgorithmParams&) { return std::make_unique<Adler32>(); }
+std::unique_ptr<Hasher> newAdler32(const AlgorithmParams& params) {
+    return newAdler32With(params, bestVariant(adler32Variants()));
+}
 
 }  // namespace sumwise

@@ -130,19 +130,14 @@ __attribute__((target("avx512f"))) void compressAvx512(const std::uint64_t* inpu
 #endif
 #endif
 
-std::vector<CompressVariant> compressVariants() {
-    std::vector<CompressVariant> variants{{"portable", compressPortable}};
+std::span<const CompressVariant> compressVariants() {
+    static constexpr CompressVariant kVariants[] = {
+        {"portable", compressPortable, anyProcessor},
 #if defined(__x86_64__)
-    if (cpuFeatures().avx512) variants.push_back({"avx512", compressAvx512});
+        {"avx512", compressAvx512, hasAvx512},
 #endif
-    return variants;
-}
-
-CompressFunction bestCompress() {
-#if defined(__x86_64__)
-    if (cpuFeatures().avx512) return compressAvx512;
-#endif
-    return compressPortable;
+    };
+    return kVariants;
 }
 
 }  // namespace sumwise::md6

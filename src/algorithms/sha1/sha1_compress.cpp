@@ -199,49 +199,27 @@ SUMWISE_SHA_TARGET void compressShaNi(std::uint32_t* state, const std::uint8_t* 
 #undef SHA1_GROUP
 #undef SUMWISE_SHA_TARGET
 
-bool hasShaExtensions() {
-    const CpuFeatures& cpu = cpuFeatures();
-    return cpu.sha && cpu.ssse3 && cpu.sse41;
-}
 #endif
 
 #undef SUMWISE_INLINE
 
-Sha1Compress portableFor(Sha1Schedule schedule) {
-    switch (schedule) {
-        case Sha1Schedule::Sha0: return compressPortable<Sha1Schedule::Sha0>;
-        case Sha1Schedule::Sha1: return compressPortable<Sha1Schedule::Sha1>;
-        case Sha1Schedule::Ime: return compressPortable<Sha1Schedule::Ime>;
-    }
-    return compressPortable<Sha1Schedule::Sha1>;
-}
-
+template <Sha1Schedule Schedule>
+constexpr Sha1Variant kVariants[] = {
+    {"portable", compressPortable<Schedule>, anyProcessor},
 #if defined(__x86_64__)
-Sha1Compress shaNiFor(Sha1Schedule schedule) {
-    switch (schedule) {
-        case Sha1Schedule::Sha0: return compressShaNi<Sha1Schedule::Sha0>;
-        case Sha1Schedule::Sha1: return compressShaNi<Sha1Schedule::Sha1>;
-        case Sha1Schedule::Ime: return compressShaNi<Sha1Schedule::Ime>;
-    }
-    return compressShaNi<Sha1Schedule::Sha1>;
-}
+    {"sha-ni", compressShaNi<Schedule>, hasShaExtensions},
 #endif
+};
 
 }  // namespace
 
-Sha1Compress sha1Compress(Sha1Schedule schedule) {
-#if defined(__x86_64__)
-    if (hasShaExtensions()) return shaNiFor(schedule);
-#endif
-    return portableFor(schedule);
-}
-
-std::vector<Sha1Variant> sha1Variants(Sha1Schedule schedule) {
-    std::vector<Sha1Variant> variants{{"portable", portableFor(schedule)}};
-#if defined(__x86_64__)
-    if (hasShaExtensions()) variants.push_back({"sha-ni", shaNiFor(schedule)});
-#endif
-    return variants;
+std::span<const Sha1Variant> sha1Variants(Sha1Schedule schedule) {
+    switch (schedule) {
+        case Sha1Schedule::Sha0: return kVariants<Sha1Schedule::Sha0>;
+        case Sha1Schedule::Sha1: return kVariants<Sha1Schedule::Sha1>;
+        case Sha1Schedule::Ime: return kVariants<Sha1Schedule::Ime>;
+    }
+    return kVariants<Sha1Schedule::Sha1>;
 }
 
 }  // namespace sumwise

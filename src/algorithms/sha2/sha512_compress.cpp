@@ -229,9 +229,6 @@ __attribute__((target("ssse3,avx2,avx512f,avx512vl"))) void compressAvx512(std::
     compressVectorSchedule(state, blocks, count);
 }
 
-bool hasSsse3() { return cpuFeatures().ssse3; }
-bool hasAvx2() { return cpuFeatures().ssse3 && cpuFeatures().avx2; }
-bool hasAvx512() { return hasAvx2() && cpuFeatures().avx512; }
 #endif
 
 #undef SHA512_ADD_STATE
@@ -242,23 +239,16 @@ bool hasAvx512() { return hasAvx2() && cpuFeatures().avx512; }
 
 }  // namespace
 
-Sha512Compress sha512Compress() {
+std::span<const Sha512Variant> sha512Variants() {
+    static constexpr Sha512Variant kVariants[] = {
+        {"portable", compressPortable, anyProcessor},
 #if defined(__x86_64__)
-    if (hasAvx512()) return compressAvx512;
-    if (hasAvx2()) return compressAvx2;
-    if (hasSsse3()) return compressSsse3;
+        {"ssse3", compressSsse3, hasSsse3},
+        {"avx2", compressAvx2, hasAvx2},
+        {"avx512", compressAvx512, hasAvx512},
 #endif
-    return compressPortable;
-}
-
-std::vector<Sha512Variant> sha512Variants() {
-    std::vector<Sha512Variant> variants{{"portable", compressPortable}};
-#if defined(__x86_64__)
-    if (hasSsse3()) variants.push_back({"ssse3", compressSsse3});
-    if (hasAvx2()) variants.push_back({"avx2", compressAvx2});
-    if (hasAvx512()) variants.push_back({"avx512", compressAvx512});
-#endif
-    return variants;
+    };
+    return kVariants;
 }
 
 }  // namespace sumwise

@@ -63,31 +63,30 @@ void compressPortable(std::uint64_t* hash, const std::uint8_t* blocks, std::size
     }
 }
 
-WhirlpoolCompress chooseCompress() {
-#if SUMWISE_WHIRLPOOL_AVX512
-    if (whirlpool_avx512::supported()) return whirlpool_avx512::compress;
-#endif
-    return compressPortable;
-}
-
 // The padding ends with a 256-bit length field; the digest is the chaining
 // rows, each most significant byte first.
 constexpr MdFrame kWhirlpoolFrame{0x80, 32, ByteOrder::Big};
 
 }  // namespace
 
-std::vector<WhirlpoolVariant> whirlpoolVariants() {
-    std::vector<WhirlpoolVariant> variants{{"portable", compressPortable}};
+std::span<const WhirlpoolVariant> whirlpoolVariants() {
+    static constexpr WhirlpoolVariant kVariants[] = {
+        {"portable", compressPortable, anyProcessor},
 #if SUMWISE_WHIRLPOOL_AVX512
-    if (whirlpool_avx512::supported()) variants.push_back({"avx512-gfni", whirlpool_avx512::compress});
+        {"avx512-gfni", whirlpool_avx512::compress, whirlpool_avx512::supported},
 #endif
-    return variants;
+    };
+    return kVariants;
 }
 
-std::unique_ptr<Hasher> newWhirlpool(const AlgorithmParams&) {
+std::unique_ptr<Hasher> newWhirlpoolWith(const AlgorithmParams&, WhirlpoolCompress compress) {
     // The chaining value starts at zero.
-    return std::make_unique<MdHasher<std::uint64_t, 8, 64>>(MdHasher<std::uint64_t, 8, 64>::State{}, chooseCompress(),
+    return std::make_unique<MdHasher<std::uint64_t, 8, 64>>(MdHasher<std::uint64_t, 8, 64>::State{}, compress,
                                                            kWhirlpoolFrame);
+}
+
+std::unique_ptr<Hasher> newWhirlpool(const AlgorithmParams& params) {
+    return newWhirlpoolWith(params, bestVariant(whirlpoolVariants()));
 }
 
 }  // namespace sumwise
