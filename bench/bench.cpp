@@ -1,7 +1,12 @@
 // sumwise-bench: throughput of each written algorithm on one buffer in
 // memory, beside the peer libraries that have the same algorithm, all in the
-// same run.
-//   sumwise-bench [--size MiB] [--haval PASSES,BITS] [NAME...]
+// same run, at every processor level this machine supports: each level runs
+// in its own process, with SUMWISE_CPU capping our dispatch and
+// OPENSSL_ia32cap capping libcrypto, since both are read once at start.
+//   sumwise-bench [--size MiB] [--haval PASSES,BITS] [--level LEVEL] [NAME...]
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -12,8 +17,10 @@
 #include <vector>
 
 #include "algorithms/cpu_features.h"
+#include "algorithms/hasher_variants.h"
 #include "jobs/registry.h"
 #include "jobs/streaming.h"
+#include "levels.h"
 #include "peers.h"
 
 namespace {
@@ -52,25 +59,13 @@ std::string ours(const sumwise::AlgorithmEntry& entry, const sumwise::AlgorithmP
     return sumwise::digestText(hasher->finish(), sumwise::LetterCase::Upper);
 }
 
-}  // namespace
+const char* variantName(const std::string& algorithm) {
+    const sumwise::HasherVariants* variants = sumwise::hasherVariants(algorithm);
+    return variants ? variants->variants[variants->best()].name : "?";
+}
 
-int main(int argc, char** argv) {
-    std::size_t mebibytes = 64;
-    std::vector<std::string> wanted;
-    sumwise::AlgorithmParams params;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
-            mebibytes = static_cast<std::size_t>(std::max(1, std::atoi(argv[++i])));
-        } else if (std::strcmp(argv[i], "--haval") == 0 && i + 1 < argc) {
-            unsigned passes = 0;
-            unsigned bits = 0;
-            if (std::sscanf(argv[++i], "%u,%u", &passes, &bits) == 2) {
-                params.haval = {static_cast<std::uint16_t>(passes), static_cast<std::uint16_t>(bits)};
-            }
-        } else {
-            wanted.emplace_back(argv[i]);
-        }
-    }
+// One table: every wanted algorithm at the level this process is capped to.
+int measure(std::size_t mebibytes, const sumwise::AlgorithmParams& params, const std::vector<std::string>& wanted) {
     const std::size_t size = mebibytes << 20;
     std::vector<std::uint8_t> buffer(size);
     std::uint64_t state = 0x9E3779B97F4A7C15ull;
@@ -79,10 +74,11 @@ int main(int argc, char** argv) {
         byte = static_cast<std::uint8_t>(state >> 56);
     }
 
-    const auto& cpu = sumwise::cpuFeatures();
-    std::printf("Buffer: %zu MiB in memory, pieces of %zu bytes, timed in thread CPU time. CPU: pclmul %d avx2 %d sha %d\n\n", mebibytes,
-                sumwise::kBlockSize, cpu.pclmul, cpu.avx2, cpu.sha);
-    std::printf("%-11s %10s   %-40s %s\n", "algorithm", "ours MB/s", "peers MB/s", "ours / fastest peer");
+    const char* cap = std::getenv("OPENSSL_ia32cap");
+    std::printf("Level %s (OPENSSL_ia32cap=%s). Buffer: %zu MiB in memory, pieces of %zu bytes, thread CPU time.\n",
+                sumwise::cpuLevelName(sumwise::cpuLevel()), cap ? cap : "", mebibytes, sumwise::kBlockSize);
+    std::printf("%-11s %10s %-15s %-40s %s\n", "algorithm", "ours MB/s", "(variant)", "peers MB/s",
+                "ours / fastest peer");
 
     int mismatches = 0;
     for (const sumwise::AlgorithmEntry& entry : sumwise::algorithms()) {
@@ -111,12 +107,87 @@ int main(int argc, char** argv) {
                             peerDigest.c_str());
             }
         }
+        const std::string variant = std::string("(") + variantName(name) + ")";
         if (fastestPeer > 0) {
-            std::printf("%-11s %10.0f   %-40s %.2f\n", name.c_str(), ourSpeed, peerText.c_str(), ourSpeed / fastestPeer);
+            std::printf("%-11s %10.0f %-15s %-40s %.2f\n", name.c_str(), ourSpeed, variant.c_str(), peerText.c_str(),
+                        ourSpeed / fastestPeer);
         } else {
-            std::printf("%-11s %10.0f   %-40s %s\n", name.c_str(), ourSpeed, "(no peer)", "-");
+            std::printf("%-11s %10.0f %-15s %-40s %s\n", name.c_str(), ourSpeed, variant.c_str(), "(no peer)", "-");
         }
         std::fflush(stdout);
     }
-    return mismatches == 0 ? 0 : 1;
+    std::printf("\n");
+    return mismatches;
+}
+
+// Runs this program again for one level, capped through the environment.
+int runLevel(const char* self, sumwise::CpuLevel level, std::vector<std::string> arguments) {
+    std::fflush(stdout);
+    const pid_t child = fork();
+    if (child < 0) return 1;
+    if (child == 0) {
+        setenv("SUMWISE_CPU", sumwise::cpuLevelName(level), 1);
+        const std::string cap = sumwise::bench::opensslCap(level);
+        if (cap.empty()) unsetenv("OPENSSL_ia32cap");
+        else setenv("OPENSSL_ia32cap", cap.c_str(), 1);
+        arguments.insert(arguments.begin(), {self, "--level", sumwise::cpuLevelName(level)});
+        std::vector<char*> argv;
+        for (std::string& argument : arguments) argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        execv("/proc/self/exe", argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::size_t mebibytes = 64;
+    std::vector<std::string> wanted;
+    std::vector<std::string> passOn;  // the arguments every level's run gets
+    const char* level = nullptr;
+    sumwise::AlgorithmParams params;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
+            mebibytes = static_cast<std::size_t>(std::max(1, std::atoi(argv[i + 1])));
+            passOn.insert(passOn.end(), {argv[i], argv[i + 1]});
+            ++i;
+        } else if (std::strcmp(argv[i], "--haval") == 0 && i + 1 < argc) {
+            unsigned passes = 0;
+            unsigned bits = 0;
+            if (std::sscanf(argv[i + 1], "%u,%u", &passes, &bits) == 2) {
+                params.haval = {static_cast<std::uint16_t>(passes), static_cast<std::uint16_t>(bits)};
+            }
+            passOn.insert(passOn.end(), {argv[i], argv[i + 1]});
+            ++i;
+        } else if (std::strcmp(argv[i], "--level") == 0 && i + 1 < argc) {
+            level = argv[++i];
+        } else {
+            wanted.emplace_back(argv[i]);
+            passOn.emplace_back(argv[i]);
+        }
+    }
+
+    if (level != nullptr) {
+        // One level, already capped by the environment this process started with.
+        const auto parsed = sumwise::parseCpuLevel(level);
+        const char* capped = std::getenv("SUMWISE_CPU");
+        if (!parsed || capped == nullptr || std::strcmp(capped, level) != 0) {
+            std::fprintf(stderr, "--level %s needs SUMWISE_CPU=%s in the environment\n", level, level);
+            return 2;
+        }
+        return measure(mebibytes, params, wanted) == 0 ? 0 : 1;
+    }
+
+    // Every level this machine supports, highest first.
+    const sumwise::CpuLevel top = sumwise::levelOf(sumwise::detectedCpuFeatures());
+    int failures = 0;
+    for (auto it = std::rbegin(sumwise::kCpuLevels); it != std::rend(sumwise::kCpuLevels); ++it) {
+        if (*it > top) continue;
+        if (runLevel(argv[0], *it, passOn) != 0) ++failures;
+    }
+    return failures == 0 ? 0 : 1;
 }
