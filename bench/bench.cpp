@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,15 +36,19 @@ double threadSeconds() {
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-// Best of a few runs; slow algorithms are run once.
+// The best time of each contestant over a few rounds, taking turns within
+// each round, so that a change in the machine's load falls on all of them
+// alike. Slow algorithms get fewer rounds.
 template <typename Work>
-double bestSeconds(Work&& work) {
-    double best = 1e30;
-    const auto deadline = Clock::now() + std::chrono::seconds(2);
-    for (int run = 0; run < 5; ++run) {
-        const double start = threadSeconds();
-        work();
-        best = std::min(best, threadSeconds() - start);
+std::vector<double> bestSecondsTakingTurns(const std::vector<Work>& contestants) {
+    std::vector<double> best(contestants.size(), 1e30);
+    const auto deadline = Clock::now() + std::chrono::seconds(4);
+    for (int round = 0; round < 5; ++round) {
+        for (std::size_t i = 0; i < contestants.size(); ++i) {
+            const double start = threadSeconds();
+            contestants[i]();
+            best[i] = std::min(best[i], threadSeconds() - start);
+        }
         if (Clock::now() > deadline) break;
     }
     return best;
@@ -86,25 +91,29 @@ int measure(std::size_t mebibytes, const sumwise::AlgorithmParams& params, const
         if (!entry.available()) continue;
         if (!wanted.empty() && std::find(wanted.begin(), wanted.end(), name) == wanted.end()) continue;
 
-        std::string ourDigest;
-        const double ourSeconds = bestSeconds([&] { ourDigest = ours(entry, params, buffer.data(), size); });
-        const double ourSpeed = static_cast<double>(size) / 1e6 / ourSeconds;
+        const auto peers = sumwise::bench::peersFor(name);
+        std::vector<std::string> digests(peers.size() + 1);
+        std::vector<std::function<void()>> contestants;
+        contestants.emplace_back([&] { digests[0] = ours(entry, params, buffer.data(), size); });
+        for (std::size_t i = 0; i < peers.size(); ++i) {
+            contestants.emplace_back(
+                [&, i] { digests[i + 1] = peers[i].run(name, buffer.data(), size, sumwise::kBlockSize); });
+        }
+        const std::vector<double> seconds = bestSecondsTakingTurns(contestants);
+        const double ourSpeed = static_cast<double>(size) / 1e6 / seconds[0];
 
         std::string peerText;
         double fastestPeer = 0;
-        for (const sumwise::bench::Peer& peer : sumwise::bench::peersFor(name)) {
-            std::string peerDigest;
-            const double seconds =
-                bestSeconds([&] { peerDigest = peer.run(name, buffer.data(), size, sumwise::kBlockSize); });
-            const double speed = static_cast<double>(size) / 1e6 / seconds;
+        for (std::size_t i = 0; i < peers.size(); ++i) {
+            const double speed = static_cast<double>(size) / 1e6 / seconds[i + 1];
             fastestPeer = std::max(fastestPeer, speed);
             char item[64];
-            std::snprintf(item, sizeof item, "%s %.0f  ", peer.library.c_str(), speed);
+            std::snprintf(item, sizeof item, "%s %.0f  ", peers[i].library.c_str(), speed);
             peerText += item;
-            if (peerDigest != ourDigest) {
+            if (digests[i + 1] != digests[0]) {
                 ++mismatches;
-                std::printf("  MISMATCH with %s: ours %s, theirs %s\n", peer.library.c_str(), ourDigest.c_str(),
-                            peerDigest.c_str());
+                std::printf("  MISMATCH with %s: ours %s, theirs %s\n", peers[i].library.c_str(), digests[0].c_str(),
+                            digests[i + 1].c_str());
             }
         }
         const std::string variant = std::string("(") + variantName(name) + ")";
