@@ -44,42 +44,15 @@ private:
     MainDialog& dialog_;
 };
 
-namespace {
-
-using MessageHandler = INT_PTR (MainDialog::*)(WPARAM, LPARAM);
-
-}  // namespace
-
 MainDialog::MainDialog(HashJob& job, const AppServices& services, std::wstring commandLine)
     : job_(job), services_(services), commandLine_(std::move(commandLine)) {}
 
 MainDialog::~MainDialog() = default;
 
-INT_PTR MainDialog::run(HINSTANCE instance) {
-    return DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, procedure, reinterpret_cast<LPARAM>(this));
-}
-
-INT_PTR CALLBACK MainDialog::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(window, DWLP_USER, lParam);
-        reinterpret_cast<MainDialog*>(lParam)->window_ = window;
-    }
-    auto* dialog = reinterpret_cast<MainDialog*>(GetWindowLongPtrW(window, DWLP_USER));
-    if (dialog == nullptr) return FALSE;
-    try {
-        return dialog->dispatch(message, wParam, lParam);
-    } catch (...) {
-        // Nothing may escape into the window manager; the message counts as unhandled.
-        return FALSE;
-    }
-}
+INT_PTR MainDialog::run(HINSTANCE instance) { return runModal(instance, IDD_MAIN, nullptr); }
 
 INT_PTR MainDialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
-    struct Route {
-        UINT message;
-        MessageHandler handler;
-    };
-    static constexpr Route kRoutes[] = {
+    static constexpr MessageRoute<MainDialog> kRoutes[] = {
         {WM_INITDIALOG, &MainDialog::onInitDialog},
         {WM_COMMAND, &MainDialog::onCommand},
         {WM_NOTIFY, &MainDialog::onNotify},
@@ -98,50 +71,25 @@ INT_PTR MainDialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         {kChosenVolumeMessage, &MainDialog::onChosenVolume},
     };
     if (message == taskbarCreatedMessage_ && message != 0) return onTaskbarButtonCreated(wParam, lParam);
-    for (const Route& route : kRoutes) {
-        if (route.message == message) return (this->*route.handler)(wParam, lParam);
-    }
-    return FALSE;
+    return route(*this, kRoutes, message, wParam, lParam);
 }
 
-INT_PTR MainDialog::onCommand(WPARAM wParam, LPARAM) {
-    dispatchCommand(LOWORD(wParam), HIWORD(wParam));
+INT_PTR MainDialog::onCommand(WPARAM wParam, LPARAM lParam) {
+    static constexpr CommandRoute<MainDialog> kRoutes[] = {
+        onRange(IDOK, IDCANCEL, &MainDialog::onOkOrCancel),
+        on(IDC_SHOW_ALL, &MainDialog::onShowAll),
+        on(IDC_SMALL_CAPS, &MainDialog::onSmallCaps),
+        on(IDC_HASH, &MainDialog::onHash),
+        on(IDC_INPUT, &MainDialog::onInputChanged, EN_CHANGE),
+        on(IDC_DRIVES, &MainDialog::onDriveSelected),
+        on(IDC_TEXT_MODE, &MainDialog::onTextMode),
+        on(IDC_DISK_MODE, &MainDialog::onDiskMode),
+        on(IDC_BROWSE, &MainDialog::onBrowse),
+        on(IDC_COMPARE, &MainDialog::onCompareChanged, EN_CHANGE),
+        on(IDC_ABOUT, &MainDialog::onAbout),
+    };
+    routeCommand(*this, kRoutes, wParam, lParam);
     return TRUE;
-}
-
-void MainDialog::dispatchCommand(int id, UINT notification) {
-    constexpr UINT kAny = 0xFFFFFFFF;
-    using Handler = void (MainDialog::*)();
-    struct Route {
-        int id;
-        UINT notification;
-        Handler handler;
-    };
-    static constexpr Route kRoutes[] = {
-        {IDC_SHOW_ALL, kAny, &MainDialog::onShowAll},
-        {IDC_SMALL_CAPS, kAny, &MainDialog::onSmallCaps},
-        {IDC_HASH, kAny, &MainDialog::onHash},
-        {IDC_INPUT, EN_CHANGE, &MainDialog::onInputChanged},
-        {IDC_TEXT_MODE, kAny, &MainDialog::onTextMode},
-        {IDC_DISK_MODE, kAny, &MainDialog::onDiskMode},
-        {IDC_BROWSE, kAny, &MainDialog::onBrowse},
-        {IDC_COMPARE, EN_CHANGE, &MainDialog::onCompareChanged},
-        {IDC_ABOUT, kAny, &MainDialog::onAbout},
-    };
-    if (id == IDOK || id == IDCANCEL) {
-        onOkOrCancel(id);
-        return;
-    }
-    if (id == IDC_DRIVES) {
-        onDriveSelected(notification);
-        return;
-    }
-    for (const Route& route : kRoutes) {
-        if (route.id == id && (route.notification == kAny || route.notification == notification)) {
-            (this->*route.handler)();
-            return;
-        }
-    }
 }
 
 INT_PTR MainDialog::onInitDialog(WPARAM, LPARAM) {
@@ -343,21 +291,17 @@ INT_PTR MainDialog::onChosenVolume(WPARAM, LPARAM) {
     return TRUE;
 }
 
-bool MainDialog::checked(int id) const { return IsDlgButtonChecked(window_, id) == BST_CHECKED; }
-
-void MainDialog::setChecked(int id, bool value) { CheckDlgButton(window_, id, value ? BST_CHECKED : BST_UNCHECKED); }
-
 void MainDialog::refreshCompare() { SendMessageW(window_, WM_COMMAND, MAKEWPARAM(IDC_COMPARE, EN_CHANGE), 0); }
 
-void MainDialog::onCompareChanged() {
+void MainDialog::onCompareChanged(const Command&) {
     // Comparing with the expected hash comes with the compare support.
 }
 
-void MainDialog::onBrowse() {
+void MainDialog::onBrowse(const Command&) {
     // Browsing for a file comes with the compare support.
 }
 
-void MainDialog::onAbout() {
+void MainDialog::onAbout(const Command&) {
     // The About box comes with its own dialog.
 }
 

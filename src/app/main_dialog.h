@@ -11,6 +11,7 @@
 
 #include "app/app_services.h"
 #include "app/command_line.h"
+#include "app/dialog.h"
 #include "jobs/daily_log_file.h"
 #include "jobs/hash_job.h"
 #include "jobs/job_driver.h"
@@ -26,7 +27,7 @@ enum : UINT {
     kChosenVolumeMessage = WM_APP + 5,  // lParam: std::optional<VolumeChoice>* to fill
 };
 
-class MainDialog {
+class MainDialog final : public Dialog {
 public:
     MainDialog(HashJob& job, const AppServices& services, std::wstring commandLine);
     ~MainDialog();
@@ -47,9 +48,7 @@ private:
         int valueColumn = 0;
     };
 
-    static INT_PTR CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    INT_PTR dispatch(UINT message, WPARAM wParam, LPARAM lParam);
-    void dispatchCommand(int id, UINT notification);
+    INT_PTR dispatch(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     // Messages
     INT_PTR onInitDialog(WPARAM, LPARAM);
@@ -71,17 +70,17 @@ private:
     INT_PTR onTaskbarButtonCreated(WPARAM, LPARAM);
 
     // Commands
-    void onOkOrCancel(int id);
-    void onShowAll();
-    void onSmallCaps();
-    void onHash();
-    void onInputChanged();
-    void onDriveSelected(UINT notification);
-    void onTextMode();
-    void onDiskMode();
-    void onBrowse();
-    void onCompareChanged();
-    void onAbout();
+    void onOkOrCancel(const Command&);
+    void onShowAll(const Command&);
+    void onSmallCaps(const Command&);
+    void onHash(const Command&);
+    void onInputChanged(const Command&);
+    void onDriveSelected(const Command&);
+    void onTextMode(const Command&);
+    void onDiskMode(const Command&);
+    void onBrowse(const Command&);
+    void onCompareChanged(const Command&);
+    void onAbout(const Command&);
 
     // Initialisation steps
     void addSystemMenuItem();
@@ -97,9 +96,6 @@ private:
     void relayout();
 
     // Helpers
-    HWND item(int id) const { return GetDlgItem(window_, id); }
-    bool checked(int id) const;
-    void setChecked(int id, bool checked);
     void setInput(const std::wstring& text);
     void showSizeLabel();
     void updateHashButton();
@@ -111,7 +107,6 @@ private:
     HashJob& job_;
     const AppServices& services_;
     std::wstring commandLine_;
-    HWND window_ = nullptr;
     HWND list_ = nullptr;
 
     std::unique_ptr<JobWindow> jobWindow_;

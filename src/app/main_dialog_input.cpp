@@ -46,7 +46,7 @@ void MainDialog::updateHashButton() {
 
 void MainDialog::setInput(const std::wstring& text) { SetDlgItemTextW(window_, IDC_INPUT, text.c_str()); }
 
-void MainDialog::onInputChanged() {
+void MainDialog::onInputChanged(const Command&) {
     job_.path = look::controlText(window_, IDC_INPUT).substr(0, kMaxPathCharacters);
     job_.text = toAnsi(job_.path, kMaxPathCharacters);
     updateHashButton();
@@ -71,7 +71,7 @@ void MainDialog::showSizeLabel() {
     }
 }
 
-void MainDialog::onTextMode() {
+void MainDialog::onTextMode(const Command&) {
     setInput(L"");
     setChecked(IDC_DISK_MODE, false);
     job_.diskMode = false;
@@ -85,7 +85,7 @@ void MainDialog::onTextMode() {
     updateHashButton();
 }
 
-void MainDialog::onDiskMode() {
+void MainDialog::onDiskMode(const Command&) {
     setInput(L"");
     setChecked(IDC_TEXT_MODE, false);
     SendMessageW(item(IDC_INPUT), EM_SETREADONLY, TRUE, 0);
@@ -99,8 +99,8 @@ void MainDialog::onDiskMode() {
     updateHashButton();
 }
 
-void MainDialog::onDriveSelected(UINT notification) {
-    if (notification != CBN_SELCHANGE) return;
+void MainDialog::onDriveSelected(const Command& command) {
+    if (command.notification != CBN_SELCHANGE) return;
     const auto selected = SendMessageW(item(IDC_DRIVES), CB_GETCURSEL, 0, 0);
     if (selected == CB_ERR) return;
     const auto letter = static_cast<wchar_t>(SendMessageW(item(IDC_DRIVES), CB_GETITEMDATA, selected, 0));
@@ -110,7 +110,7 @@ void MainDialog::onDriveSelected(UINT notification) {
     }
 }
 
-void MainDialog::onShowAll() {
+void MainDialog::onShowAll(const Command&) {
     job_.rowCount = results::rowCount(list_);
     if (checked(IDC_SHOW_ALL)) {
         for (const AlgorithmEntry& entry : algorithms()) {
@@ -124,12 +124,12 @@ void MainDialog::onShowAll() {
     job_.rowCount = results::rowCount(list_);
 }
 
-void MainDialog::onSmallCaps() {
+void MainDialog::onSmallCaps(const Command&) {
     job_.upperCase = !checked(IDC_SMALL_CAPS);
     results::recaseValues(list_, job_.upperCase);
 }
 
-void MainDialog::onHash() {
+void MainDialog::onHash(const Command&) {
     job_.jobMask = job_.tickedMask;
     if (services_.ctrlDown && services_.ctrlDown() && job_.logMode.load() != LogMode::EveryJob) {
         job_.logMode = LogMode::ThisJob;
@@ -153,10 +153,10 @@ void MainDialog::onHash() {
     driver_->hashPressed();
 }
 
-void MainDialog::onOkOrCancel(int id) {
+void MainDialog::onOkOrCancel(const Command& command) {
     // While a job is active this stops it; only an idle dialog closes.
     if (driver_ && driver_->stopPressed()) return;
-    EndDialog(window_, id);
+    EndDialog(window_, command.id);
 }
 
 void MainDialog::applyCommandLine() {
@@ -191,11 +191,11 @@ void MainDialog::applyCommandLine() {
             break;
         case Kind::TextMode:
             setChecked(IDC_TEXT_MODE, true);
-            onTextMode();
+            onTextMode(kNoCommand);
             break;
         case Kind::DiskMode:
             setChecked(IDC_DISK_MODE, true);
-            onDiskMode();
+            onDiskMode(kNoCommand);
             break;
         case Kind::LogEveryJob: job_.logMode = LogMode::EveryJob; break;
         case Kind::Input:
@@ -208,7 +208,7 @@ void MainDialog::applyCommandLine() {
     for (const AlgorithmEntry& entry : algorithms()) {
         if ((parsed.tickedMask & entry.flag) != 0) results::addRow(list_, entry.name, true);
     }
-    onShowAll();
+    onShowAll(kNoCommand);
 }
 
 }  // namespace sumwise

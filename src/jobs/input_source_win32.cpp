@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "jobs/input_source.h"
+#include "jobs/long_path.h"
 
 namespace sumwise {
 
@@ -56,7 +57,7 @@ std::optional<std::uint64_t> fileSize(HANDLE handle) {
 std::unique_ptr<InputSource> openInput(const std::filesystem::path& path) {
     // Others may go on reading and writing the file while it is hashed; a
     // directory fails here because it is opened without backup semantics.
-    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ,
+    const HANDLE handle = CreateFileW(extendedLengthPath(path.native()).c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return nullptr;

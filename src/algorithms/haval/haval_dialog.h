@@ -1,0 +1,16 @@
+// The HAVAL parameters dialog: passes and output length, chosen over the
+// main window. Windows only.
+#pragma once
+
+#include <windows.h>
+
+#include "algorithms/params.h"
+
+namespace sumwise {
+
+// Runs the dialog modally over `owner`. When OK is pressed with another
+// choice than `params`, the "Haval" row of `list` loses its value and
+// `params` takes the choice.
+void runHavalParametersDialog(HWND owner, HWND list, HavalParams& params);
+
+}  // namespace sumwise

@@ -1,0 +1,118 @@
+#include "results/hash_file.h"
+
+#include "results/sums_line.h"
+
+namespace sumwise {
+
+namespace {
+
+template <class Char>
+std::basic_string<Char> lowerExtension(std::basic_string_view<Char> name) {
+    std::basic_string<Char> extension(name);
+    // Every character above '@' gets bit 5: letters fall to lower case, digits and hyphens stay.
+    for (Char& c : extension) {
+        if (c > 64) c = static_cast<Char>(c | 0x20);
+    }
+    return extension;
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+std::u16string utf16Units(std::string_view bytes, bool bigEndian) {
+    std::u16string units(bytes.size() / 2, u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const auto first = static_cast<unsigned char>(bytes[2 * i]);
+        const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
+        units[i] = static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
+    }
+    return units;
+}
+
+// The file's text with any byte-order mark taken off and UTF-16 decoded.
+HashFileValue decoded(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) return {std::string(bytes.substr(3)), TextEncoding::Utf8};
+    if (bytes.starts_with("\xFF\xFE")) return {utf16ToUtf8(utf16Units(bytes.substr(2), false)), TextEncoding::Utf8};
+    if (bytes.starts_with("\xFE\xFF")) return {utf16ToUtf8(utf16Units(bytes.substr(2), true)), TextEncoding::Utf8};
+    return {std::string(bytes), TextEncoding::Ansi};
+}
+
+// The first `limit` characters: bytes, or whole UTF-8 sequences.
+std::string_view leading(std::string_view text, std::size_t limit, TextEncoding encoding) {
+    if (encoding == TextEncoding::Ansi) return text.substr(0, limit);
+    std::size_t end = 0;
+    for (std::size_t characters = 0; end < text.size() && characters < limit; ++characters) {
+        ++end;
+        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+    }
+    return text.substr(0, end);
+}
+
+std::string firstToken(std::string_view text, TextEncoding encoding) {
+    const std::string_view head = leading(text, kHashFileTokenLimit, encoding);
+    const std::size_t end = head.find_first_of(std::string_view("\0\r\n \t", 5));
+    return std::string(head.substr(0, end));
+}
+
+}  // namespace
+
+std::wstring hashFileExtension(std::wstring_view algorithmName) { return lowerExtension(algorithmName); }
+
+std::string hashFileExtension(std::string_view algorithmName) { return lowerExtension(algorithmName); }
+
+std::string hashFileContent(std::string_view digestText) { return std::string(digestText) + "\r\n"; }
+
+HashFileValue hashFileValue(std::string_view bytes, const InputNameMatcher& matchesInput) {
+    HashFileValue file = decoded(bytes.substr(0, kHashFileReadLimit));
+    if (matchesInput) {
+        std::string_view rest = file.text;
+        while (!rest.empty()) {
+            const std::size_t end = rest.find('\n');
+            const std::string_view line = rest.substr(0, end);
+            rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+            const auto parsed = parseSumsLine(line);
+            if (parsed && matchesInput(parsed->name, file.encoding)) return {parsed->digest, file.encoding};
+        }
+    }
+    return {firstToken(file.text, file.encoding), file.encoding};
+}
+
+std::string compareValue(std::string_view text) {
+    if (text.find_first_of("\r\n") != std::string_view::npos) return std::string(text);
+    const auto parsed = parseSumsLine(text);
+    return parsed ? parsed->digest : std::string(text);
+}
+
+std::string utf16ToUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i];
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            appendUtf8(out, 0x10000 + ((char32_t(unit) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00));
+            ++i;
+        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+            appendUtf8(out, 0xFFFD);
+        } else {
+            appendUtf8(out, unit);
+        }
+    }
+    return out;
+}
+
+}  // namespace sumwise

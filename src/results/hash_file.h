@@ -1,0 +1,53 @@
+// The program's hash files: one digest per file, named after the input with
+// the algorithm's name as extension ("disk.iso.sha-256"), holding the digest
+// text and CR LF and nothing else. Also how such a file (or a sums file
+// lying in its place) is read back into a value to compare with.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace sumwise {
+
+// The extension for an algorithm: its display name with letters in lower
+// case ("SHA-1-IME" gives "sha-1-ime").
+std::wstring hashFileExtension(std::wstring_view algorithmName);
+std::string hashFileExtension(std::string_view algorithmName);
+
+// What a hash file holds for a digest text (ASCII): the text and CR LF.
+std::string hashFileContent(std::string_view digestText);
+
+// How much of a file is read to find its value.
+inline constexpr std::size_t kHashFileReadLimit = 1 << 20;
+// The first-token rule looks at this many bytes (or characters once decoded).
+inline constexpr std::size_t kHashFileTokenLimit = 129;
+
+enum class TextEncoding { Ansi, Utf8 };
+
+struct HashFileValue {
+    std::string text;  // in `encoding`
+    TextEncoding encoding = TextEncoding::Ansi;
+};
+
+// Tells whether a name written in a sums line is the current input's file name.
+using InputNameMatcher = std::function<bool(std::string_view name, TextEncoding encoding)>;
+
+// The value a hash file stands for, from the file's first bytes (at most
+// kHashFileReadLimit). A UTF-8 byte-order mark is skipped and UTF-16 with
+// its mark (either byte order) is decoded to UTF-8. When a line in a sums
+// layout names the current input (as `matchesInput` decides), its digest is
+// the value; otherwise the value is the first token: what comes before the
+// first NUL, CR, LF, blank or tab within the first 129 bytes (characters,
+// for decoded text).
+HashFileValue hashFileValue(std::string_view bytes, const InputNameMatcher& matchesInput = {});
+
+// The text to compare with the results: the digest when the text is one line
+// in a sums layout, otherwise the text exactly as given.
+std::string compareValue(std::string_view text);
+
+// UTF-16 code units (host order) to UTF-8; unpaired surrogates become U+FFFD.
+std::string utf16ToUtf8(std::u16string_view text);
+
+}  // namespace sumwise

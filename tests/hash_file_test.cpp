@@ -1,0 +1,158 @@
+// Hash files and sums lines: naming, content, and reading a value back from
+// whatever a user keeps beside an input.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "jobs/registry.h"
+#include "results/hash_file.h"
+#include "results/sums_line.h"
+
+namespace sumwise {
+namespace {
+
+using namespace std::string_literals;
+
+TEST(HashFile, ExtensionsOfAllAlgorithmsInRegistryOrder) {
+    const char* expected[] = {"adler32",    "crc32",      "crc64",      "gost",    "haval",     "md2",
+                              "md4",        "md5",        "md6",        "ripemd-128", "ripemd-160", "ripemd-256",
+                              "ripemd-320", "sha-0",      "sha-1",      "sha-1-ime", "sha-224",   "sha-256",
+                              "sha-384",    "sha-512",    "tiger",      "whirlpool"};
+    std::size_t i = 0;
+    for (const AlgorithmEntry& entry : algorithms()) {
+        EXPECT_EQ(hashFileExtension(entry.asciiName()), expected[i]);
+        EXPECT_EQ(hashFileExtension(entry.name), std::wstring(expected[i], expected[i] + std::char_traits<char>::length(expected[i])));
+        ++i;
+    }
+}
+
+TEST(HashFile, ContentIsTheDigestAndCrLfOnly) {
+    const std::string content = hashFileContent("900150983CD24FB0D6963F7D28E17F72");
+    EXPECT_EQ(content.size(), 34u);
+    EXPECT_EQ(content.substr(32), "\r\n");
+}
+
+struct ValueCase {
+    const char* what;
+    std::string bytes;
+    std::string expected;
+    TextEncoding encoding = TextEncoding::Ansi;
+};
+
+class HashFileValueTest : public testing::TestWithParam<ValueCase> {};
+
+TEST_P(HashFileValueTest, GivesTheExpectedValue) {
+    const ValueCase& c = GetParam();
+    // The current input is called "disk.iso".
+    const auto matcher = [](std::string_view name, TextEncoding) { return name == "disk.iso"; };
+    const HashFileValue value = hashFileValue(c.bytes, matcher);
+    EXPECT_EQ(value.text, c.expected) << c.what;
+    EXPECT_EQ(value.encoding, c.encoding) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, HashFileValueTest,
+    testing::Values(
+        ValueCase{"our own file", "ABCDEF0123\r\n", "ABCDEF0123"},
+        ValueCase{"no line end", "abcdef", "abcdef"},
+        ValueCase{"LF only", "abcdef\nsecond\n", "abcdef"},
+        ValueCase{"digest, two blanks, name", "abcdef  other.iso\n", "abcdef"},
+        ValueCase{"tab ends the token", "abc\tdef", "abc"},
+        ValueCase{"NUL ends the token", "abc\0def"s, "abc"},
+        ValueCase{"empty file", "", ""},
+        ValueCase{"starts with a blank", " abc", ""},
+        ValueCase{"only the first 129 bytes count", std::string(200, 'a'), std::string(129, 'a')},
+        ValueCase{"UTF-8 mark skipped", "\xEF\xBB\xBF" "abc123\r\n", "abc123", TextEncoding::Utf8},
+        ValueCase{"UTF-16 little-endian", "\xFF\xFE" "a\0b\0" "1\0\r\0\n\0"s, "ab1", TextEncoding::Utf8},
+        ValueCase{"UTF-16 big-endian", "\xFE\xFF" "\0a\0b\0" "2\0 \0x"s, "ab2", TextEncoding::Utf8},
+        ValueCase{"UTF-16 with an odd trailing byte", "\xFF\xFE" "a\0b"s, "a", TextEncoding::Utf8},
+        ValueCase{"several lines, one names the input", "1111  a.iso\n2222 *disk.iso\n3333  c.iso\n", "2222"},
+        ValueCase{"several lines, CR LF", "1111  a.iso\r\n2222  disk.iso\r\n", "2222"},
+        ValueCase{"tagged line names the input", "SHA256 (disk.iso) = 4444\n", "4444"},
+        ValueCase{"several lines, none names the input", "1111  a.iso\n2222  b.iso\n", "1111"},
+        ValueCase{"UTF-16 sums file", "\xFF\xFE" "1\0 \0 \0x\0\n\0" "2\0 \0 \0d\0i\0s\0k\0.\0i\0s\0o\0"s, "2",
+                  TextEncoding::Utf8}),
+    [](const testing::TestParamInfo<ValueCase>& param) { return "case" + std::to_string(param.index); });
+
+TEST(HashFile, Utf16SurrogatesAndStrayHalves) {
+    EXPECT_EQ(utf16ToUtf8(u"\xD83D\xDE00"), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(utf16ToUtf8(u"\xD83Dx"), "\xEF\xBF\xBDx");
+    EXPECT_EQ(utf16ToUtf8(u"\xDE00"), "\xEF\xBF\xBD");
+    EXPECT_EQ(utf16ToUtf8(u"\x00E9\x65E5"), "\xC3\xA9\xE6\x97\xA5");
+}
+
+struct CompareCase {
+    std::string typed;
+    std::string expected;
+};
+
+class CompareValueTest : public testing::TestWithParam<CompareCase> {};
+
+TEST_P(CompareValueTest, TakesTheDigestOfASumsLineAndLeavesEverythingElse) {
+    EXPECT_EQ(compareValue(GetParam().typed), GetParam().expected) << GetParam().typed;
+}
+
+INSTANTIATE_TEST_SUITE_P(Pasted, CompareValueTest,
+                         testing::Values(CompareCase{"ABCDEF", "ABCDEF"},
+                                         CompareCase{"ABCDEF ", "ABCDEF "},    // a bare value keeps its blank
+                                         CompareCase{" ABCDEF", " ABCDEF"},
+                                         CompareCase{"ABCDEF  ", "ABCDEF  "},  // no name: not a sums line
+                                         CompareCase{"abcdef  file.iso", "abcdef"},
+                                         CompareCase{"abcdef *file name.iso", "abcdef"},
+                                         CompareCase{"SHA256 (file.iso) = abcdef", "abcdef"},
+                                         CompareCase{"SHA-1-IME (a (b).iso) = 0123", "0123"},
+                                         CompareCase{"xyz  file.iso", "xyz  file.iso"},  // not hexadecimal
+                                         CompareCase{"MD5 (file) = ", "MD5 (file) = "}));
+
+struct LineCase {
+    std::string line;
+    bool valid;
+    std::string digest;
+    std::string name;
+    std::string algorithm;
+    bool binary = false;
+};
+
+class SumsLineTest : public testing::TestWithParam<LineCase> {};
+
+TEST_P(SumsLineTest, Parses) {
+    const LineCase& c = GetParam();
+    const auto parsed = parseSumsLine(c.line);
+    ASSERT_EQ(parsed.has_value(), c.valid) << c.line;
+    if (!parsed) return;
+    EXPECT_EQ(parsed->digest, c.digest);
+    EXPECT_EQ(parsed->name, c.name);
+    EXPECT_EQ(parsed->algorithm, c.algorithm);
+    EXPECT_EQ(parsed->binary, c.binary);
+    EXPECT_EQ(parsed->tagged, !c.algorithm.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, SumsLineTest,
+    testing::Values(LineCase{"d41d8cd9  empty.txt", true, "d41d8cd9", "empty.txt", ""},
+                    LineCase{"d41d8cd9 *empty.txt\r", true, "d41d8cd9", "empty.txt", "", true},
+                    LineCase{"d41d8cd9  name with  blanks ", true, "d41d8cd9", "name with  blanks ", ""},
+                    LineCase{"\\d41d8cd9  a\\\\b\\nc\\rd", true, "d41d8cd9", "a\\b\nc\rd", ""},
+                    LineCase{"\\d41d8cd9  bad\\x", false, "", "", ""},
+                    LineCase{"\\d41d8cd9  dangling\\", false, "", "", ""},
+                    LineCase{"MD5 (x) = d41d8cd9", true, "d41d8cd9", "x", "MD5"},
+                    LineCase{"\\SHA256 (a\\nb) = 00ff", true, "00ff", "a\nb", "SHA256"},
+                    LineCase{"RIPEMD-160 (f) = ) = 12", true, "12", "f) = ", "RIPEMD-160"},
+                    LineCase{"d41d8cd9 empty.txt", false, "", "", ""},
+                    LineCase{"d41d8cd9", false, "", "", ""},
+                    LineCase{"", false, "", "", ""},
+                    LineCase{"# comment", false, "", "", ""},
+                    LineCase{"MD 5 (x) = 00", false, "", "", ""}));
+
+TEST(SumsLine, EscapingRoundTrips) {
+    for (const std::string& name : {"plain.txt"s, "back\\slash"s, "new\nline"s, "cr\rname"s, "\\\n\r"s}) {
+        bool escaped = false;
+        const std::string written = escapeSumsName(name, escaped);
+        EXPECT_EQ(escaped, name.find_first_of("\\\n\r") != std::string::npos);
+        EXPECT_EQ(written.find_first_of("\n\r"), std::string::npos);
+        EXPECT_EQ(unescapeSumsName(written), name);
+    }
+}
+
+}  // namespace
+}  // namespace sumwise
