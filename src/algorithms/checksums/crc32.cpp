@@ -19,19 +19,67 @@ namespace {
 
 using crc_tables::kCrc32;
 
-std::uint32_t crc32Sliced(std::uint32_t crc, const std::uint8_t* data, std::size_t size) {
-    for (; size >= 16; size -= 16, data += 16) {
-        const std::uint32_t w0 = bytes::load32le(data) ^ crc;
-        const std::uint32_t w1 = bytes::load32le(data + 4);
-        const std::uint32_t w2 = bytes::load32le(data + 8);
-        const std::uint32_t w3 = bytes::load32le(data + 12);
-        crc = kCrc32[15][w0 & 0xFF] ^ kCrc32[14][(w0 >> 8) & 0xFF] ^ kCrc32[13][(w0 >> 16) & 0xFF] ^
-              kCrc32[12][w0 >> 24] ^ kCrc32[11][w1 & 0xFF] ^ kCrc32[10][(w1 >> 8) & 0xFF] ^
-              kCrc32[9][(w1 >> 16) & 0xFF] ^ kCrc32[8][w1 >> 24] ^ kCrc32[7][w2 & 0xFF] ^
-              kCrc32[6][(w2 >> 8) & 0xFF] ^ kCrc32[5][(w2 >> 16) & 0xFF] ^ kCrc32[4][w2 >> 24] ^
-              kCrc32[3][w3 & 0xFF] ^ kCrc32[2][(w3 >> 8) & 0xFF] ^ kCrc32[1][(w3 >> 16) & 0xFF] ^
-              kCrc32[0][w3 >> 24];
+// Sixteen bytes of one stream: the register `crc` advanced over them. GCC
+// chains the sixteen look-ups' XORs one after another, sixteen cycles a
+// step; the four sums below are kept apart so the chain through the
+// register is only the look-ups of the first four bytes. The last four
+// bytes' indices are loaded from the input as bytes, which moves their
+// extraction from the arithmetic units to the load ports.
+inline std::uint32_t slice16(std::uint32_t crc, const std::uint8_t* data) {
+    const std::uint32_t w0 = bytes::load32le(data) ^ crc;
+    const std::uint32_t w1 = bytes::load32le(data + 4);
+    const std::uint32_t w2 = bytes::load32le(data + 8);
+    const std::uint32_t first = kCrc32[15][w0 & 0xFF] ^ kCrc32[14][(w0 >> 8) & 0xFF] ^
+                                kCrc32[13][(w0 >> 16) & 0xFF] ^ kCrc32[12][w0 >> 24];
+    std::uint32_t second = kCrc32[11][w1 & 0xFF] ^ kCrc32[10][(w1 >> 8) & 0xFF] ^ kCrc32[9][(w1 >> 16) & 0xFF] ^
+                           kCrc32[8][w1 >> 24];
+    std::uint32_t third = kCrc32[7][w2 & 0xFF] ^ kCrc32[6][(w2 >> 8) & 0xFF] ^ kCrc32[5][(w2 >> 16) & 0xFF] ^
+                          kCrc32[4][w2 >> 24];
+    std::uint32_t fourth = kCrc32[3][data[12]] ^ kCrc32[2][data[13]] ^ kCrc32[1][data[14]] ^ kCrc32[0][data[15]];
+#if defined(__GNUC__)
+    __asm__("" : "+r"(second), "+r"(third), "+r"(fourth));
+#endif
+    return (first ^ second) ^ (third ^ fourth);
+}
+
+// a * b mod P, both polynomials in the reflected form (bit 31 is x^0).
+std::uint32_t multiplyModP(std::uint32_t a, std::uint32_t b) {
+    std::uint32_t product = 0;
+    for (int i = 0; i < 32; ++i, b = (b >> 1) ^ ((b & 1) ? crc_tables::kCrc32Polynomial : 0)) {
+        if ((a >> (31 - i)) & 1) product ^= b;
     }
+    return product;
+}
+
+// x^(8 * bytes) mod P, reflected: what a register is multiplied by when
+// that many zero bytes pass.
+std::uint32_t zeroBytesFactor(std::size_t bytes) {
+    std::uint32_t factor = 0x80000000u;  // 1
+    std::uint32_t power = 0x00800000u;   // x^8
+    for (; bytes > 0; bytes >>= 1, power = multiplyModP(power, power)) {
+        if (bytes & 1) factor = multiplyModP(factor, power);
+    }
+    return factor;
+}
+
+// A long input is taken as two halves side by side, so that each step has
+// two independent chains; the second half's register, started from zero,
+// is joined to the first's by the CRC's linearity: the first register
+// carried over the second half's length in zeros, plus the second's.
+std::uint32_t crc32Sliced(std::uint32_t crc, const std::uint8_t* data, std::size_t size) {
+    if (size >= 4096) {
+        const std::size_t half = size / 32 * 16;
+        const std::uint8_t* second = data + half;
+        std::uint32_t other = 0;
+        for (std::size_t done = 0; done < half; done += 16) {
+            crc = slice16(crc, data + done);
+            other = slice16(other, second + done);
+        }
+        crc = multiplyModP(crc, zeroBytesFactor(half)) ^ other;
+        data += 2 * half;
+        size -= 2 * half;
+    }
+    for (; size >= 16; size -= 16, data += 16) crc = slice16(crc, data);
     for (; size > 0; --size) crc = kCrc32[0][(crc ^ *data++) & 0xFF] ^ (crc >> 8);
     return crc;
 }
