@@ -27,8 +27,9 @@ HasherVariants portableOnly() {
 // An algorithm whose contexts take one of the variants of `Table`.
 template <auto Table, auto CreateWith>
 HasherVariants fromTable() {
-    return {variantInfos(Table()),
-            [](const AlgorithmParams& params, std::size_t index) { return CreateWith(params, Table()[index].function); }};
+    return {variantInfos(Table()), [](const AlgorithmParams& params, std::size_t index) {
+                return CreateWith(params, Table()[index].function);
+            }};
 }
 
 std::span<const Sha1Variant> sha0Table() { return sha1Variants(Sha1Schedule::Sha0); }

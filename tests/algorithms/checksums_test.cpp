@@ -1,6 +1,7 @@
 // Adler32, CRC32 and CRC64: published check values, leading zeros, and every
 // fast path against the byte-at-a-time definitions at every length and
-// alignment. // The checks every algorithm shares are in contract_test.cpp.
+// alignment.
+// The checks every algorithm shares are in contract_test.cpp.
 #include <gtest/gtest.h>
 
 #include "algorithms/checksums/checksums.h"

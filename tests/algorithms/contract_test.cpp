@@ -152,7 +152,9 @@ TEST_P(Contract, EveryVariantMatchesThePortableOneAtEveryLevel) {
     ASSERT_FALSE(variants->variants.empty());
     EXPECT_STREQ(variants->variants.front().name, "portable");
     std::set<std::string> names;
-    for (const VariantInfo& variant : variants->variants) EXPECT_TRUE(names.insert(variant.name).second) << variant.name;
+    for (const VariantInfo& variant : variants->variants) {
+        EXPECT_TRUE(names.insert(variant.name).second) << variant.name;
+    }
 
     // Lengths around every algorithm's block edges, and one across the reading block.
     const auto data = test::randomBytes(600000, 19);

@@ -1,5 +1,6 @@
 // GOST R 34.11-94 with the test parameters: published values, the merged
-// round tables against the S-box, and the 256-bit sum's carries. // The checks every algorithm shares are in contract_test.cpp.
+// round tables against the S-box, and the 256-bit sum's carries.
+// The checks every algorithm shares are in contract_test.cpp.
 #include <gtest/gtest.h>
 
 #include "algorithms/gost/gost.h"

@@ -1,5 +1,6 @@
 // RIPEMD-128, -160, -256 and -320: the published vectors and RIPEMD-160's
-// padding edges. // The checks every algorithm shares are in contract_test.cpp.
+// padding edges.
+// The checks every algorithm shares are in contract_test.cpp.
 #include <gtest/gtest.h>
 
 #include "test_support.h"

@@ -1,6 +1,7 @@
 // SHA-0, SHA-1 and SHA-1-IME: published digests, the program's own SHA-1-IME
 // values, every compression this processor runs from arbitrary states, and a
-// message above 4 GiB. // The checks every algorithm shares are in contract_test.cpp.
+// message above 4 GiB.
+// The checks every algorithm shares are in contract_test.cpp.
 #include <gtest/gtest.h>
 
 #include "algorithms/sha1/sha1.h"

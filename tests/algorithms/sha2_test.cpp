@@ -1,6 +1,7 @@
 // SHA-224, SHA-256, SHA-384 and SHA-512: the FIPS 180-2 examples, every
 // compression this processor runs from arbitrary states, and a bit count
-// beyond 32 bits. // The checks every algorithm shares are in contract_test.cpp.
+// beyond 32 bits.
+// The checks every algorithm shares are in contract_test.cpp.
 #include <gtest/gtest.h>
 
 #include "algorithms/sha2/sha2.h"

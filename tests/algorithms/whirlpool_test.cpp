@@ -1,6 +1,7 @@
 // Whirlpool (ISO/IEC 10118-3:2004): the NESSIE vectors, the pad and the
 // 256-bit length at the block edges, every compression this processor runs,
-// and a bit count beyond 32 bits. // The checks every algorithm shares are in contract_test.cpp.
+// and a bit count beyond 32 bits.
+// The checks every algorithm shares are in contract_test.cpp.
 #include <gtest/gtest.h>
 
 #include "algorithms/whirlpool/whirlpool.h"

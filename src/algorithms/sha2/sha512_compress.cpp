@@ -352,12 +352,12 @@ SUMWISE_WIDE_INLINE std::size_t compressPairs(std::uint64_t* state, const std::u
 
 #undef SUMWISE_WIDE_INLINE
 
-// The rounds are built with BMI2's rorx: without it GCC's allocation of the
-// two-block steps was measured 40% slower.
 // The one-block body, built twice: with SSE2 encodings, and with AVX-512's
 // rotations (there it was measured ahead of the two-block schedule, whose
 // steps the compiler then builds with general registers spilled to vector
-// ones). The AVX2 build pairs blocks, and takes this body for an odd one.
+// ones). The AVX2 build pairs blocks, and takes this body for an odd one;
+// it is built with BMI2's rorx, without which GCC's allocation of the
+// two-block steps was measured 40% slower.
 void compressSse2(std::uint64_t* state, const std::uint8_t* blocks, std::size_t count) {
     compressVectorSchedule(state, blocks, count);
 }
