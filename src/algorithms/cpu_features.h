@@ -57,7 +57,6 @@ CpuFeatures cpuFeaturesAt(CpuLevel level);
 // The predicates of the variant tables, one per set of instructions a
 // variant needs; each names what the variant's target attribute uses.
 inline bool anyProcessor(const CpuFeatures&) { return true; }
-inline bool hasSsse3(const CpuFeatures& cpu) { return cpu.ssse3; }
 inline bool hasShaExtensions(const CpuFeatures& cpu) { return cpu.sha && cpu.ssse3 && cpu.sse41; }
 inline bool hasCarrylessMultiply(const CpuFeatures& cpu) { return cpu.pclmul && cpu.ssse3 && cpu.sse41; }
 inline bool hasBmi1(const CpuFeatures& cpu) { return cpu.bmi1; }
