@@ -89,18 +89,24 @@ TEST(Checksums, EveryImplementationThisProcessorRunsMatchesTheDefinition) {
 }
 
 TEST(Checksums, AdlerSumsStayReducedOnLongRunsOfFFBytes) {
-    // All-0xFF input drives both sums to their largest values; the deferred
-    // reduction must still agree with reducing at every byte.
+    // All-0xFF input drives both sums, and every vector lane, to their
+    // largest values; the deferred reduction must still agree with reducing
+    // at every byte, on every variant.
     const std::vector<std::uint8_t> ones(3 * 524288 + 12345, 0xFF);
-    std::uint32_t fast = kAdler32Initial;
     std::uint32_t slow = kAdler32Initial;
+    std::vector<std::uint32_t> slowAfter;
     for (std::size_t offset = 0; offset < ones.size(); offset += 524288) {
-        const std::size_t piece = std::min<std::size_t>(524288, ones.size() - offset);
-        fast = adler32Update(fast, ones.data() + offset, piece);
-        slow = adler32Reference(slow, ones.data() + offset, piece);
-        ASSERT_EQ(fast, slow);
-        EXPECT_LE(fast & 0xFFFF, 65520u);
-        EXPECT_LE(fast >> 16, 65520u);
+        slow = adler32Reference(slow, ones.data() + offset, std::min<std::size_t>(524288, ones.size() - offset));
+        slowAfter.push_back(slow);
+    }
+    for (const Checksum32Variant& variant : test::runnableVariants(adler32Variants())) {
+        std::uint32_t fast = kAdler32Initial;
+        for (std::size_t offset = 0, piece = 0; offset < ones.size(); offset += 524288, ++piece) {
+            fast = variant.function(fast, ones.data() + offset, std::min<std::size_t>(524288, ones.size() - offset));
+            ASSERT_EQ(fast, slowAfter[piece]) << variant.name;
+            EXPECT_LE(fast & 0xFFFF, 65520u);
+            EXPECT_LE(fast >> 16, 65520u);
+        }
     }
 }
 
