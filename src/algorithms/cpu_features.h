@@ -62,6 +62,7 @@ inline bool hasCarrylessMultiply(const CpuFeatures& cpu) { return cpu.pclmul && 
 inline bool hasBmi1(const CpuFeatures& cpu) { return cpu.bmi1; }
 // AVX2 with BMI1 and BMI2, which every processor with AVX2 has had beside it.
 inline bool hasAvx2(const CpuFeatures& cpu) { return cpu.avx2 && cpu.bmi1 && cpu.bmi2 && cpu.ssse3; }
+inline bool hasAvx2CarrylessMultiply(const CpuFeatures& cpu) { return hasAvx2(cpu) && hasCarrylessMultiply(cpu); }
 inline bool hasAvx512(const CpuFeatures& cpu) { return cpu.avx512 && hasAvx2(cpu); }
 inline bool hasWideCarrylessMultiply(const CpuFeatures& cpu) {
     return cpu.vpclmulqdq && hasAvx512(cpu) && hasCarrylessMultiply(cpu);
