@@ -22,6 +22,9 @@ struct AppServices {
     // Where it goes when the day's file there cannot be written; empty: the
     // user's application data.
     std::wstring fallbackLogFolder;
+    // Where a downloaded update is saved, given the suggested file name; an
+    // empty answer cancels. Unset: the system's save dialog.
+    std::function<std::wstring(HWND owner, const std::wstring& suggestedName)> chooseDownloadTarget;
     // Told the main dialog's window once it exists (tests drive it from there).
     std::function<void(HWND)> dialogCreated;
 };

@@ -114,9 +114,8 @@ constexpr std::uint64_t kTimes[5] = {multiplication(2), multiplication(4), multi
 
 }  // namespace
 
-bool supported() {
-    const CpuFeatures& cpu = cpuFeatures();
-    return cpu.avx512 && cpu.avx512vbmi && cpu.gfni;
+bool supported(const CpuFeatures& cpu) {
+    return hasAvx512(cpu) && cpu.avx512vbmi && cpu.gfni;
 }
 
 SUMWISE_WHIRLPOOL_TARGET void compress(std::uint64_t* hash, const std::uint8_t* blocks, std::size_t count) {
