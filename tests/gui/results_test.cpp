@@ -404,6 +404,7 @@ TEST(SaveResults, SaveAsProposesANameForEachKindOfInput) {
         {"reserved characters", L"/T /A", L"a<b>c:d*e?f\"g|h/i\\j\tk", 0, L"SHA-1-IME", L"a_b_c_d_e_f_g_h_i_j_k.sha-1-ime"},
         {"a device name", L"/T /A", L"con.txt", 0, L"MD5", L"_con.txt.md5"},
         {"a drive without a medium", L"/V /A", L"", L'B', L"MD5", L"(Empty).md5"},
+        {"a volume without a label (Wine's C:)", L"/V /A", L"", L'C', L"MD5", L"(Empty).md5"},
         {"no drive chosen", L"/V /A", L"", 0, L"Whirlpool", L"(Empty).whirlpool"},
     };
     // One program per input mode.
