@@ -6,15 +6,16 @@
 
 namespace sumwise {
 
-namespace {
-
-// The dialog's answer: a path, a cancel (none), or a refusal of the proposed name.
-struct Answer {
-    bool refused = false;
-    std::optional<std::wstring> path;
-};
-
-Answer ask(const SaveFileRequest& request, std::wstring_view proposed) {
+std::optional<std::wstring> showSaveFileDialog(const SaveFileRequest& request) {
+    // The dialog takes a proposal up to the classic path limit; beyond it, the
+    // folder goes on its own and the field shows the bare name.
+    std::wstring_view proposed = request.proposedName;
+    std::wstring folder;
+    const std::size_t slash = proposed.find_last_of(L"\\/");
+    if (proposed.size() >= MAX_PATH && slash != std::wstring_view::npos) {
+        if (slash < MAX_PATH) folder.assign(proposed.substr(0, slash));
+        proposed.remove_prefix(slash + 1);
+    }
     // Room for a chosen path at any length the file system allows.
     std::vector<wchar_t> file(32768, L'\0');
     proposed = proposed.substr(0, file.size() - 1);
@@ -28,21 +29,12 @@ Answer ask(const SaveFileRequest& request, std::wstring_view proposed) {
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = file.data();
     dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     dialog.lpstrDefExt = request.defaultExtension.empty() ? nullptr : request.defaultExtension.c_str();
-    dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
-    if (GetSaveFileNameW(&dialog) != FALSE) return {false, std::wstring(file.data())};
-    return {CommDlgExtendedError() != 0, std::nullopt};
-}
-
-}  // namespace
-
-std::optional<std::wstring> showSaveFileDialog(const SaveFileRequest& request) {
-    const Answer answer = ask(request, request.proposedName);
-    if (!answer.refused) return answer.path;
-    // A proposal the dialog cannot show (a folder beyond its reach): offer the bare name.
-    const std::size_t slash = request.proposedName.find_last_of(L"\\/");
-    if (slash == std::wstring::npos) return std::nullopt;
-    return ask(request, std::wstring_view(request.proposedName).substr(slash + 1)).path;
+    // The current folder stays: an input named relative to it must keep its meaning.
+    dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (GetSaveFileNameW(&dialog) == FALSE) return std::nullopt;
+    return std::wstring(file.data());
 }
 
 }  // namespace sumwise

@@ -10,6 +10,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "app/look.h"
 #include "app_harness.h"
@@ -471,6 +472,63 @@ TEST(ResultsList, TipShowsOnlyValuesTooWideForTheirColumn) {
     EXPECT_EQ(app.valueTip(L"SHA-512"), hexAbc("SHA-512"));
     EXPECT_EQ(app.valueTip(L"CRC32"), L"");
     EXPECT_EQ(app.valueTip(L"MD5"), L"");  // no value
+}
+
+}  // namespace
+}  // namespace sumwise::test
+
+namespace sumwise::test {
+namespace {
+
+// The system's save dialog itself, with a proposal longer than it takes:
+// it starts in the proposal's folder with the bare name; a cancel gives no path.
+TEST(SaveFileDialog, ShowsALongProposalAndCancels) {
+    TempDir dir;
+    const auto folder = dir.path() / std::wstring(150, L'f');
+    std::filesystem::create_directories(folder);
+    const std::wstring file = std::wstring(100, L'n') + L".iso.sha-1-ime";
+    ASSERT_GT((folder / file).wstring().size(), 259u);
+    std::atomic<DWORD> thread{0};
+    std::optional<std::wstring> answer = L"<running>";
+    std::thread runner([&] {
+        thread = GetCurrentThreadId();
+        SaveFileRequest request;
+        request.filter = L"SHA-1-IME hash file (*.sha-1-ime)\0*.sha-1-ime\0"s;
+        request.proposedName = (folder / file).wstring();
+        request.defaultExtension = L"sha-1-ime";
+        answer = showSaveFileDialog(request);
+    });
+    HWND dialog = nullptr;
+    waitFor(
+        [&] {
+            EnumThreadWindows(
+                thread,
+                [](HWND window, LPARAM found) -> BOOL {
+                    if (!IsWindowVisible(window)) return TRUE;
+                    *reinterpret_cast<HWND*>(found) = window;
+                    return FALSE;
+                },
+                reinterpret_cast<LPARAM>(&dialog));
+            return dialog != nullptr;
+        },
+        std::chrono::seconds(10));
+    std::wstring shown;
+    if (dialog != nullptr) {
+        EnumChildWindows(
+            dialog,
+            [](HWND child, LPARAM context) -> BOOL {
+                wchar_t name[16] = {};
+                GetClassNameW(child, name, 16);
+                const std::wstring text = look::windowText(child);
+                if (_wcsicmp(name, L"Edit") == 0 && !text.empty()) *reinterpret_cast<std::wstring*>(context) = text;
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&shown));
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    }
+    runner.join();
+    EXPECT_EQ(shown, file);
+    EXPECT_FALSE(answer.has_value());
 }
 
 }  // namespace
