@@ -233,11 +233,14 @@ std::wstring RunningApp::valueTip(const std::wstring& name) {
 }
 
 HWND RunningApp::waitForOwnedDialog() const {
+    return waitForDialog(GetWindowThreadProcessId(dialog_, nullptr), dialog_);
+}
+
+HWND waitForDialog(DWORD thread, HWND except) {
     struct Search {
-        HWND main;
+        HWND except;
         HWND found = nullptr;
-    } search{dialog_};
-    const DWORD thread = GetWindowThreadProcessId(dialog_, nullptr);
+    } search{except};
     waitFor(
         [&] {
             EnumThreadWindows(
@@ -246,17 +249,33 @@ HWND RunningApp::waitForOwnedDialog() const {
                     auto* s = reinterpret_cast<Search*>(context);
                     wchar_t name[16] = {};
                     GetClassNameW(window, name, 16);
-                    if (window != s->main && std::wstring(name) == L"#32770" && IsWindowVisible(window)) {
-                        s->found = window;
-                        return FALSE;
-                    }
-                    return TRUE;
+                    if (window == s->except || std::wstring(name) != L"#32770" || !IsWindowVisible(window)) return TRUE;
+                    s->found = window;
+                    return FALSE;
                 },
                 reinterpret_cast<LPARAM>(&search));
             return search.found != nullptr;
         },
         std::chrono::seconds(10));
     return search.found;
+}
+
+std::vector<std::wstring> childTexts(HWND parent, const wchar_t* className) {
+    struct Search {
+        const wchar_t* className;
+        std::vector<std::wstring> texts;
+    } search{className, {}};
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            wchar_t name[32] = {};
+            GetClassNameW(child, name, 32);
+            if (_wcsicmp(name, s->className) == 0) s->texts.push_back(look::windowText(child));
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.texts;
 }
 
 std::wstring clipboardText() {
@@ -287,19 +306,9 @@ void setClipboardText(const std::wstring& text) {
 std::wstring messageBoxText(HWND box) {
     // The longest static text: the message (the icon is a static too, without text).
     std::wstring longest;
-    EnumChildWindows(
-        box,
-        [](HWND child, LPARAM context) -> BOOL {
-            wchar_t name[16] = {};
-            GetClassNameW(child, name, 16);
-            if (_wcsicmp(name, L"Static") == 0) {
-                const std::wstring text = look::windowText(child);
-                auto* found = reinterpret_cast<std::wstring*>(context);
-                if (text.size() > found->size()) *found = text;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&longest));
+    for (const std::wstring& text : childTexts(box, L"Static")) {
+        if (text.size() > longest.size()) longest = text;
+    }
     return longest;
 }
 

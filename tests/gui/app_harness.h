@@ -128,7 +128,11 @@ private:
 std::wstring clipboardText();
 void setClipboardText(const std::wstring& text);
 
-// The text of a message box (its static text).
+// A visible dialog of the thread other than `except`, once it shows; null after 10 s.
+HWND waitForDialog(DWORD thread, HWND except = nullptr);
+// The texts of a window's children of one class ("Edit", "Static"...), in order.
+std::vector<std::wstring> childTexts(HWND parent, const wchar_t* className);
+// The text of a message box.
 std::wstring messageBoxText(HWND box);
 
 // A path in double quotes, as a command line carries it.

@@ -498,32 +498,13 @@ TEST(SaveFileDialog, ShowsALongProposalAndCancels) {
         request.defaultExtension = L"sha-1-ime";
         answer = showSaveFileDialog(request);
     });
-    HWND dialog = nullptr;
-    waitFor(
-        [&] {
-            EnumThreadWindows(
-                thread,
-                [](HWND window, LPARAM found) -> BOOL {
-                    if (!IsWindowVisible(window)) return TRUE;
-                    *reinterpret_cast<HWND*>(found) = window;
-                    return FALSE;
-                },
-                reinterpret_cast<LPARAM>(&dialog));
-            return dialog != nullptr;
-        },
-        std::chrono::seconds(10));
+    waitFor([&] { return thread != 0; });
+    const HWND dialog = waitForDialog(thread);
     std::wstring shown;
     if (dialog != nullptr) {
-        EnumChildWindows(
-            dialog,
-            [](HWND child, LPARAM context) -> BOOL {
-                wchar_t name[16] = {};
-                GetClassNameW(child, name, 16);
-                const std::wstring text = look::windowText(child);
-                if (_wcsicmp(name, L"Edit") == 0 && !text.empty()) *reinterpret_cast<std::wstring*>(context) = text;
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&shown));
+        for (const std::wstring& text : childTexts(dialog, L"Edit")) {
+            if (!text.empty()) shown = text;
+        }
         PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     }
     runner.join();
