@@ -28,9 +28,9 @@ struct AppServices {
         return static_cast<UINT>(
             TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, owner, nullptr));
     };
-    // The parameter dialogs, modal over the main dialog.
-    std::function<void(HWND owner, HWND list, HavalParams&)> setHavalParameters = runHavalParametersDialog;
-    std::function<void(HWND owner, HWND list, Md6Params&)> setMd6Parameters = runMd6ParametersDialog;
+    // The parameter dialogs, modal over the main dialog: true when the parameters changed.
+    std::function<bool(HWND owner, HWND list, HavalParams&)> setHavalParameters = runHavalParametersDialog;
+    std::function<bool(HWND owner, HWND list, Md6Params&)> setMd6Parameters = runMd6ParametersDialog;
     // The save dialog: the confirmed path, or none.
     std::function<std::optional<std::wstring>(const SaveFileRequest&)> chooseSaveFile = showSaveFileDialog;
     // Told the main dialog's window once it exists (tests drive it from there).

@@ -74,13 +74,14 @@ Menu buildMenu(const ResultsHost& host) {
 void setParameters(const ResultsHost& host) {
     if (host.jobActive) return;
     const std::wstring name = firstSelectedName(host.list);
-    if (sameName(name, L"MD6")) {
-        if (host.services.setMd6Parameters) host.services.setMd6Parameters(host.dialog, host.list, host.job.params.md6);
-    } else if (sameName(name, L"Haval")) {
-        if (host.services.setHavalParameters) {
-            host.services.setHavalParameters(host.dialog, host.list, host.job.params.haval);
-        }
+    bool changed = false;
+    if (sameName(name, L"MD6") && host.services.setMd6Parameters) {
+        changed = host.services.setMd6Parameters(host.dialog, host.list, host.job.params.md6);
+    } else if (sameName(name, L"Haval") && host.services.setHavalParameters) {
+        changed = host.services.setHavalParameters(host.dialog, host.list, host.job.params.haval);
     }
+    // The row lost its value: the comparison may no longer hold.
+    if (changed) SendMessageW(host.dialog, WM_COMMAND, MAKEWPARAM(IDC_COMPARE, EN_CHANGE), 0);
 }
 
 }  // namespace

@@ -72,13 +72,19 @@ RunningApp::RunningApp(const std::wstring& commandLine, std::wstring logFolder) 
         dialogs.saveAnswers.pop_front();
         return answer;
     };
-    services_.setHavalParameters = [this](HWND, HWND, HavalParams&) {
-        std::lock_guard lock(RecordingTaskbar::mutex);
-        dialogs.parameterDialogs.push_back(L"Haval");
+    services_.setHavalParameters = [this](HWND owner, HWND list, HavalParams& params) {
+        {
+            std::lock_guard lock(RecordingTaskbar::mutex);
+            dialogs.parameterDialogs.push_back(L"Haval");
+        }
+        return realParameterDialogs && runHavalParametersDialog(owner, list, params);
     };
-    services_.setMd6Parameters = [this](HWND, HWND, Md6Params&) {
-        std::lock_guard lock(RecordingTaskbar::mutex);
-        dialogs.parameterDialogs.push_back(L"MD6");
+    services_.setMd6Parameters = [this](HWND owner, HWND list, Md6Params& params) {
+        {
+            std::lock_guard lock(RecordingTaskbar::mutex);
+            dialogs.parameterDialogs.push_back(L"MD6");
+        }
+        return realParameterDialogs && runMd6ParametersDialog(owner, list, params);
     };
     thread_ = std::thread([this, commandLine] {
         runApplication(GetModuleHandleW(nullptr), commandLine, services_);

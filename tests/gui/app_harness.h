@@ -110,6 +110,8 @@ public:
 
     // Guarded by RecordingTaskbar::mutex.
     DialogRecord dialogs;
+    // The parameter dialogs are only recorded, unless this is set: then they open.
+    std::atomic<bool> realParameterDialogs{false};
 
     std::atomic<bool> ctrl{false};
     std::atomic<bool> shift{false};

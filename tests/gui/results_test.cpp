@@ -151,6 +151,26 @@ TEST(ResultsMenu, SetParametersOpensTheRowsDialogButNotDuringAJob) {
         EXPECT_EQ(app.dialogs.parameterDialogs, (std::vector<std::wstring>{L"Haval", L"MD6"}));
     }
 
+    // Through the real dialog: a new choice blanks the row, and the next job uses it.
+    app.realParameterDialogs = true;
+    app.tick(L"Haval", true);
+    app.hashAndWait();
+    ASSERT_EQ(app.value(L"Haval"), hexAbc("Haval"));
+    app.select({L"Haval"});
+    app.postRightClick(kSetParametersCommand);
+    const HWND haval = app.waitForOwnedDialog();
+    ASSERT_NE(haval, nullptr);
+    EXPECT_EQ(look::windowText(haval), L"HAVAL parameters");
+    SendMessageW(GetDlgItem(haval, IDC_HAVAL_PASSES_3), BM_CLICK, 0, 0);
+    SendMessageW(GetDlgItem(haval, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(waitFor([&] { return !IsWindow(haval); }));
+    settle(app);
+    EXPECT_EQ(app.value(L"Haval"), L"");
+    app.hashAndWait();
+    AlgorithmParams threePasses;
+    threePasses.haval.passes = 3;
+    EXPECT_EQ(app.value(L"Haval"), wide(hexOf("Haval", std::string_view("abc"), LetterCase::Upper, threePasses)));
+
     // A job takes its parameters when it starts: while it runs the entry is greyed and does nothing.
     const auto big = dir.path() / L"big.bin";
     {
@@ -168,7 +188,7 @@ TEST(ResultsMenu, SetParametersOpensTheRowsDialogButNotDuringAJob) {
     app.click(IDOK);
     ASSERT_TRUE(waitFor([&] { return app.jobFinished(); }));
     std::lock_guard lock(RecordingTaskbar::mutex);
-    EXPECT_EQ(app.dialogs.parameterDialogs.size(), 2u);
+    EXPECT_EQ(app.dialogs.parameterDialogs.size(), 3u);
 }
 
 TEST(ResultsKeys, TickSelectCopyAndSave) {
