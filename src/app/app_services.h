@@ -33,6 +33,9 @@ struct AppServices {
     std::function<bool(HWND owner, HWND list, Md6Params&)> setMd6Parameters = runMd6ParametersDialog;
     // The save dialog: the confirmed path, or none.
     std::function<std::optional<std::wstring>(const SaveFileRequest&)> chooseSaveFile = showSaveFileDialog;
+    // Where a downloaded update is saved, given the suggested file name; an
+    // empty answer cancels. Unset: the system's save dialog.
+    std::function<std::wstring(HWND owner, const std::wstring& suggestedName)> chooseDownloadTarget;
     // Told the main dialog's window once it exists (tests drive it from there).
     std::function<void(HWND)> dialogCreated;
 };
