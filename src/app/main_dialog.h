@@ -15,6 +15,7 @@
 #include "jobs/daily_log_file.h"
 #include "jobs/hash_job.h"
 #include "jobs/job_driver.h"
+#include "results/results_host.h"
 
 namespace sumwise {
 
@@ -68,6 +69,9 @@ private:
     INT_PTR onJobEnded(WPARAM, LPARAM);
     INT_PTR onChosenVolume(WPARAM, LPARAM);
     INT_PTR onTaskbarButtonCreated(WPARAM, LPARAM);
+    INT_PTR onContextMenu(WPARAM, LPARAM);
+    // The results list's keys, right click and value tips.
+    INT_PTR onListNotify(const NMHDR& header, LPARAM lParam);
 
     // Commands
     void onOkOrCancel(const Command&);
@@ -103,6 +107,7 @@ private:
     void enterBusyLayout(std::uint64_t totalSteps);
     void finishJob(std::uint32_t elapsedMilliseconds, bool wasBusy, bool fileJob);
     void showSuspended(bool suspended);
+    results::ResultsHost resultsHost();
 
     HashJob& job_;
     const AppServices& services_;
