@@ -2,6 +2,15 @@
 
 namespace sumwise {
 
+namespace {
+
+// A character that could end the argument or change how the rest of the
+// command line splits: a quote, a backslash (it escapes a following
+// quote), a blank or a control character.
+bool splitsArguments(wchar_t c) { return c == L'"' || c == L'\\' || c <= L' ' || c == 0x7F; }
+
+}  // namespace
+
 std::wstring expandEnvironmentReferences(std::wstring_view text, const EnvironmentLookup& environment) {
     std::wstring expanded;
     while (!text.empty()) {
@@ -46,6 +55,10 @@ std::optional<std::wstring> mailCommandLine(std::wstring_view commandTemplate, s
     argument += L"?subject=";
     argument += subject;
     if (argument.size() > kMailArgumentMaxLength) return std::nullopt;
+    // The address and subject fill one argument and nothing else.
+    for (const wchar_t c : argument) {
+        if (splitsArguments(c)) return std::nullopt;
+    }
 
     std::wstring commandLine = head + argument + tail;
     if (commandLine.size() > kMailCommandLineMaxLength) return std::nullopt;

@@ -29,7 +29,8 @@ std::wstring expandEnvironmentReferences(std::wstring_view text, const Environme
 // The command line, or none when the template holds no "%1" or when the
 // template, its expansion, the argument or the command line would exceed
 // its limit (a cut command would start something else), or when it would
-// hold a NUL. The template is never used as a format: only its first "%1"
+// hold a NUL, or when the address or subject holds a quote, a backslash, a
+// blank or a control character (it could add arguments). The template is never used as a format: only its first "%1"
 // is replaced, literally.
 std::optional<std::wstring> mailCommandLine(std::wstring_view commandTemplate, std::wstring_view address,
                                             std::wstring_view subject, const EnvironmentLookup& environment);
