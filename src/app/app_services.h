@@ -8,6 +8,10 @@
 #include <string>
 
 #include "app/taskbar_button.h"
+#include "inputs/device_catalog.h"
+
+struct IDropTarget;
+struct IDropTargetHelper;
 
 namespace sumwise {
 
@@ -21,6 +25,16 @@ struct AppServices {
     std::wstring logFolder;
     // Told the main dialog's window once it exists (tests drive it from there).
     std::function<void(HWND)> dialogCreated;
+    // The optical drives; null: the machine's own.
+    std::shared_ptr<DeviceCatalog> devices;
+    // The shell's drag-image object (a new reference, or null when there is
+    // none); unset: the shell's own.
+    std::function<IDropTargetHelper*()> makeDragImages;
+    // Whether the drop target is registered with the system, which makes it
+    // reachable from other processes' drags (tests call it directly).
+    bool dropTargetWithSystem = true;
+    // Told the window's drop target once it is registered (tests drag onto it).
+    std::function<void(IDropTarget*)> dropTargetRegistered;
 };
 
 }  // namespace sumwise

@@ -3,12 +3,14 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "app/input_failure_text.h"
 #include "app/look.h"
 #include "app/main_dialog.h"
 #include "app/size_text.h"
 #include "app/strings.h"
 #include "app/win32_text.h"
 #include "jobs/input_source.h"
+#include "jobs/long_path.h"
 #include "resources/resource_ids.h"
 #include "results/results_list.h"
 
@@ -29,25 +31,50 @@ bool isVolumePath(const std::wstring& path) {
            path[5] == L':';
 }
 
+// "File size: ..." for a file, measured without opening it (a file another
+// program holds still has its size); what the path names instead otherwise.
+std::wstring fileSizeCaption(const std::wstring& path) {
+    if (path.empty()) return loadText(IDS_PROMPT_FILE);
+    std::uint64_t size = 0;
+    WIN32_FILE_ATTRIBUTE_DATA attributes{};
+    if (!isVolumePath(path)) {
+        if (!GetFileAttributesExW(extendedLengthPath(path).c_str(), GetFileExInfoStandard, &attributes)) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME) {
+                return loadText(IDS_FILE_NOT_FOUND);
+            }
+            const std::wstring reason = systemReason(std::error_code(static_cast<int>(error), std::system_category()));
+            return loadFormatted(IDS_CANNOT_OPEN, {std::wstring_view(reason)});
+        }
+        if ((attributes.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return loadText(IDS_INPUT_IS_FOLDER);
+        size = (std::uint64_t{attributes.nFileSizeHigh} << 32) | attributes.nFileSizeLow;
+    }
+    const std::wstring sizeLabel = sizeText(size, decimalSeparator()).substr(0, 31);
+    return loadFormatted(IDS_FILE_SIZE, {std::wstring_view(sizeLabel)});
+}
+
 }  // namespace
 
 bool inputExists(const std::wstring& path) {
     if (isVolumePath(path)) return true;
     if (path.empty()) return false;
     // The attributes of exactly this path: wildcards match nothing here.
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const DWORD attributes = GetFileAttributesW(extendedLengthPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 void MainDialog::updateHashButton() {
-    const bool inputReady = !job_.fileMode || job_.diskMode || inputExists(job_.path);
+    const bool inputReady = job_.diskMode ? driveChosen() : !job_.fileMode || inputExists(job_.path);
     EnableWindow(item(IDC_HASH), job_.tickedMask != 0 && inputReady);
 }
 
 void MainDialog::setInput(const std::wstring& text) { SetDlgItemTextW(window_, IDC_INPUT, text.c_str()); }
 
 void MainDialog::onInputChanged(const Command&) {
-    job_.path = look::controlText(window_, IDC_INPUT).substr(0, kMaxPathCharacters);
+    // A path is kept whole, however long; only a text is bounded.
+    job_.path = look::controlText(window_, IDC_INPUT);
+    if (!job_.fileMode) job_.path.resize(std::min(job_.path.size(), kMaxPathCharacters));
+    restoreInputCaption();
     job_.text = toAnsi(job_.path, kMaxPathCharacters);
     updateHashButton();
     results::clearValues(list_);  // every value belonged to the previous input
@@ -62,9 +89,7 @@ void MainDialog::onInputChanged(const Command&) {
 void MainDialog::showSizeLabel() {
     if (job_.diskMode) return;
     if (job_.fileMode) {
-        const std::uint64_t size = measureInput(std::filesystem::path(job_.path)).value_or(0);
-        const std::wstring sizeLabel = sizeText(size, decimalSeparator()).substr(0, 31);
-        look::setControlText(window_, IDC_INPUT_GROUP, loadFormatted(IDS_FILE_SIZE, {std::wstring_view(sizeLabel)}));
+        look::setControlText(window_, IDC_INPUT_GROUP, fileSizeCaption(job_.path));
     } else {
         look::setControlText(window_, IDC_INPUT_GROUP,
                              loadFormatted(IDS_TEXT_LENGTH, {static_cast<std::int64_t>(job_.text.size())}));
@@ -95,6 +120,7 @@ void MainDialog::onDiskMode(const Command&) {
     ShowWindow(item(IDC_INPUT), diskMode ? SW_HIDE : SW_SHOW);
     ShowWindow(item(IDC_DRIVES), diskMode ? SW_SHOW : SW_HIDE);
     look::setControlText(window_, IDC_INPUT_GROUP, loadText(diskMode ? IDS_PROMPT_DRIVE : IDS_PROMPT_FILE));
+    if (diskMode) showDrivePrompt();
     EnableWindow(item(IDC_BROWSE), !diskMode);
     updateHashButton();
 }
@@ -199,8 +225,9 @@ void MainDialog::applyCommandLine() {
             break;
         case Kind::LogEveryJob: job_.logMode = LogMode::EveryJob; break;
         case Kind::Input:
-            // The exact wide path, so names outside the ANSI code page work.
-            setInput(step.input);
+            // The exact wide path, so names outside the ANSI code page work,
+            // and whole; a text only as long as the box lets one type.
+            setInput(job_.fileMode ? step.input : step.input.substr(0, 256));
             showSizeLabel();
             break;
         }

@@ -16,6 +16,7 @@ namespace sumwise {
 struct VolumeChoice {
     wchar_t letter = L'\0';
     std::filesystem::path path;
+    std::wstring devicePath;  // what the size is asked from
     std::uint64_t size = 0;
     std::optional<std::wstring> label;  // none when the drive's information cannot be read
 };

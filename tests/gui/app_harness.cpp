@@ -35,18 +35,71 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds l
     return true;
 }
 
+namespace {
+
+constexpr UINT kRunMessage = WM_APP + 100;
+
+LRESULT CALLBACK runnerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != kRunMessage) return DefWindowProcW(window, message, wParam, lParam);
+    (*reinterpret_cast<const std::function<void()>*>(lParam))();
+    return 0;
+}
+
+// A message-only window on the calling thread that runs what it is sent.
+HWND createRunner() {
+    static const ATOM runnerClass = [] {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = runnerProcedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"SumwiseTestRunner";
+        return RegisterClassW(&windowClass);
+    }();
+    return CreateWindowExW(0, MAKEINTATOM(runnerClass), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+}  // namespace
+
+// Wine gives each COM apartment that offers an object to other processes an
+// endpoint of its own and serves at most about sixty: the program offers its
+// drop target once in its life, the tests start dialog after dialog in one
+// process. So tests reach the target directly, unless they ask for the
+// system's registration.
 RunningApp::RunningApp(const std::wstring& commandLine, std::wstring logFolder) {
+    services_.dropTargetWithSystem = false;
+    services_.logFolder = std::move(logFolder);
+    start(commandLine);
+}
+
+RunningApp::RunningApp(const std::wstring& commandLine, const std::function<void(AppServices&)>& adjust) {
+    services_.dropTargetWithSystem = false;
+    adjust(services_);
+    start(commandLine);
+}
+
+void RunningApp::start(const std::wstring& commandLine) {
     services_.makeTaskbarButton = [this](HWND) { return std::make_unique<RecordingTaskbar>(taskbar); };
     services_.ctrlDown = [this] { return ctrl.load(); };
     services_.shiftDown = [this] { return shift.load(); };
-    services_.logFolder = std::move(logFolder);
-    services_.dialogCreated = [this](HWND window) { dialog_ = window; };
+    services_.dialogCreated = [this](HWND window) {
+        runner_ = createRunner();
+        dialog_ = window;
+    };
+    services_.dropTargetRegistered = [this](IDropTarget* target) { dropTarget_ = target; };
     thread_ = std::thread([this, commandLine] {
         runApplication(GetModuleHandleW(nullptr), commandLine, services_);
         ended_ = true;
     });
     waitFor([this] { return dialog_.load() != nullptr || ended_.load(); });
     waitFor([this] { return ended_.load() || IsWindowVisible(dialog_.load()); });
+    // Disk mode is offered once the first drive list is in.
+    waitFor([this] { return ended_.load() || IsWindowEnabled(GetDlgItem(dialog_.load(), IDC_DISK_MODE)); });
+}
+
+void RunningApp::postClick(int id) { PostMessageW(control(id), BM_CLICK, 0, 0); }
+
+void RunningApp::onDialogThread(const std::function<void()>& work) {
+    SendMessageW(runner_, kRunMessage, 0, reinterpret_cast<LPARAM>(&work));
 }
 
 RunningApp::~RunningApp() {

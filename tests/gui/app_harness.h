@@ -46,6 +46,8 @@ struct ListRow {
 class RunningApp {
 public:
     explicit RunningApp(const std::wstring& commandLine, std::wstring logFolder = {});
+    // With platform pieces the test sets before the program starts.
+    RunningApp(const std::wstring& commandLine, const std::function<void(AppServices&)>& adjust);
     ~RunningApp();
     RunningApp(const RunningApp&) = delete;
     RunningApp& operator=(const RunningApp&) = delete;
@@ -73,12 +75,24 @@ public:
     // Closes the dialog (stopping a job first if one runs); true when it ended.
     bool close();
 
+    // A click that waits its turn in the dialog's queue, as a real one does
+    // (a sent message would jump the queue).
+    void postClick(int id);
+    // Runs `work` on the dialog's thread, where COM calls the drop target.
+    void onDialogThread(const std::function<void()>& work);
+    // The window's registered drop target, or null.
+    IDropTarget* dropTarget() const { return dropTarget_.load(); }
+
     std::atomic<bool> ctrl{false};
     std::atomic<bool> shift{false};
     RecordingTaskbar::Record taskbar;
 
 private:
+    void start(const std::wstring& commandLine);
+
     AppServices services_;
+    std::atomic<IDropTarget*> dropTarget_{nullptr};
+    HWND runner_ = nullptr;  // runs work on the dialog's thread
     std::thread thread_;
     std::atomic<HWND> dialog_{nullptr};
     std::atomic<bool> ended_{false};
