@@ -23,6 +23,9 @@ struct AppServices {
     std::function<bool()> shiftDown = [] { return GetKeyState(VK_SHIFT) < 0; };
     // Where the daily log goes; empty: beside the program.
     std::wstring logFolder;
+    // Where a downloaded update is saved, given the suggested file name; an
+    // empty answer cancels. Unset: the system's save dialog.
+    std::function<std::wstring(HWND owner, const std::wstring& suggestedName)> chooseDownloadTarget;
     // Told the main dialog's window once it exists (tests drive it from there).
     std::function<void(HWND)> dialogCreated;
     // The optical drives; null: the machine's own.

@@ -43,7 +43,7 @@ std::wstring systemReason(const std::error_code& error) {
             if (!text.empty()) return text;
         }
     }
-    return loadFormatted(IDS_ERROR_CODE, {static_cast<std::int64_t>(error.value())});
+    return loadFormatted(IDS_INPUT_ERROR_CODE, {static_cast<std::int64_t>(error.value())});
 }
 
 std::wstring inputFailureText(const InputFailure& failure) {

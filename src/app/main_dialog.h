@@ -153,6 +153,8 @@ private:
     COLORREF headingColour_ = RGB(0, 51, 153);
     COLORREF errorColour_ = RGB(228, 0, 33);
     wchar_t lastDriveLetter_ = L'\0';
+    // The program ends when the running job has stopped (a new version's Setup was started).
+    bool endAfterJob_ = false;
 
     std::uint64_t progressShown_ = 0;
     bool failureShown_ = false;

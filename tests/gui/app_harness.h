@@ -74,6 +74,13 @@ public:
 
     // Closes the dialog (stopping a job first if one runs); true when it ended.
     bool close();
+    // Whether the program has ended.
+    bool ended() const { return ended_.load(); }
+
+    // Where the update dialog's save dialog saves a download (empty: it is
+    // cancelled), and the names it was offered.
+    void answerSaveDialog(const std::filesystem::path& target);
+    std::vector<std::wstring> offeredDownloadNames() const;
 
     // A click that waits its turn in the dialog's queue, as a real one does
     // (a sent message would jump the queue).
@@ -93,6 +100,9 @@ private:
     AppServices services_;
     std::atomic<IDropTarget*> dropTarget_{nullptr};
     HWND runner_ = nullptr;  // runs work on the dialog's thread
+    mutable std::mutex saveMutex_;
+    std::filesystem::path saveTarget_;
+    std::vector<std::wstring> offeredNames_;
     std::thread thread_;
     std::atomic<HWND> dialog_{nullptr};
     std::atomic<bool> ended_{false};
@@ -103,5 +113,13 @@ inline std::wstring quoted(const std::filesystem::path& path) { return L"\"" + p
 
 // Polls `condition` until it holds or the time is up.
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(30));
+
+// The visible dialog (or message box) that `owner` owns, once it is there; null after `limit`.
+HWND waitForOwnedWindow(HWND owner, std::chrono::milliseconds limit = std::chrono::seconds(30));
+// Clicks a button of `dialog` without waiting for what the click starts
+// (a modal dialog, say).
+void postClick(HWND dialog, int id);
+// The text of control `id` of `dialog`.
+std::wstring dialogText(HWND dialog, int id);
 
 }  // namespace sumwise::test
