@@ -145,7 +145,6 @@ void MainDialog::setInitialTexts() {
         {IDC_TEXT_MODE, IDS_HASH_TEXT},
         {IDC_DISK_MODE, IDS_HASH_DISK},
         {IDC_COMPARE_GROUP, IDS_COMPARE_GROUP},
-        {IDC_COMPARE_LABEL, IDS_COMPARE_RESULT},
         {IDC_COMPARE_NEGATIVE, IDS_NEGATIVE},
     };
     for (const auto& [id, stringId] : texts) look::setControlText(window_, id, loadText(stringId));
@@ -292,14 +291,6 @@ INT_PTR MainDialog::onChosenVolume(WPARAM, LPARAM) {
 }
 
 void MainDialog::refreshCompare() { SendMessageW(window_, WM_COMMAND, MAKEWPARAM(IDC_COMPARE, EN_CHANGE), 0); }
-
-void MainDialog::onCompareChanged(const Command&) {
-    // Comparing with the expected hash comes with the compare support.
-}
-
-void MainDialog::onBrowse(const Command&) {
-    // Browsing for a file comes with the compare support.
-}
 
 void MainDialog::onAbout(const Command&) {
     // The About box comes with its own dialog.

@@ -103,6 +103,8 @@ private:
     void enterBusyLayout(std::uint64_t totalSteps);
     void finishJob(std::uint32_t elapsedMilliseconds, bool wasBusy, bool fileJob);
     void showSuspended(bool suspended);
+    bool loadHashFile(const std::wstring& path);
+    void loadCompanionHashFile(bool force);
 
     HashJob& job_;
     const AppServices& services_;

@@ -9,6 +9,7 @@
 #include "app/strings.h"
 #include "app/win32_text.h"
 #include "jobs/input_source.h"
+#include "jobs/long_path.h"
 #include "resources/resource_ids.h"
 #include "results/results_list.h"
 
@@ -35,7 +36,7 @@ bool inputExists(const std::wstring& path) {
     if (isVolumePath(path)) return true;
     if (path.empty()) return false;
     // The attributes of exactly this path: wildcards match nothing here.
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const DWORD attributes = GetFileAttributesW(extendedLengthPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
@@ -47,7 +48,9 @@ void MainDialog::updateHashButton() {
 void MainDialog::setInput(const std::wstring& text) { SetDlgItemTextW(window_, IDC_INPUT, text.c_str()); }
 
 void MainDialog::onInputChanged(const Command&) {
-    job_.path = look::controlText(window_, IDC_INPUT).substr(0, kMaxPathCharacters);
+    const std::wstring typed = look::controlText(window_, IDC_INPUT);
+    // A path is kept whole (a shortened one names another file); a text is at most 259 characters.
+    job_.path = job_.fileMode ? typed : typed.substr(0, kMaxPathCharacters);
     job_.text = toAnsi(job_.path, kMaxPathCharacters);
     updateHashButton();
     results::clearValues(list_);  // every value belonged to the previous input
@@ -209,6 +212,7 @@ void MainDialog::applyCommandLine() {
         if ((parsed.tickedMask & entry.flag) != 0) results::addRow(list_, entry.name, true);
     }
     onShowAll(kNoCommand);
+    loadCompanionHashFile(false);
 }
 
 }  // namespace sumwise

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "app/application.h"
 #include "app/look.h"
 #include "resources/resource_ids.h"
@@ -41,6 +43,10 @@ RunningApp::RunningApp(const std::wstring& commandLine, std::wstring logFolder) 
     services_.shiftDown = [this] { return shift.load(); };
     services_.logFolder = std::move(logFolder);
     services_.dialogCreated = [this](HWND window) { dialog_ = window; };
+    services_.chooseFileToOpen = [this](HWND) {
+        std::lock_guard lock(chooserMutex_);
+        return std::exchange(chosenFile_, std::nullopt);
+    };
     thread_ = std::thread([this, commandLine] {
         runApplication(GetModuleHandleW(nullptr), commandLine, services_);
         ended_ = true;
@@ -99,6 +105,14 @@ void RunningApp::hashAndWait() {
 
 void RunningApp::announceTaskbarButton() {
     SendMessageW(dialog_, RegisterWindowMessageW(L"TaskbarButtonCreated"), 0, 0);
+}
+
+void RunningApp::browse(std::optional<std::wstring> chosen) {
+    {
+        std::lock_guard lock(chooserMutex_);
+        chosenFile_ = std::move(chosen);
+    }
+    click(IDC_BROWSE);
 }
 
 bool RunningApp::close() {

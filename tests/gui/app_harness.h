@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -70,6 +71,9 @@ public:
     // Announces the taskbar button, as the shell does, so progress is recorded.
     void announceTaskbarButton();
 
+    // Clicks Browse with the open dialog answering `chosen` (none: cancelled).
+    void browse(std::optional<std::wstring> chosen);
+
     // Closes the dialog (stopping a job first if one runs); true when it ended.
     bool close();
 
@@ -79,6 +83,8 @@ public:
 
 private:
     AppServices services_;
+    std::mutex chooserMutex_;
+    std::optional<std::wstring> chosenFile_;
     std::thread thread_;
     std::atomic<HWND> dialog_{nullptr};
     std::atomic<bool> ended_{false};
