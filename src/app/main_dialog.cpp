@@ -263,6 +263,8 @@ INT_PTR MainDialog::onTaskbarButtonCreated(WPARAM, LPARAM) {
 INT_PTR MainDialog::onShowResult(WPARAM wParam, LPARAM lParam) {
     const auto flag = static_cast<std::uint32_t>(wParam);
     const auto* text = reinterpret_cast<const std::wstring*>(lParam);
+    // A job that started on another input: its value belongs to that one (the log still has it).
+    if (jobInput_ != inputGeneration_) return TRUE;
     const int row = results::rowForFlag(list_, flag);
     // A row removed meanwhile shows nothing; the value is still in its slot.
     if (row >= 0 && text != nullptr) results::setRowValue(list_, row, results::recased(*text, job_.upperCase));

@@ -124,6 +124,10 @@ private:
     COLORREF headingColour_ = RGB(0, 51, 153);
     COLORREF errorColour_ = RGB(228, 0, 33);
     wchar_t lastDriveLetter_ = L'\0';
+    // Counts changes of the input; a job's values are shown only while the
+    // input it started on is still the current one.
+    std::uint64_t inputGeneration_ = 0;
+    std::uint64_t jobInput_ = 0;
 
     friend class MainDialogTestAccess;
 };

@@ -48,6 +48,7 @@ void MainDialog::updateHashButton() {
 void MainDialog::setInput(const std::wstring& text) { SetDlgItemTextW(window_, IDC_INPUT, text.c_str()); }
 
 void MainDialog::onInputChanged(const Command&) {
+    ++inputGeneration_;
     const std::wstring typed = look::controlText(window_, IDC_INPUT);
     // A path is kept whole (a shortened one names another file); a text is at most 259 characters.
     job_.path = job_.fileMode ? typed : typed.substr(0, kMaxPathCharacters);
@@ -75,6 +76,7 @@ void MainDialog::showSizeLabel() {
 }
 
 void MainDialog::onTextMode(const Command&) {
+    ++inputGeneration_;
     setInput(L"");
     setChecked(IDC_DISK_MODE, false);
     job_.diskMode = false;
@@ -89,6 +91,7 @@ void MainDialog::onTextMode(const Command&) {
 }
 
 void MainDialog::onDiskMode(const Command&) {
+    ++inputGeneration_;
     setInput(L"");
     setChecked(IDC_TEXT_MODE, false);
     SendMessageW(item(IDC_INPUT), EM_SETREADONLY, TRUE, 0);
@@ -108,6 +111,7 @@ void MainDialog::onDriveSelected(const Command& command) {
     if (selected == CB_ERR) return;
     const auto letter = static_cast<wchar_t>(SendMessageW(item(IDC_DRIVES), CB_GETITEMDATA, selected, 0));
     if (letter != lastDriveLetter_) {
+        ++inputGeneration_;
         setInput(L"");  // another medium: every value is stale
         lastDriveLetter_ = letter;
     }
@@ -153,6 +157,7 @@ void MainDialog::onHash(const Command&) {
     if (!job_.fileMode && !job_.diskMode && job_.text.empty()) {
         look::setControlText(window_, IDC_INPUT_GROUP, loadFormatted(IDS_TEXT_LENGTH, {std::int64_t{0}}));
     }
+    if (driver_->state() == JobState::Idle) jobInput_ = inputGeneration_;  // the job's values belong to this input
     driver_->hashPressed();
 }
 

@@ -6,6 +6,7 @@
 
 #include "app/application.h"
 #include "app/look.h"
+#include "app/main_dialog.h"
 #include "resources/resource_ids.h"
 #include "results/results_list.h"
 
@@ -56,6 +57,7 @@ RunningApp::RunningApp(const std::wstring& commandLine, std::wstring logFolder) 
 }
 
 RunningApp::~RunningApp() {
+    if (resultHook_ != nullptr) UnhookWindowsHookEx(resultHook_);
     close();
     if (thread_.joinable()) thread_.join();
 }
@@ -113,6 +115,37 @@ void RunningApp::browse(std::optional<std::wstring> chosen) {
         chosenFile_ = std::move(chosen);
     }
     click(IDC_BROWSE);
+}
+
+namespace {
+
+std::mutex resultActionMutex;
+std::function<void()> resultAction;
+
+LRESULT CALLBACK watchResults(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && message->message == kShowResultMessage) {
+        std::function<void()> action;
+        {
+            std::lock_guard lock(resultActionMutex);
+            action = std::exchange(resultAction, nullptr);
+        }
+        if (action) action();
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+void RunningApp::beforeNextResult(std::function<void()> action) {
+    {
+        std::lock_guard lock(resultActionMutex);
+        resultAction = std::move(action);
+    }
+    if (resultHook_ == nullptr) {
+        resultHook_ = SetWindowsHookExW(WH_CALLWNDPROC, watchResults, nullptr,
+                                        GetWindowThreadProcessId(dialog_, nullptr));
+    }
 }
 
 bool RunningApp::close() {

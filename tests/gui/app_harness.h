@@ -73,6 +73,10 @@ public:
 
     // Clicks Browse with the open dialog answering `chosen` (none: cancelled).
     void browse(std::optional<std::wstring> chosen);
+    // Runs `action` once, on the dialog's thread, when the next digest of a
+    // job reaches the dialog and before the dialog shows it: as if the user
+    // acted just before the worker posted.
+    void beforeNextResult(std::function<void()> action);
 
     // Closes the dialog (stopping a job first if one runs); true when it ended.
     bool close();
@@ -85,6 +89,7 @@ private:
     AppServices services_;
     std::mutex chooserMutex_;
     std::optional<std::wstring> chosenFile_;
+    HHOOK resultHook_ = nullptr;
     std::thread thread_;
     std::atomic<HWND> dialog_{nullptr};
     std::atomic<bool> ended_{false};

@@ -303,5 +303,56 @@ TEST(LongPaths, InputsAndHashFilesAreReachedAtTheirFullNames) {
     }
 }
 
+std::string readFolder(const std::filesystem::path& folder) {
+    std::string all;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        std::ifstream stream(entry.path(), std::ios::binary);
+        std::ostringstream text;
+        text << stream.rdbuf();
+        all += text.str();
+    }
+    return all;
+}
+
+TEST(StaleResults, AJobsValuesAreDroppedWhenItsInputChangedMeanwhile) {
+    struct Case {
+        const char* what;
+        bool textMode;
+        std::function<void(RunningApp&, const std::filesystem::path& next)> change;
+        std::string nextBytes;  // what the next job hashes
+    };
+    const Case cases[] = {
+        {"another file chosen with Browse", false,
+         [](RunningApp& app, const std::filesystem::path& next) { app.browse(next.wstring()); }, "second file"},
+        {"the text edited", true, [](RunningApp& app, const std::filesystem::path&) { app.setText(IDC_INPUT, L"edited"); },
+         "edited"},
+        {"the mode switched", false, [](RunningApp& app, const std::filesystem::path&) { app.click(IDC_TEXT_MODE); }, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const auto first = dir.write("first.bin", "first file");
+        const auto next = dir.write("next.bin", "second file");
+        TempDir logs;
+        RunningApp app(c.textMode ? L"/LOG /T /H:MD5,CRC32" : L"/LOG /H:MD5,CRC32 " + test::quoted(first),
+                       logs.path().wstring());
+        if (c.textMode) app.setText(IDC_INPUT, L"first file");
+        app.beforeNextResult([&app, &c, &next] { c.change(app, next); });
+        app.hashAndWait();
+        EXPECT_EQ(app.value(L"MD5"), L"");
+        EXPECT_EQ(app.value(L"CRC32"), L"");
+        // Both still logged, under the input they were computed from.
+        const std::string log = readFolder(logs.path());
+        EXPECT_NE(log.find(hexOf("MD5", "first file")), std::string::npos);
+        EXPECT_NE(log.find(hexOf("CRC32", "first file")), std::string::npos);
+        EXPECT_NE(log.find(c.textMode ? "\"first file\"" : "first.bin\""), std::string::npos);
+        // Hash computes the new input: nothing counts as done already.
+        ASSERT_TRUE(app.enabled(IDC_HASH));
+        app.hashAndWait();
+        EXPECT_EQ(app.value(L"MD5"), widen(hexOf("MD5", c.nextBytes)));
+        EXPECT_EQ(app.value(L"CRC32"), widen(hexOf("CRC32", c.nextBytes)));
+    }
+}
+
 }  // namespace
 }  // namespace sumwise::test
