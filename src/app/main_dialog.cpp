@@ -117,6 +117,8 @@ INT_PTR MainDialog::onInitDialog(WPARAM, LPARAM) {
     loadIcons();
     SendMessageW(item(IDC_INPUT), EM_LIMITTEXT, 256, 0);
     SendMessageW(item(IDC_COMPARE), EM_LIMITTEXT, 128, 0);
+    // Enter starts Hash (when it may), never OK: OK would end the program and lose the results.
+    SendMessageW(window_, DM_SETDEFID, IDC_HASH, 0);
     applyCommandLine();
     readThemeColours();
     if (services_.dialogCreated) services_.dialogCreated(window_);

@@ -137,6 +137,8 @@ void MainDialog::onSmallCaps(const Command&) {
 }
 
 void MainDialog::onHash(const Command&) {
+    // Enter comes here too: it does nothing while Hash may not be pressed.
+    if (!IsWindowEnabled(item(IDC_HASH))) return;
     job_.jobMask = job_.tickedMask;
     if (services_.ctrlDown && services_.ctrlDown() && job_.logMode.load() != LogMode::EveryJob) {
         job_.logMode = LogMode::ThisJob;

@@ -117,6 +117,37 @@ void RunningApp::browse(std::optional<std::wstring> chosen) {
     click(IDC_BROWSE);
 }
 
+void RunningApp::pressKey(int id, UINT key) {
+    // Through the dialog's message loop, which turns Enter into the default button.
+    PostMessageW(control(id), WM_KEYDOWN, key, 1);
+    PostMessageW(control(id), WM_KEYUP, key, 0xC0000001);
+    settle();
+}
+
+namespace {
+
+// A marker posted behind other messages: once the loop takes it, they are done.
+const UINT kSettledMessage = RegisterWindowMessageW(L"SumwiseTestSettled");
+std::atomic<unsigned> settledCount{0};
+
+LRESULT CALLBACK watchQueue(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* message = reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && message->message == kSettledMessage) ++settledCount;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+void RunningApp::settle() {
+    const DWORD thread = GetWindowThreadProcessId(dialog_, nullptr);
+    const HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, watchQueue, nullptr, thread);
+    const unsigned before = settledCount.load();
+    PostMessageW(dialog_, kSettledMessage, 0, 0);
+    // A dialog that has ended takes no more messages.
+    waitFor([this, before] { return settledCount.load() != before || ended_.load(); }, std::chrono::seconds(5));
+    if (hook != nullptr) UnhookWindowsHookEx(hook);
+}
+
 namespace {
 
 std::mutex resultActionMutex;

@@ -73,6 +73,11 @@ public:
 
     // Clicks Browse with the open dialog answering `chosen` (none: cancelled).
     void browse(std::optional<std::wstring> chosen);
+    // Posts a key press (down and up) to a control, as typing it would
+    // arrive, and waits until the dialog's message loop has handled it.
+    void pressKey(int id, UINT key);
+    // Waits until the dialog's thread has handled every message posted so far.
+    void settle();
     // Runs `action` once, on the dialog's thread, when the next digest of a
     // job reaches the dialog and before the dialog shows it: as if the user
     // acted just before the worker posted.
@@ -80,6 +85,7 @@ public:
 
     // Closes the dialog (stopping a job first if one runs); true when it ended.
     bool close();
+    bool ended() const { return ended_.load(); }
 
     std::atomic<bool> ctrl{false};
     std::atomic<bool> shift{false};

@@ -354,5 +354,32 @@ TEST(StaleResults, AJobsValuesAreDroppedWhenItsInputChangedMeanwhile) {
     }
 }
 
+TEST(EnterKey, StartsHashWhenItMayAndNeverEndsTheProgram) {
+    struct Case {
+        int control;
+        bool withInput;
+    };
+    const Case cases[] = {{IDC_INPUT, true}, {IDC_COMPARE, true}, {IDC_RESULTS, true},
+                          {IDC_INPUT, false}, {IDC_COMPARE, false}, {IDC_RESULTS, false}};
+    TempDir dir;
+    const auto file = dir.write("abc.txt", "abc");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "control " << c.control << (c.withInput ? " with input" : " without input"));
+        RunningApp app(c.withInput ? L"/H:CRC32 " + test::quoted(file) : L"/H:CRC32");
+        SendMessageW(app.dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(app.control(c.control)), TRUE);
+        app.pressKey(c.control, VK_RETURN);
+        if (c.withInput) {
+            EXPECT_TRUE(waitFor([&] { return app.jobFinished(); }));
+        }
+        app.settle();
+        EXPECT_FALSE(app.ended());
+        EXPECT_EQ(app.value(L"CRC32"), c.withInput ? kCrc32OfAbc : L"");
+    }
+    // Esc still closes the window.
+    RunningApp app(L"/H:CRC32 " + test::quoted(file));
+    app.pressKey(IDC_INPUT, VK_ESCAPE);
+    EXPECT_TRUE(waitFor([&] { return app.ended(); }, std::chrono::seconds(5)));
+}
+
 }  // namespace
 }  // namespace sumwise::test
