@@ -103,6 +103,7 @@ private:
     void enterBusyLayout(std::uint64_t totalSteps);
     void finishJob(std::uint32_t elapsedMilliseconds, bool wasBusy, bool fileJob);
     void showSuspended(bool suspended);
+    std::wstring textLengthCaption() const;
     bool loadHashFile(const std::wstring& path);
     void loadCompanionHashFile(bool force);
 
@@ -128,6 +129,7 @@ private:
     // input it started on is still the current one.
     std::uint64_t inputGeneration_ = 0;
     std::uint64_t jobInput_ = 0;
+    bool textAsUtf8_ = false;  // the typed text is hashed as UTF-8 (the code page lacks some of it)
 
     friend class MainDialogTestAccess;
 };

@@ -52,15 +52,20 @@ void MainDialog::onInputChanged(const Command&) {
     const std::wstring typed = look::controlText(window_, IDC_INPUT);
     // A path is kept whole (a shortened one names another file); a text is at most 259 characters.
     job_.path = job_.fileMode ? typed : typed.substr(0, kMaxPathCharacters);
-    job_.text = toAnsi(job_.path, kMaxPathCharacters);
+    // A text the code page cannot hold exactly is hashed as UTF-8, so that
+    // different texts never share a digest through replacement characters.
+    textAsUtf8_ = !job_.fileMode && !toAnsiExactly(job_.path);
+    job_.text = textAsUtf8_ ? toUtf8(job_.path) : toAnsi(job_.path, kMaxPathCharacters);
     updateHashButton();
     results::clearValues(list_);  // every value belonged to the previous input
     refreshCompare();
     SetWindowTextW(window_, loadText(IDS_PRODUCT).c_str());
-    if (!job_.fileMode) {
-        look::setControlText(window_, IDC_INPUT_GROUP,
-                             loadFormatted(IDS_TEXT_LENGTH, {static_cast<std::int64_t>(job_.text.size())}));
-    }
+    if (!job_.fileMode) look::setControlText(window_, IDC_INPUT_GROUP, textLengthCaption());
+}
+
+std::wstring MainDialog::textLengthCaption() const {
+    return loadFormatted(textAsUtf8_ ? IDS_TEXT_LENGTH_UTF8 : IDS_TEXT_LENGTH,
+                         {static_cast<std::int64_t>(job_.text.size())});
 }
 
 void MainDialog::showSizeLabel() {
@@ -70,8 +75,7 @@ void MainDialog::showSizeLabel() {
         const std::wstring sizeLabel = sizeText(size, decimalSeparator()).substr(0, 31);
         look::setControlText(window_, IDC_INPUT_GROUP, loadFormatted(IDS_FILE_SIZE, {std::wstring_view(sizeLabel)}));
     } else {
-        look::setControlText(window_, IDC_INPUT_GROUP,
-                             loadFormatted(IDS_TEXT_LENGTH, {static_cast<std::int64_t>(job_.text.size())}));
+        look::setControlText(window_, IDC_INPUT_GROUP, textLengthCaption());
     }
 }
 

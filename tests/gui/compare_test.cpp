@@ -381,5 +381,32 @@ TEST(EnterKey, StartsHashWhenItMayAndNeverEndsTheProgram) {
     EXPECT_TRUE(waitFor([&] { return app.ended(); }, std::chrono::seconds(5)));
 }
 
+TEST(TypedText, OutsideTheCodePageIsHashedAsUtf8) {
+    if (GetACP() != 1252) {
+        GTEST_SKIP() << "the cases are written for code page 1252, not " << GetACP();
+    }
+    struct Case {
+        const wchar_t* typed;
+        std::string bytes;
+        const wchar_t* caption;
+    };
+    const Case cases[] = {
+        {L"abc", "abc", L"Text length: 3"},
+        {L"caf\u00E9", "caf\xE9", L"Text length: 4"},  // held by the code page: its bytes as ever
+        {L"???", "???", L"Text length: 3"},
+        {L"\u65E5\u672C\u8A9E", "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E", L"Text length: 9 (hashed as UTF-8)"},
+        {L"za\u017C\u00F3\u0142\u0107", "za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87", L"Text length: 10 (hashed as UTF-8)"},
+        {L"", "", L"Text length: 0"},
+    };
+    RunningApp app(L"/T /H:CRC32");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(hexOf("CRC32", c.bytes));
+        app.setText(IDC_INPUT, c.typed);
+        EXPECT_EQ(app.text(IDC_INPUT_GROUP), c.caption);
+        app.hashAndWait();
+        EXPECT_EQ(app.value(L"CRC32"), widen(hexOf("CRC32", c.bytes)));
+    }
+}
+
 }  // namespace
 }  // namespace sumwise::test
