@@ -4,7 +4,7 @@
 set -eu
 
 packages="cmake ninja-build g++ make python3 libgtest-dev
-  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 xvfb
   zlib1g-dev libssl-dev librhash-dev"
 
 missing=""

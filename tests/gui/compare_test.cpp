@@ -408,5 +408,48 @@ TEST(TypedText, OutsideTheCodePageIsHashedAsUtf8) {
     }
 }
 
+// Whether a control shows anything: an undrawn one is a single colour.
+bool drawn(HWND dialog, int id) {
+    RECT rect{};
+    GetWindowRect(GetDlgItem(dialog, id), &rect);
+    MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    const HDC dc = GetDC(dialog);
+    const COLORREF first = GetPixel(dc, rect.left, rect.top);
+    bool more = false;
+    for (int y = rect.top; y < rect.bottom && !more; ++y) {
+        for (int x = rect.left; x < rect.right && !more; ++x) more = GetPixel(dc, x, y) != first;
+    }
+    ReleaseDC(dialog, dc);
+    return more;
+}
+
+// What is really on the screen: only with a graphics driver that draws (the
+// test run on a virtual X screen sets the variable).
+TEST(Drawing, EveryControlIsDrawnAfterEnlargingOrMaximising) {
+    if (GetEnvironmentVariableW(L"SUMWISE_X11_DRAWING", nullptr, 0) == 0) {
+        GTEST_SKIP() << "needs a graphics driver that draws";
+    }
+    const int controls[] = {IDC_RESULTS, IDC_SHOW_ALL, IDC_SMALL_CAPS, IDC_HASH, IDC_INPUT, IDC_TEXT_MODE,
+                            IDC_DISK_MODE, IDC_BROWSE, IDC_COMPARE, IDC_ABOUT, IDOK};
+    RunningApp app(L"");
+    const auto settled = [&app] {
+        // Painting comes after every posted message; give the window system its turn too.
+        app.settle();
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        app.settle();
+    };
+    settled();
+    for (int id : controls) ASSERT_TRUE(drawn(app.dialog(), id)) << "before, control " << id;
+    RECT start{};
+    GetWindowRect(app.dialog(), &start);
+    SetWindowPos(app.dialog(), nullptr, 0, 0, start.right - start.left + 90, start.bottom - start.top + 60,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    settled();
+    for (int id : controls) EXPECT_TRUE(drawn(app.dialog(), id)) << "enlarged, control " << id;
+    ShowWindow(app.dialog(), SW_MAXIMIZE);
+    settled();
+    for (int id : controls) EXPECT_TRUE(drawn(app.dialog(), id)) << "maximised, control " << id;
+}
+
 }  // namespace
 }  // namespace sumwise::test
