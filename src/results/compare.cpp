@@ -1,6 +1,5 @@
 #include "results/compare.h"
 
-#include <vector>
 
 #include "app/look.h"
 #include "app/strings.h"
