@@ -1,6 +1,5 @@
 #include "results/compare.h"
 
-
 #include "app/look.h"
 #include "app/strings.h"
 #include "app/win32_text.h"
