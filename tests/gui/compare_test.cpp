@@ -4,6 +4,7 @@
 // typed texts outside the code page, and redrawing after resizing.
 #include <windows.h>
 #include <commctrl.h>
+#include <dlgs.h>
 
 #include <gtest/gtest.h>
 
@@ -11,8 +12,11 @@
 #include <sstream>
 #include <thread>
 
+#include "app/look.h"
 #include "app_harness.h"
+#include "modal_dialog_host.h"
 #include "resources/resource_ids.h"
+#include "results/browse.h"
 #include "results/results_list.h"
 #include "test_support.h"
 
@@ -301,6 +305,28 @@ TEST(LongPaths, InputsAndHashFilesAreReachedAtTheirFullNames) {
         EXPECT_EQ(app.value(L"MD5"), kMd5OfAbc);
         EXPECT_EQ(compareShows(app), L"MD5");
     }
+}
+
+// The system's open dialog itself (Wine's cannot take a path beyond the
+// classic limit, so only the rest is tried here).
+TEST(OpenDialog, AsksForAnExistingFileAndGivesItsPath) {
+    TempDir dir;
+    const std::wstring file = dir.write("chosen.bin", "abc").wstring();
+    std::optional<std::wstring> chosen;
+    {
+        ModalDialogHost host({}, [&chosen](HWND owner, HWND) { chosen = results::chooseFileToOpen(owner); });
+        ASSERT_NE(host.dialog(), nullptr);
+        EXPECT_EQ(look::windowText(host.dialog()), L"Choose file for hash computing");
+        wchar_t type[64] = {};
+        SendMessageW(GetDlgItem(host.dialog(), cmb1), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(type));
+        EXPECT_STREQ(type, L"All files (*.*)");
+        SetDlgItemTextW(host.dialog(), cmb13, file.c_str());
+        ASSERT_TRUE(host.endWith(WM_COMMAND, IDOK, 0));
+        EXPECT_EQ(chosen, file);
+    }
+    ModalDialogHost host({}, [&chosen](HWND owner, HWND) { chosen = results::chooseFileToOpen(owner); });
+    ASSERT_TRUE(host.endWith(WM_COMMAND, IDCANCEL, 0));
+    EXPECT_EQ(chosen, std::nullopt);
 }
 
 std::string readFolder(const std::filesystem::path& folder) {
