@@ -55,7 +55,9 @@ void MainDialog::onInputChanged(const Command&) {
     // A text the code page cannot hold exactly is hashed as UTF-8, so that
     // different texts never share a digest through replacement characters.
     textAsUtf8_ = !job_.fileMode && !toAnsiExactly(job_.path);
-    job_.text = textAsUtf8_ ? toUtf8(job_.path) : toAnsi(job_.path, kMaxPathCharacters);
+    // (At most 259 bytes come from at most 259 characters: a long path is not converted whole.)
+    job_.text = textAsUtf8_ ? toUtf8(job_.path)
+                            : toAnsi(std::wstring_view(job_.path).substr(0, kMaxPathCharacters), kMaxPathCharacters);
     updateHashButton();
     results::clearValues(list_);  // every value belonged to the previous input
     refreshCompare();

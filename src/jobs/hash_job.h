@@ -27,7 +27,8 @@ struct HashJob {
     std::uint16_t uiLanguage = 1033;
     AlgorithmParams params;        // HAVAL and MD6 parameters
 
-    std::wstring path;             // the input box's text: a file path of any length, or a text of at most 259 characters
+    std::wstring path;             // the input box's text: a file path of any length, or a text of at most
+                                   // 259 characters
     std::string text;              // a typed text's bytes: the ANSI code page (at most 259 bytes), or UTF-8 when
                                    // the code page cannot hold it exactly
 
