@@ -1,5 +1,6 @@
-// sumwise-cli's --md6 option: fields, the automatic rounds, keys with commas,
-// and usage errors that name the parameter and its range.
+// sumwise-cli's --md6 and --md6-key options: fields, the automatic rounds,
+// keys with commas, a key that swallows what look like further fields,
+// options that add to each other, and usage errors that name the parameter.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -11,51 +12,79 @@
 namespace sumwise::cli {
 namespace {
 
-Md6Params parsed(std::string_view value) {
-    Md6Params params;
-    params.d = 7;  // any earlier --md6 is replaced as a whole
-    EXPECT_EQ(parseMd6Option(value, params), "") << value;
-    return params;
-}
-
 std::string keyOf(const Md6Params& params) { return params.key.data(); }
 
-TEST(Md6Option, FieldsInAnyOrderAndAutomaticRounds) {
-    EXPECT_EQ(parsed(""), Md6Params{});
-    const Md6Params all = parsed("r=5,L=0,d=384,key=abc");
-    EXPECT_EQ(all.d, 384u);
-    EXPECT_EQ(all.L, 0u);
-    EXPECT_EQ(all.r, 5u);
-    EXPECT_EQ(keyOf(all), "abc");
-    // Without r: 40 + d/4, at least 80 with a key, from the final d and key.
-    EXPECT_EQ(parsed("d=128").r, 72u);
-    EXPECT_EQ(parsed("d=128,key=k").r, 80u);
-    EXPECT_EQ(parsed("d=512,key=").r, 168u);
-    EXPECT_EQ(parsed("D=1,l=3,R=0").r, 0u);
-    EXPECT_EQ(parsed("d=0012").d, 12u);
+struct Md6Case {
+    std::vector<std::string> options;  // "--md6 VALUE" or "--md6-key VALUE", in order
+    std::uint32_t d;
+    std::uint32_t L;
+    std::uint32_t r;
+    std::string key;
+};
+
+// Applies the options as the command line does.
+std::string apply(const std::vector<std::string>& options, Md6Choice& choice) {
+    for (const std::string& option : options) {
+        const bool keyOnly = option.starts_with("key ");
+        const std::string error = keyOnly ? parseMd6Key(option.substr(4), choice) : parseMd6Option(option, choice);
+        if (!error.empty()) return error;
+    }
+    return {};
 }
 
-TEST(Md6Option, KeyIsLastAndTakesTheRestCommasIncluded) {
-    EXPECT_EQ(keyOf(parsed("d=256,key=a,b=c,r=9")), "a,b=c,r=9");
-    EXPECT_EQ(parsed("d=256,key=a,b=c,r=9").r, 104u);
-    EXPECT_EQ(keyOf(parsed("key=,d=512")), ",d=512");
-    const Md6Params longest = parsed("key=" + std::string(64, 'k'));
-    EXPECT_EQ(keyOf(longest), std::string(64, 'k'));
-    EXPECT_EQ(longest.key[64], '\0');
-    // A shorter key leaves no bytes of a longer one behind (records compare whole).
-    Md6Params params;
-    ASSERT_EQ(parseMd6Option("key=" + std::string(40, 'x'), params), "");
-    ASSERT_EQ(parseMd6Option("key=ab", params), "");
+class Md6OptionTest : public testing::TestWithParam<Md6Case> {};
+
+TEST_P(Md6OptionTest, GivesTheParameters) {
+    const Md6Case& c = GetParam();
+    Md6Choice choice;
+    ASSERT_EQ(apply(c.options, choice), "");
+    const Md6Params params = md6Params(choice);
+    EXPECT_EQ(params.d, c.d);
+    EXPECT_EQ(params.L, c.L);
+    EXPECT_EQ(params.r, c.r);
+    EXPECT_EQ(keyOf(params), c.key);
+}
+
+// "key X" stands for --md6-key X.
+INSTANTIATE_TEST_SUITE_P(
+    Fields, Md6OptionTest,
+    testing::Values(Md6Case{{""}, 256, 64, 104, ""},
+                    Md6Case{{"r=5,L=0,d=384,key=abc"}, 384, 0, 5, "abc"},
+                    // Without r: 40 + d/4, at least 80 with a key, from the final d and key.
+                    Md6Case{{"d=128"}, 128, 64, 72, ""},
+                    Md6Case{{"d=128,key=k"}, 128, 64, 80, "k"},
+                    Md6Case{{"d=512,key="}, 512, 64, 168, ""},
+                    Md6Case{{"D=1,l=3,R=0"}, 1, 3, 0, ""},
+                    Md6Case{{"d=0012"}, 12, 64, 43, ""},
+                    // A key takes the rest, commas included, while nothing after them looks like a field.
+                    Md6Case{{"d=256,key=a,b=c,x"}, 256, 64, 104, "a,b=c,x"},
+                    Md6Case{{"key=,,d"}, 256, 64, 104, ",,d"},
+                    Md6Case{{"key=" + std::string(64, 'k')}, 256, 64, 104, std::string(64, 'k')},
+                    // A second option adds to the first; the rounds follow the final d and key.
+                    Md6Case{{"d=512", "L=0"}, 512, 0, 168, ""},
+                    Md6Case{{"d=128", "key=k"}, 128, 64, 80, "k"},
+                    Md6Case{{"r=9", "d=512"}, 512, 64, 9, ""},
+                    Md6Case{{"d=384,key=long", "d=128"}, 128, 64, 80, "long"},
+                    Md6Case{{"key=" + std::string(40, 'x'), "key=ab"}, 256, 64, 104, "ab"},
+                    // --md6-key: any text, what looks like fields included.
+                    Md6Case{{"key x,d=512"}, 256, 64, 104, "x,d=512"},
+                    Md6Case{{"d=160", "key a,r=1,key=b"}, 160, 64, 80, "a,r=1,key=b"},
+                    Md6Case{{"key k", "key="}, 256, 64, 104, ""}),
+    [](const testing::TestParamInfo<Md6Case>& param) { return "case" + std::to_string(param.index); });
+
+TEST(Md6Option, ShorterKeyLeavesNoBytesOfALongerOne) {
+    Md6Choice choice;
+    ASSERT_EQ(apply({"key=" + std::string(40, 'x'), "key=ab"}, choice), "");
     Md6Params expected;
     expected.key[0] = 'a';
     expected.key[1] = 'b';
     expected.r = 104;
-    EXPECT_EQ(params, expected);
+    EXPECT_EQ(md6Params(choice), expected);  // records compare whole
 }
 
-TEST(Md6Option, BadValuesNameTheParameterAndItsRange) {
+TEST(Md6Option, BadValuesNameTheProblemAndChangeNothing) {
     struct Case {
-        const char* value;
+        std::string value;
         const char* mentions;
     };
     const Case cases[] = {
@@ -65,40 +94,82 @@ TEST(Md6Option, BadValuesNameTheParameterAndItsRange) {
         {"r=256", "r must be a whole number from 0 to 255"}, {"r=1e2", "r must"},
         {"d=256,x=1", "unknown field 'x'"},                {"256", "malformed field '256'"},
         {"key", "malformed"},
+        // What follows a key and looks like a field is not silently made part of it.
+        {"key=x,d=512", "',d=' after it looks like another field"},
+        {"key=,d=512", "',d='"},
+        {"d=256,key=a,b=c,r=9", "',r='"},
+        {"key=a,L=1", "',L='"},
+        {"key=a,key=b", "',key='"},
+        {"key=a,D=1", "--md6-key"},
+        {"key=" + std::string(65, 'k'), "key must be at most 64 bytes"},
+        {"d=128,key=" + std::string(65, 'k'), "key must be at most 64 bytes"},
+        {"key " + std::string(65, 'k'), "key must be at most 64 bytes"},
+        {std::string("key a\0b", 7), "NUL"},
     };
     for (const Case& c : cases) {
-        Md6Params params;
-        const std::string error = parseMd6Option(c.value, params);
+        Md6Choice choice;
+        choice.d = 7;
+        const std::string error = apply({c.value}, choice);
         EXPECT_NE(error.find(c.mentions), std::string::npos) << c.value << ": " << error;
-        EXPECT_EQ(params, Md6Params{}) << "a refused option leaves the parameters alone";
+        EXPECT_EQ(error.rfind("--md6: ", 0), 0u) << error;
+        Md6Choice untouched;
+        untouched.d = 7;
+        EXPECT_EQ(choice, untouched) << "a refused option leaves the choice alone: " << c.value;
     }
-    Md6Params params;
-    EXPECT_NE(parseMd6Option("key=" + std::string(65, 'k'), params).find("key must be at most 64 bytes"),
-              std::string::npos);
 }
 
-TEST(Md6Option, CommandLineHashesWithTheParametersAndRefusesBadOnes) {
+struct RunCase {
+    std::vector<std::string> words;
+    int status;
+    std::string out;      // exact standard output
+    std::string errHas;   // a part of standard error, or "" for none at all
+};
+
+class Md6CommandLineTest : public testing::TestWithParam<RunCase> {};
+
+TEST_P(Md6CommandLineTest, HashesWithTheParametersOrSaysWhy) {
+    const RunCase& c = GetParam();
     std::ostringstream out;
     std::ostringstream err;
     Environment environment{out, err, [] { return std::make_unique<test::MemorySource>(std::vector<std::uint8_t>{}); },
                             false, 1};
-    auto run = [&](std::vector<std::string> words) {
-        out.str("");
-        err.str("");
-        std::vector<Argument> arguments;
-        for (const std::string& word : words) arguments.push_back({word, word, word});
-        return cli::run(arguments, environment);
-    };
-    EXPECT_EQ(run({"-a", "MD6", "--md6", "d=12", "--text", "abc"}), kExitSuccess);
-    EXPECT_EQ(out.str(), "5D7  \"abc\"\n");
-    EXPECT_EQ(run({"-a", "MD6", "--md6", "L=0", "--text", "abc"}), kExitSuccess);
-    EXPECT_EQ(out.str(), "93C70C8D38E1D0B583024A3F17C95FE23B3A19BFAD96D567F1E522B89EC7B365  \"abc\"\n");
-    EXPECT_EQ(run({"-a", "MD6", "--md6", "d=600", "--text", "abc"}), kExitUsage);
-    EXPECT_EQ(out.str(), "");
-    EXPECT_NE(err.str().find("d must be a whole number from 1 to 512"), std::string::npos);
-    EXPECT_EQ(run({"--help"}), kExitSuccess);
-    EXPECT_NE(out.str().find("--md6"), std::string::npos);
+    std::vector<Argument> arguments;
+    for (const std::string& word : c.words) arguments.push_back({word, word, word});
+    EXPECT_EQ(cli::run(arguments, environment), c.status);
+    EXPECT_EQ(out.str(), c.out);
+    if (c.errHas.empty()) {
+        EXPECT_EQ(err.str(), "");
+    } else {
+        EXPECT_NE(err.str().find(c.errHas), std::string::npos) << err.str();
+    }
 }
+
+const std::string kMd6AbcL0 = "93C70C8D38E1D0B583024A3F17C95FE23B3A19BFAD96D567F1E522B89EC7B365  \"abc\"\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, Md6CommandLineTest,
+    testing::Values(RunCase{{"-a", "MD6", "--md6", "d=12", "--text", "abc"}, kExitSuccess, "5D7  \"abc\"\n", ""},
+                    RunCase{{"-a", "MD6", "--md6", "L=0", "--text", "abc"}, kExitSuccess, kMd6AbcL0, ""},
+                    // Two options add up to the same parameters as one.
+                    RunCase{{"-a", "MD6", "--md6", "d=256", "--md6", "L=0", "--text", "abc"}, kExitSuccess,
+                            kMd6AbcL0, ""},
+                    RunCase{{"-a", "MD6", "--md6", "d=600", "--text", "abc"}, kExitUsage, "",
+                            "d must be a whole number from 1 to 512"},
+                    RunCase{{"-a", "MD6", "--md6", "key=x,d=512", "--text", "abc"}, kExitUsage, "",
+                            "looks like another field"},
+                    RunCase{{"-a", "MD6", "--md6-key"}, kExitUsage, "", "--md6-key needs a value"},
+                    // Parameters for an algorithm that is not chosen are a warning, not an error.
+                    RunCase{{"-a", "CRC32", "--md6", "d=12", "--text", "abc"}, kExitSuccess,
+                            "352441C2  \"abc\"\n", "warning: --md6 has no effect"},
+                    RunCase{{"-a", "CRC32", "--md6-key", "k", "--text", "abc"}, kExitSuccess,
+                            "352441C2  \"abc\"\n", "warning: --md6 has no effect"},
+                    RunCase{{"--haval", "3,128", "--text", "abc"}, kExitSuccess,
+                            "\"abc\"\n      CRC32: 352441C2\n        MD5: 900150983CD24FB0D6963F7D28E17F72\n"
+                            "      SHA-1: A9993E364706816ABA3E25717850C26C9CD0D89D\n",
+                            "warning: --haval has no effect: Haval is not among"},
+                    RunCase{{"-a", "MD6,Haval", "--haval", "3,128", "--md6", "d=12", "--text", "abc"}, kExitSuccess,
+                            "\"abc\"\n      Haval: 9E40ED883FB63E985D299B40CDA2B8F2\n        MD6: 5D7\n", ""}),
+    [](const testing::TestParamInfo<RunCase>& param) { return "case" + std::to_string(param.index); });
 
 }  // namespace
 }  // namespace sumwise::cli

@@ -154,5 +154,85 @@ TEST(SumsLine, EscapingRoundTrips) {
     }
 }
 
+class SumsLineLenientTest : public testing::TestWithParam<LineCase> {};
+
+TEST_P(SumsLineLenientTest, AlsoTakesOneBlank) {
+    const LineCase& c = GetParam();
+    const auto parsed = parseSumsLineLeniently(c.line);
+    ASSERT_EQ(parsed.has_value(), c.valid) << c.line;
+    if (!parsed) return;
+    EXPECT_EQ(parsed->digest, c.digest);
+    EXPECT_EQ(parsed->name, c.name);
+    EXPECT_EQ(parsed->algorithm, c.algorithm);
+    EXPECT_EQ(parsed->binary, c.binary);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, SumsLineLenientTest,
+    testing::Values(LineCase{"d41d8cd9 empty.txt", true, "d41d8cd9", "empty.txt", ""},
+                    LineCase{"d41d8cd9  two.txt", true, "d41d8cd9", "two.txt", ""},
+                    LineCase{"d41d8cd9   lead.txt", true, "d41d8cd9", " lead.txt", ""},
+                    LineCase{"d41d8cd9 *bin.txt", true, "d41d8cd9", "bin.txt", "", true},
+                    LineCase{"\\d41d8cd9 a\\nb\r", true, "d41d8cd9", "a\nb", ""},
+                    // A tag that is also hexadecimal stays a tag.
+                    LineCase{"ADD (x) = 12", true, "12", "x", "ADD"},
+                    LineCase{"d41d8cd9 ", false, "", "", ""},
+                    LineCase{"d41d8cd9  ", false, "", "", ""},
+                    LineCase{"xyz name", false, "", "", ""}));
+
+struct TagCase {
+    std::string tag;
+    const char* algorithm;  // null: none
+    bool fileName = false;  // ask algorithmForSumsFileName instead
+};
+
+class SumsTagTest : public testing::TestWithParam<TagCase> {};
+
+TEST_P(SumsTagTest, NamesTheAlgorithm) {
+    const TagCase& c = GetParam();
+    const AlgorithmEntry* entry = c.fileName ? algorithmForSumsFileName(c.tag) : algorithmForTag(c.tag);
+    if (c.algorithm == nullptr) {
+        EXPECT_EQ(entry, nullptr) << c.tag << " gave " << entry->asciiName();
+    } else {
+        ASSERT_NE(entry, nullptr) << c.tag;
+        EXPECT_EQ(entry->asciiName(), c.algorithm) << c.tag;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Spellings, SumsTagTest,
+    testing::Values(TagCase{"SHA256", "SHA-256"}, TagCase{"sha-256", "SHA-256"}, TagCase{"Sha_256", "SHA-256"},
+                    TagCase{"SHA1", "SHA-1"}, TagCase{"sha1-ime", "SHA-1-IME"}, TagCase{"MD5", "MD5"},
+                    TagCase{"RIPEMD160", "RIPEMD-160"}, TagCase{"RMD160", "RIPEMD-160"}, TagCase{"rmd320", "RIPEMD-320"},
+                    TagCase{"CRC32", "CRC32"}, TagCase{"ADLER32", "Adler32"}, TagCase{"WHIRLPOOL", "Whirlpool"},
+                    TagCase{"TIGER", "Tiger"}, TagCase{"HAVAL", "Haval"}, TagCase{"BLAKE2b", nullptr},
+                    TagCase{"SHA", nullptr}, TagCase{"", nullptr}, TagCase{"-", nullptr},
+                    TagCase{"SHA256SUMS", "SHA-256", true}, TagCase{"sha256sums.txt", "SHA-256", true},
+                    TagCase{"MD5SUMS", "MD5", true}, TagCase{"x.md5", "MD5", true},
+                    TagCase{"disk.iso.sha-256", "SHA-256", true}, TagCase{"y.md5sum", "MD5", true},
+                    TagCase{"dir/SHA1SUMS", "SHA-1", true}, TagCase{"dir\\x.sha1", "SHA-1", true},
+                    TagCase{"release.SHA512SUMS", "SHA-512", true}, TagCase{"CHECKSUMS", nullptr, true},
+                    TagCase{"list.txt", nullptr, true}, TagCase{"SUMS", nullptr, true},
+                    TagCase{".md5", nullptr, true}, TagCase{"md5.txt", nullptr, true}, TagCase{"", nullptr, true}),
+    [](const testing::TestParamInfo<TagCase>& param) { return "case" + std::to_string(param.index); });
+
+TEST(SumsLine, SplitsAtLineFeedsAndDropsTheCarriageReturnBeforeThem) {
+    using Lines = std::vector<std::string_view>;
+    EXPECT_EQ(splitSumsLines("a\r\nb\n"), (Lines{"a", "b"}));
+    EXPECT_EQ(splitSumsLines("a\n\nb"), (Lines{"a", "", "b"}));
+    EXPECT_EQ(splitSumsLines(""), Lines{});
+    EXPECT_EQ(splitSumsLines("\n"), Lines{""});
+    EXPECT_EQ(splitSumsLines("a\rb\r\r\n"), Lines{"a\rb\r"});
+}
+
+TEST(HashFile, DecodesTextFilesByTheirMark) {
+    EXPECT_EQ(decodeTextFile("plain\xFF").text, "plain\xFF");
+    EXPECT_EQ(decodeTextFile("plain").encoding, TextEncoding::Ansi);
+    EXPECT_EQ(decodeTextFile("\xEF\xBB\xBFx").text, "x");
+    EXPECT_EQ(decodeTextFile("\xFF\xFE" "\xE9\0"s).text, "\xC3\xA9");
+    EXPECT_EQ(decodeTextFile("\xFE\xFF").text, "");
+    EXPECT_EQ(decodeTextFile("\xFE\xFF").encoding, TextEncoding::Utf8);
+}
+
 }  // namespace
 }  // namespace sumwise

@@ -1,14 +1,16 @@
 #include "cli/cli.h"
 
-#include <optional>
 #include <string>
 
 #include "algorithms/digest.h"
 #include "app/version.h"
-#include "cli/progress_line.h"
-#include "jobs/fan_out.h"
+#include "cli/check.h"
+#include "cli/folder_walk.h"
+#include "cli/hash_input.h"
+#include "cli/printer.h"
+#include "cli/system.h"
 #include "jobs/registry.h"
-#include "jobs/streaming.h"
+#include "results/hash_file.h"
 
 namespace sumwise::cli {
 
@@ -29,74 +31,119 @@ std::string resultLine(const AlgorithmEntry& entry, const std::string& digest) {
     return name + ": " + digest;
 }
 
-struct Hashed {
-    StreamOutcome outcome;
-    std::vector<Digest> digests;
-};
+class Hashing {
+public:
+    Hashing(const Options& options, Environment& environment)
+        : options_(options),
+          environment_(environment),
+          printer_(environment),
+          chosen_(chosenAlgorithms(options.algorithms)),
+          letterCase_(options.lowerCase ? LetterCase::Lower : LetterCase::Upper) {}
 
-Hashed hashSource(InputSource& source, const std::vector<const AlgorithmEntry*>& chosen, const Options& options,
-                  const Environment& environment, const std::string& name) {
-    std::vector<std::unique_ptr<Hasher>> hashers;
-    for (const AlgorithmEntry* entry : chosen) hashers.push_back(entry->newHasher(options.params));
-    FanOut fanOut(std::move(hashers), environment.threads);
-
-    std::optional<ProgressLine> progress;
-    StreamControl control;
-    if (environment.errIsTerminal) {
-        progress.emplace(environment.err, name, source.size());
-        control.progress = &*progress;
-    }
-    Hashed hashed;
-    hashed.outcome = streamInput(
-        source, [&](const std::uint8_t* data, std::size_t size) { fanOut.feed(data, size); }, &control);
-    hashed.digests = fanOut.finish();
-    return hashed;
-}
-
-Hashed hashText(const std::string& text, const std::vector<const AlgorithmEntry*>& chosen, const Options& options) {
-    Hashed hashed;
-    for (const AlgorithmEntry* entry : chosen) hashed.digests.push_back(sumwise::hashText(*entry, text, options.params));
-    hashed.outcome.bytesRead = text.size();
-    return hashed;
-}
-
-void printDigests(const Input& input, const Hashed& hashed, const std::vector<const AlgorithmEntry*>& chosen,
-                  LetterCase letterCase, std::ostream& out) {
-    if (chosen.size() == 1) {
-        out << digestText(hashed.digests[0], letterCase) << "  " << input.name << '\n';
-    } else {
-        out << input.name << '\n';
-        for (std::size_t i = 0; i < chosen.size(); ++i) {
-            out << resultLine(*chosen[i], digestText(hashed.digests[i], letterCase)) << '\n';
+    int run() {
+        if (chosen_.empty()) {
+            printer_.error("sumwise-cli: no algorithm is available");
+            return kExitUsage;
         }
+        for (const Input& input : options_.inputs) {
+            if (!process(input)) return kExitUnreadable;  // the output failed
+        }
+        return failed_ ? kExitUnreadable : kExitSuccess;
     }
-    out.flush();
-}
 
-// Hashes one input and prints its digests; false when it could not be read.
-bool processInput(const Input& input, const std::vector<const AlgorithmEntry*>& chosen, const Options& options,
-                  Environment& environment) {
-    const LetterCase letterCase = options.lowerCase ? LetterCase::Lower : LetterCase::Upper;
-    if (input.kind == Input::Kind::Text) {
-        printDigests(input, hashText(input.text, chosen, options), chosen, letterCase, environment.out);
+private:
+    // False when the output failed and the work stops.
+    bool process(const Input& input) {
+        switch (input.kind) {
+        case Input::Kind::Text:
+            return print(input.name, hashTextInput(input.text, chosen_, options_.params).digests);
+        case Input::Kind::StandardInput:
+            return done(input.name, hashStandardInput(chosen_, options_.params, environment_));
+        case Input::Kind::File:
+            break;
+        }
+        std::error_code ignored;
+        if (options_.recursive && std::filesystem::is_directory(systemPath(input.path), ignored)) {
+            FolderWalk walk;
+            if (options_.save) {
+                for (const AlgorithmEntry* entry : chosen_) walk.savedExtensions.push_back(hashFileExtension(entry->asciiName()));
+            }
+            walk.file = [&](const std::filesystem::path& path, const std::string& name) { return file(path, name); };
+            walk.passed = [&](const std::string& name, const std::string& why, bool failure) {
+                printer_.error("sumwise-cli: " + errorName(name) + ": " + why);
+                failed_ = failed_ || failure;
+            };
+            return walk.walk(input.path, input.name);
+        }
+        return file(input.path, input.name);
+    }
+
+    bool file(const std::filesystem::path& path, const std::string& name) {
+        const Hashed hashed = hashFileInput(path, chosen_, options_.params, environment_, name);
+        if (options_.save && hashed.ok()) return save(path, name, hashed.digests);
+        return done(name, hashed);
+    }
+
+    bool done(const std::string& name, const Hashed& hashed) {
+        if (hashed.ok()) return print(name, hashed.digests);
+        printer_.error(failureMessage(errorName(name), hashed));
+        failed_ = true;
         return true;
     }
-    const std::unique_ptr<InputSource> source =
-        input.kind == Input::Kind::StandardInput ? environment.openStandardInput() : openInput(input.path);
-    if (!source) {
-        environment.err << "sumwise-cli: " << input.name << ": cannot open for reading\n";
-        return false;
+
+    bool print(const std::string& name, const std::vector<Digest>& digests) {
+        bool escaped = false;
+        const std::string shown = printableName(name, escaped);
+        const std::string lead = escaped ? "\\" : "";
+        if (options_.tag) {
+            for (std::size_t i = 0; i < chosen_.size(); ++i) {
+                if (!printer_.line(lead + chosen_[i]->asciiName() + " (" + shown +
+                                   ") = " + digestText(digests[i], letterCase_))) {
+                    return false;
+                }
+            }
+            return true;
+        }
+        if (chosen_.size() == 1) return printer_.line(lead + digestText(digests[0], letterCase_) + "  " + shown);
+        if (!printer_.line(lead + shown)) return false;
+        for (std::size_t i = 0; i < chosen_.size(); ++i) {
+            if (!printer_.line(resultLine(*chosen_[i], digestText(digests[i], letterCase_)))) return false;
+        }
+        return true;
     }
-    const Hashed hashed = hashSource(*source, chosen, options, environment, input.name);
-    if (hashed.outcome.status != StreamStatus::Complete) {
-        // A digest of part of the input would look like the real one: print none.
-        environment.err << "sumwise-cli: " << input.name << ": read error after " << hashed.outcome.bytesRead
-                        << " bytes\n";
-        return false;
+
+    // The program's hash files beside the input, one per algorithm.
+    bool save(const std::filesystem::path& path, const std::string& name, const std::vector<Digest>& digests) {
+        for (std::size_t i = 0; i < chosen_.size(); ++i) {
+            const std::string extension = "." + hashFileExtension(chosen_[i]->asciiName());
+            std::filesystem::path target = path;
+            target += extension;
+            const std::string targetName = name + extension;
+            std::error_code error =
+                writeWholeFile(systemPath(target), hashFileContent(digestText(digests[i], letterCase_)));
+            std::error_code ignored;
+            if (error && std::filesystem::is_directory(systemPath(target), ignored)) {
+                error = std::make_error_code(std::errc::is_a_directory);  // Windows says "Access denied"
+            }
+            if (error) {
+                printer_.error("sumwise-cli: " + errorName(targetName) + ": cannot save: " + errorText(error));
+                failed_ = true;
+                continue;
+            }
+            bool escaped = false;
+            const std::string shown = printableName(targetName, escaped);
+            if (!printer_.line((escaped ? "\\" : "") + shown + ": saved")) return false;
+        }
+        return true;
     }
-    printDigests(input, hashed, chosen, letterCase, environment.out);
-    return true;
-}
+
+    const Options& options_;
+    Environment& environment_;
+    Printer printer_;
+    std::vector<const AlgorithmEntry*> chosen_;
+    LetterCase letterCase_;
+    bool failed_ = false;
+};
 
 }  // namespace
 
@@ -107,24 +154,15 @@ int run(const std::vector<Argument>& arguments, Environment& environment) {
         return kExitUsage;
     }
     const Options& options = parsed.options;
-    if (options.help) {
-        environment.out << usageText();
-        return kExitSuccess;
+    Printer printer(environment);
+    if (options.help || options.version) {
+        const bool written = options.help ? printer.line(usageText().substr(0, usageText().size() - 1))
+                                          : printer.line(std::string("sumwise-cli ") + kVersionText);
+        return written ? kExitSuccess : kExitUnreadable;
     }
-    if (options.version) {
-        environment.out << "sumwise-cli " << kVersionText << '\n';
-        return kExitSuccess;
-    }
-    const std::vector<const AlgorithmEntry*> chosen = chosenAlgorithms(options.algorithms);
-    if (chosen.empty()) {
-        environment.err << "sumwise-cli: no algorithm is available\n";
-        return kExitUsage;
-    }
-    int status = kExitSuccess;
-    for (const Input& input : options.inputs) {
-        if (!processInput(input, chosen, options, environment)) status = kExitUnreadable;
-    }
-    return status;
+    for (const std::string& warning : options.warnings) printer.error("sumwise-cli: warning: " + warning);
+    if (options.check) return runCheck(options, environment);
+    return Hashing(options, environment).run();
 }
 
 }  // namespace sumwise::cli

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <ostream>
+#include <system_error>
 #include <vector>
 
 #include "cli/cli_options.h"
@@ -12,8 +13,8 @@
 namespace sumwise::cli {
 
 inline constexpr int kExitSuccess = 0;
-inline constexpr int kExitUnreadable = 1;
-inline constexpr int kExitUsage = 2;
+inline constexpr int kExitUnreadable = 1;  // also: a check failed, or the output could not be written
+inline constexpr int kExitUsage = 2;       // also: a sums file could not be read
 
 struct Environment {
     std::ostream& out;
@@ -21,6 +22,10 @@ struct Environment {
     std::function<std::unique_ptr<InputSource>()> openStandardInput;
     bool errIsTerminal = false;  // show a progress line on `err`
     unsigned threads = 0;        // 0: one per processor
+    // Why a write to `out` failed; without it a failure is an I/O error.
+    std::function<std::error_code()> outputError = nullptr;
+    // Set when standard input was closed as the program started.
+    std::error_code standardInputClosed = {};
 };
 
 int run(const std::vector<Argument>& arguments, Environment& environment);

@@ -2,7 +2,6 @@
 
 #include <string_view>
 
-#include "cli/algorithm_options.h"
 #include "jobs/registry.h"
 
 namespace sumwise::cli {
@@ -19,25 +18,64 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 // "CRC32,md5,SHA-1" or "all" -> a mask; names as the registry spells them,
-// in any letter case.
+// in any letter case. "all" anywhere in the list means every algorithm.
 std::string parseAlgorithmList(std::string_view list, std::uint32_t& mask) {
     mask = 0;
-    if (equalsIgnoringCase(list, "all")) {
-        mask = availableAlgorithms();
-        return {};
-    }
+    bool all = false;
     while (!list.empty()) {
         const std::size_t comma = list.find(',');
         const std::string_view name = list.substr(0, comma);
         list = comma == std::string_view::npos ? std::string_view{} : list.substr(comma + 1);
         if (name.empty()) continue;
+        if (equalsIgnoringCase(name, "all")) {
+            all = true;
+            continue;
+        }
         const AlgorithmEntry* entry = nullptr;
         if (const auto flag = flagForName(name)) entry = entryForFlag(*flag);
         if (entry == nullptr) return "unknown algorithm '" + std::string(name) + "' (see --help for the names)";
         if (!entry->available()) return "algorithm '" + entry->asciiName() + "' is not available in this build";
         mask |= entry->flag;
     }
+    if (all) mask = availableAlgorithms();
     if (mask == 0) return "no algorithm given to -a";
+    return {};
+}
+
+Input standardInput() {
+    Input input;
+    input.kind = Input::Kind::StandardInput;
+    input.name = "-";
+    return input;
+}
+
+// Options that only make sense together, and parameters for algorithms not chosen.
+std::string checkCombinations(Options& options, bool havalGiven, bool md6Given,
+                              const std::vector<std::string_view>& checkingOptions) {
+    bool texts = false;
+    bool standard = false;
+    for (const Input& input : options.inputs) {
+        texts = texts || input.kind == Input::Kind::Text;
+        standard = standard || input.kind == Input::Kind::StandardInput;
+    }
+    if (options.check) {
+        if (texts) return "--text cannot be given with -c (the sums files name what is checked)";
+        if (options.tag) return "--tag is meaningless when checking (-c)";
+        if (options.save) return "--save cannot be given with -c";
+        if (options.recursive) return "-r cannot be given with -c";
+    } else {
+        if (!checkingOptions.empty()) return std::string(checkingOptions.front()) + " is meaningful only with -c";
+        if (options.save && (texts || standard)) return "--save needs files: it cannot save beside a text or -";
+    }
+    // When checking, the sums files choose the algorithms unless -a does.
+    const bool chosen = !options.check || options.algorithmsGiven;
+    auto chose = [&](const char* name) { return (options.algorithms & *flagForName(std::string_view(name))) != 0; };
+    if (chosen && havalGiven && !chose("Haval")) {
+        options.warnings.push_back("--haval has no effect: Haval is not among the algorithms (-a)");
+    }
+    if (chosen && md6Given && !chose("MD6")) {
+        options.warnings.push_back("--md6 has no effect: MD6 is not among the algorithms (-a)");
+    }
     return {};
 }
 
@@ -56,8 +94,11 @@ std::uint32_t defaultAlgorithms() {
 ParseResult parseArguments(const std::vector<Argument>& arguments) {
     ParseResult result;
     Options& options = result.options;
-    bool algorithmsGiven = false;
     bool optionsEnded = false;
+    bool havalGiven = false;
+    bool md6Given = false;
+    Md6Choice md6;
+    std::vector<std::string_view> checkingOptions;
 
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const Argument& argument = arguments[i];
@@ -72,9 +113,8 @@ ParseResult parseArguments(const std::vector<Argument>& arguments) {
 
         if (optionsEnded || text == "-" || text.empty() || text[0] != '-') {
             Input input;
-            if (text == "-" ) {
-                input.kind = Input::Kind::StandardInput;
-                input.name = "-";
+            if (text == "-") {
+                input = standardInput();
             } else {
                 input.kind = Input::Kind::File;
                 input.name = argument.text;
@@ -88,12 +128,12 @@ ParseResult parseArguments(const std::vector<Argument>& arguments) {
             if (list == nullptr) return result;
             result.error = parseAlgorithmList(list->text, options.algorithms);
             if (!result.ok()) return result;
-            algorithmsGiven = true;
+            options.algorithmsGiven = true;
         } else if (text.starts_with("--algorithms=") || (text.starts_with("-a") && !text.starts_with("--"))) {
             const std::string_view list = text.substr(text[1] == 'a' ? 2 : 13);
             result.error = parseAlgorithmList(list, options.algorithms);
             if (!result.ok()) return result;
-            algorithmsGiven = true;
+            options.algorithmsGiven = true;
         } else if (text == "-s" || text == "--small") {
             options.lowerCase = true;
         } else if (text == "--text") {
@@ -104,12 +144,41 @@ ParseResult parseArguments(const std::vector<Argument>& arguments) {
             input.name = "\"" + textArgument->text + "\"";
             input.text = textArgument->bytes;
             options.inputs.push_back(std::move(input));
-        } else if (text == "--haval" || text == "--md6") {
+        } else if (text == "--haval") {
             const Argument* parameters = value(text);
             if (parameters == nullptr) return result;
-            result.error = text == "--haval" ? parseHavalOption(parameters->text, options.params.haval)
-                                             : parseMd6Option(parameters->bytes, options.params.md6);
+            result.error = parseHavalOption(parameters->text, options.params.haval);
             if (!result.ok()) return result;
+            havalGiven = true;
+        } else if (text == "--md6" || text == "--md6-key") {
+            const Argument* parameters = value(text);
+            if (parameters == nullptr) return result;
+            result.error = text == "--md6" ? parseMd6Option(parameters->bytes, md6) : parseMd6Key(parameters->bytes, md6);
+            if (!result.ok()) return result;
+            md6Given = true;
+        } else if (text == "-c" || text == "--check") {
+            options.check = true;
+        } else if (text == "--tag") {
+            options.tag = true;
+        } else if (text == "--save") {
+            options.save = true;
+        } else if (text == "-r" || text == "--recursive") {
+            options.recursive = true;
+        } else if (text == "--quiet") {
+            options.checking.quiet = true;
+            checkingOptions.push_back(text);
+        } else if (text == "--status") {
+            options.checking.status = true;
+            checkingOptions.push_back(text);
+        } else if (text == "-w" || text == "--warn") {
+            options.checking.warn = true;
+            checkingOptions.push_back(text);
+        } else if (text == "--strict") {
+            options.checking.strict = true;
+            checkingOptions.push_back(text);
+        } else if (text == "--ignore-missing") {
+            options.checking.ignoreMissing = true;
+            checkingOptions.push_back(text);
         } else if (text == "--help" || text == "-h" || text == "-?") {
             options.help = true;
         } else if (text == "--version") {
@@ -120,13 +189,10 @@ ParseResult parseArguments(const std::vector<Argument>& arguments) {
         }
     }
 
-    if (!algorithmsGiven) options.algorithms = defaultAlgorithms();
-    if (options.inputs.empty()) {
-        Input input;
-        input.kind = Input::Kind::StandardInput;
-        input.name = "-";
-        options.inputs.push_back(std::move(input));
-    }
+    if (!options.algorithmsGiven) options.algorithms = defaultAlgorithms();
+    options.params.md6 = md6Params(md6);
+    if (options.inputs.empty()) options.inputs.push_back(standardInput());
+    result.error = checkCombinations(options, havalGiven, md6Given, checkingOptions);
     return result;
 }
 
@@ -150,27 +216,50 @@ std::string usageText() {
         names += name;
         lineLength += name.size();
     }
-    return "Usage: sumwise-cli [-a LIST] [-s] [--text TEXT] [FILE...]\n"
-           "Computes message digests and checksums of files, standard input and texts.\n"
+    return "Usage: sumwise-cli [OPTION]... [FILE]...\n"
+           "  or:  sumwise-cli -c [OPTION]... [SUMS-FILE]...\n"
+           "Computes message digests and checksums of files, standard input and texts,\n"
+           "and checks files against the digests in sums files.\n"
            "\n"
-           "  -a LIST       algorithms, names separated by commas (any letter case), or all;\n"
-           "                default CRC32,MD5,SHA-1\n"
-           "  -s            write the hexadecimal digits in lower case\n"
-           "  --text TEXT   hash the bytes of TEXT (may be given several times)\n"
-           "  --haval P,B   HAVAL with P passes (3, 4, 5) and B bits (128, 160, 192, 224,\n"
-           "                256); default 5,256\n"
-           "  --md6 FIELDS  MD6 parameters d=1..512 (256), L=0..255 (64), r=0..255 (40+d/4;\n                80+ keyed), key=TEXT (<= 64 bytes, last: it takes the rest)\n"
-           "  --help        show this help and exit\n"
-           "  --version     show the version and exit\n"
+           "  -a LIST          algorithms, names separated by commas (any letter case),\n"
+           "                   or all; default CRC32,MD5,SHA-1\n"
+           "  -s               write the hexadecimal digits in lower case\n"
+           "  --text TEXT      hash the bytes of TEXT (may be given several times)\n"
+           "  --tag            write \"ALGORITHM (NAME) = DIGEST\" lines\n"
+           "  --save           write a hash file beside each input file: NAME.EXT (.md5,\n"
+           "                   .sha-256, ...) holding the digest, as the program saves it\n"
+           "  -r, --recursive  hash the files in folders and their subfolders\n"
+           "  --haval P,B      HAVAL with P passes (3, 4, 5) and B bits (128, 160, 192,\n"
+           "                   224, 256); default 5,256\n"
+           "  --md6 FIELDS     MD6 parameters d=1..512 (256), L=0..255 (64), r=0..255\n"
+           "                   (40+d/4; 80+ keyed), key=TEXT (at most 64 bytes; it takes\n"
+           "                   the rest of the value, so it comes last)\n"
+           "  --md6-key TEXT   the MD6 key on its own (commas and all)\n"
+           "  --help           show this help and exit\n"
+           "  --version        show the version and exit\n"
            "\n"
-           "With no FILE, or when FILE is -, standard input is read.\n"
-           "One algorithm prints \"DIGEST  NAME\" per input; several print the input's name,\n"
-           "then one \"ALGORITHM: DIGEST\" line each.\n"
+           "With no FILE, or when FILE is -, standard input is read. One algorithm prints\n"
+           "\"DIGEST  NAME\" per input; several print the input's name, then one\n"
+           "\"ALGORITHM: DIGEST\" line each. A name holding a backslash, a line feed or a\n"
+           "carriage return is written escaped (\\\\, \\n, \\r) after a leading backslash.\n"
+           "\n"
+           "-c, --check: check the files named in the sums FILEs against their digests.\n"
+           "  --ignore-missing  pass over lines whose file does not exist\n"
+           "  --quiet           print no OK lines\n"
+           "  --status          print nothing: the exit status tells\n"
+           "  --strict          fail when a line is badly formatted\n"
+           "  -w, --warn        warn about each badly formatted line\n"
+           "Lines are \"DIGEST  NAME\", \"DIGEST *NAME\" or \"ALGORITHM (NAME) = DIGEST\"; a\n"
+           "hash file NAME.EXT holding only a digest checks NAME. The algorithm of an\n"
+           "untagged line comes from -a, else from the sums file's name (x.md5,\n"
+           "x.sha256, SHA256SUMS, ...), else from the digest's length when only one\n"
+           "algorithm has it.\n"
            "\n"
            "Algorithms: " + names + "\n"
            "\n"
-           "Exit status: 0 when every input was hashed, 1 when some input could not be\n"
-           "read, 2 for a usage error.\n";
+           "Exit status: 0 when every input was hashed (or every line checked out);\n"
+           "1 when an input could not be read or failed its check, or the output could\n"
+           "not be written; 2 for a usage error or a sums file that cannot be read.\n";
 }
 
 }  // namespace sumwise::cli

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "algorithms/params.h"
+#include "cli/algorithm_options.h"
 
 namespace sumwise::cli {
 
@@ -28,13 +29,29 @@ struct Input {
     std::string text;
 };
 
+// How -c treats the sums files' lines and what it prints.
+struct CheckOptions {
+    bool quiet = false;          // no OK lines
+    bool status = false;         // nothing printed: the exit status tells
+    bool warn = false;           // a warning for each badly formatted line
+    bool strict = false;         // badly formatted lines fail the check
+    bool ignoreMissing = false;  // lines of files that do not exist are passed over
+};
+
 struct Options {
     std::uint32_t algorithms = 0;
+    bool algorithmsGiven = false;  // -a was given
     bool lowerCase = false;
     bool help = false;
     bool version = false;
+    bool check = false;      // -c: the inputs are sums files
+    bool tag = false;        // "ALGO (NAME) = DIGEST" lines
+    bool save = false;       // a hash file beside each input
+    bool recursive = false;  // folders are walked
+    CheckOptions checking;
     AlgorithmParams params;
     std::vector<Input> inputs;
+    std::vector<std::string> warnings;  // sound but probably not what was meant
 };
 
 struct ParseResult {

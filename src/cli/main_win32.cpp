@@ -2,13 +2,14 @@
 // typed; names are printed in UTF-8 and texts hashed in the ANSI code page,
 // as the program hashes typed text.
 #include <windows.h>
-#include <fcntl.h>
-#include <io.h>
 
 #include <iostream>
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/progress_line.h"
+#include "cli/standard_stream.h"
+#include "cli/system.h"
 
 namespace {
 
@@ -29,22 +30,56 @@ bool isConsole(HANDLE handle) {
     return GetConsoleMode(handle, &mode) != 0;
 }
 
+// A standard handle the program was started without. Handles are not
+// numbers an opened file could take over, so it stays closed; writes and
+// reads on it fail and are reported.
+bool isClosed(DWORD which) {
+    const HANDLE handle = GetStdHandle(which);
+    return handle == nullptr || handle == INVALID_HANDLE_VALUE;
+}
+
+// Ctrl+C leaves no half progress line on the console.
+BOOL WINAPI eraseProgressAndEnd(DWORD event) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) return FALSE;
+    std::size_t width = sumwise::cli::ProgressLine::widthOnTerminal();
+    if (width > 0) {
+        const std::string blank = "\r" + std::string(width, ' ') + "\r";
+        DWORD written = 0;
+        WriteFile(GetStdHandle(STD_ERROR_HANDLE), blank.data(), static_cast<DWORD>(blank.size()), &written, nullptr);
+    }
+    return FALSE;  // the default handler ends the program
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv);  // the wide entry point, chosen by -municode
 
 int wmain(int argc, wchar_t** argv) {
     SetConsoleOutputCP(CP_UTF8);
-    _setmode(_fileno(stdout), _O_BINARY);
+    SetConsoleCtrlHandler(eraseProgressAndEnd, TRUE);
     std::ios::sync_with_stdio(false);
+
+    const std::error_code closed(ERROR_INVALID_HANDLE, std::system_category());
+    sumwise::cli::StandardStreamBuffer outputBuffer(false, isClosed(STD_OUTPUT_HANDLE) ? closed : std::error_code{});
+    std::ostream output(&outputBuffer);
+
     std::vector<sumwise::cli::Argument> arguments;
     for (int i = 1; i < argc; ++i) {
         const std::wstring argument = argv[i];
-        arguments.push_back({convert(argument, CP_UTF8), std::filesystem::path(argument), convert(argument, CP_ACP)});
+        arguments.push_back(
+            {sumwise::cli::printedName(argument), std::filesystem::path(argument), convert(argument, CP_ACP)});
     }
-    sumwise::cli::Environment environment{std::cout, std::cerr, sumwise::openStandardInput,
-                                          isConsole(GetStdHandle(STD_ERROR_HANDLE)), 0};
-    const int status = sumwise::cli::run(arguments, environment);
-    std::cout.flush();
+    sumwise::cli::Environment environment{output,
+                                          std::cerr,
+                                          sumwise::openStandardInput,
+                                          isConsole(GetStdHandle(STD_ERROR_HANDLE)),
+                                          0,
+                                          [&] { return outputBuffer.error(); },
+                                          isClosed(STD_INPUT_HANDLE) ? closed : std::error_code{}};
+    int status = sumwise::cli::run(arguments, environment);
+    if (!output.flush() && status == sumwise::cli::kExitSuccess) {
+        std::cerr << "sumwise-cli: write error\n";
+        status = sumwise::cli::kExitUnreadable;
+    }
     return status;
 }

@@ -1,9 +1,8 @@
-// "--md6 d=N,L=N,r=N,key=TEXT": the MD6 parameters on the command line. Each
-// field is optional and those not given take their defaults, so the last
-// --md6 wins as a whole. A key may hold any bytes, commas included: it must
-// be the last field and runs to the end of the value.
+// "--md6 d=N,L=N,r=N,key=TEXT" and "--md6-key TEXT": the MD6 parameters on
+// the command line. Fields not given keep what an earlier option set, or the
+// defaults. A key may hold any bytes, commas included: in --md6 it must be
+// the last field and runs to the end of the value.
 #include <algorithm>
-#include <optional>
 
 #include "cli/algorithm_options.h"
 
@@ -11,11 +10,11 @@ namespace sumwise::cli {
 
 namespace {
 
+char fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
-               return fold(x) == fold(y);
-           });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return fold(x) == fold(y); });
 }
 
 // Decimal digits only; anything above `max` (however many digits) is out of range.
@@ -35,11 +34,34 @@ std::string rangeError(std::string_view name, std::string_view value, unsigned m
            std::to_string(max) + " (got '" + std::string(value) + "')";
 }
 
+// The first ",d=", ",L=", ",r=" or ",key=" in a key's text (any letter case),
+// or none: such a key was most likely meant to end before it.
+std::optional<std::string_view> fieldInKey(std::string_view key) {
+    for (std::size_t comma = key.find(','); comma != std::string_view::npos; comma = key.find(',', comma + 1)) {
+        const std::string_view rest = key.substr(comma + 1);
+        for (const std::string_view field : {"d=", "l=", "r=", "key="}) {
+            if (rest.size() >= field.size() && equalsIgnoringCase(rest.substr(0, field.size()), field)) {
+                return key.substr(comma, 1 + field.size());
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
-std::string parseMd6Option(std::string_view value, Md6Params& params) {
-    Md6Params result;  // the defaults
-    std::optional<unsigned> rounds;
+std::string parseMd6Key(std::string_view key, Md6Choice& choice) {
+    if (key.size() > Md6Params::kMaxKeyBytes) {
+        return "--md6: key must be at most 64 bytes (got " + std::to_string(key.size()) + ")";
+    }
+    // The key is NUL-terminated text: a NUL would end it early.
+    if (key.find('\0') != std::string_view::npos) return "--md6: key must not hold a NUL byte";
+    choice.key = std::string(key);
+    return {};
+}
+
+std::string parseMd6Option(std::string_view value, Md6Choice& choice) {
+    Md6Choice result = choice;
     while (!value.empty()) {
         std::size_t end = value.find(',');
         std::string_view field = value.substr(0, end);
@@ -57,11 +79,12 @@ std::string parseMd6Option(std::string_view value, Md6Params& params) {
         const std::string_view text = field.substr(equals + 1);
 
         if (equalsIgnoringCase(name, "key")) {
-            if (text.size() > Md6Params::kMaxKeyBytes) {
-                return "--md6: key must be at most 64 bytes (got " + std::to_string(text.size()) + ")";
+            if (const auto further = fieldInKey(text)) {
+                return "--md6: key= takes the rest of the value, so it must come last; '" + std::string(*further) +
+                       "' after it looks like another field (give the fields before key=, or the key with "
+                       "--md6-key)";
             }
-            result.key.fill('\0');
-            std::copy(text.begin(), text.end(), result.key.begin());
+            if (std::string error = parseMd6Key(text, result); !error.empty()) return error;
         } else if (equalsIgnoringCase(name, "d")) {
             const auto d = parseNumber(text, 1, 512);
             if (!d) return rangeError("d", text, 1, 512);
@@ -71,15 +94,24 @@ std::string parseMd6Option(std::string_view value, Md6Params& params) {
             if (!L) return rangeError("L", text, 0, 255);
             result.L = *L;
         } else if (equalsIgnoringCase(name, "r")) {
-            rounds = parseNumber(text, 0, 255);
+            const auto rounds = parseNumber(text, 0, 255);
             if (!rounds) return rangeError("r", text, 0, 255);
+            result.r = *rounds;
         } else {
             return "--md6: unknown field '" + std::string(name) + "' (expected d=, L=, r= or key=)";
         }
     }
-    result.r = rounds ? *rounds : md6DefaultRounds(result.d, result.key[0] != '\0');
-    params = result;
+    choice = std::move(result);
     return {};
+}
+
+Md6Params md6Params(const Md6Choice& choice) {
+    Md6Params params;  // the defaults
+    if (choice.d) params.d = *choice.d;
+    if (choice.L) params.L = *choice.L;
+    if (choice.key) std::copy(choice.key->begin(), choice.key->end(), params.key.begin());
+    params.r = choice.r ? *choice.r : md6DefaultRounds(params.d, params.key[0] != '\0');
+    return params;
 }
 
 }  // namespace sumwise::cli

@@ -1,5 +1,6 @@
 #include "cli/progress_line.h"
 
+#include <atomic>
 #include <string>
 
 #include "app/size_text.h"
@@ -13,6 +14,10 @@ constexpr auto kQuietPeriod = std::chrono::milliseconds(700);
 constexpr auto kRedrawPeriod = std::chrono::milliseconds(200);
 
 std::string narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+// Read by a signal handler: lock-free, and written only once the line is on the terminal.
+std::atomic<std::size_t> shownOnTerminal{0};
+static_assert(std::atomic<std::size_t>::is_always_lock_free);
 
 }  // namespace
 
@@ -45,12 +50,16 @@ void ProgressLine::update(std::uint64_t totalBytes, Clock::time_point now) {
     if (width < shownWidth_) line.append(shownWidth_ - width, ' ');
     terminal_ << '\r' << line << std::flush;
     shownWidth_ = std::max(shownWidth_, width);
+    shownOnTerminal = shownWidth_;
 }
 
 void ProgressLine::clear() {
     if (shownWidth_ == 0) return;
     terminal_ << '\r' << std::string(shownWidth_, ' ') << '\r' << std::flush;
     shownWidth_ = 0;
+    shownOnTerminal = 0;
 }
+
+std::size_t ProgressLine::widthOnTerminal() { return shownOnTerminal; }
 
 }  // namespace sumwise::cli

@@ -26,6 +26,10 @@ public:
 
     static std::string text(const std::string& name, std::uint64_t done, std::optional<std::uint64_t> total);
 
+    // The width of the line now on the terminal, 0 for none: what a handler
+    // of an interrupt blanks before the program ends.
+    static std::size_t widthOnTerminal();
+
 private:
     std::ostream& terminal_;
     std::string name_;

@@ -44,14 +44,6 @@ std::u16string utf16Units(std::string_view bytes, bool bigEndian) {
     return units;
 }
 
-// The file's text with any byte-order mark taken off and UTF-16 decoded.
-HashFileValue decoded(std::string_view bytes) {
-    if (bytes.starts_with("\xEF\xBB\xBF")) return {std::string(bytes.substr(3)), TextEncoding::Utf8};
-    if (bytes.starts_with("\xFF\xFE")) return {utf16ToUtf8(utf16Units(bytes.substr(2), false)), TextEncoding::Utf8};
-    if (bytes.starts_with("\xFE\xFF")) return {utf16ToUtf8(utf16Units(bytes.substr(2), true)), TextEncoding::Utf8};
-    return {std::string(bytes), TextEncoding::Ansi};
-}
-
 // The first `limit` characters: bytes, or whole UTF-8 sequences.
 std::string_view leading(std::string_view text, std::size_t limit, TextEncoding encoding) {
     if (encoding == TextEncoding::Ansi) return text.substr(0, limit);
@@ -78,7 +70,7 @@ std::string hashFileExtension(std::string_view algorithmName) { return lowerExte
 std::string hashFileContent(std::string_view digestText) { return std::string(digestText) + "\r\n"; }
 
 HashFileValue hashFileValue(std::string_view bytes, const InputNameMatcher& matchesInput) {
-    HashFileValue file = decoded(bytes.substr(0, kHashFileReadLimit));
+    HashFileValue file = decodeTextFile(bytes.substr(0, kHashFileReadLimit));
     if (matchesInput) {
         std::string_view rest = file.text;
         while (!rest.empty()) {
@@ -90,6 +82,13 @@ HashFileValue hashFileValue(std::string_view bytes, const InputNameMatcher& matc
         }
     }
     return {firstToken(file.text, file.encoding), file.encoding};
+}
+
+HashFileValue decodeTextFile(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) return {std::string(bytes.substr(3)), TextEncoding::Utf8};
+    if (bytes.starts_with("\xFF\xFE")) return {utf16ToUtf8(utf16Units(bytes.substr(2), false)), TextEncoding::Utf8};
+    if (bytes.starts_with("\xFE\xFF")) return {utf16ToUtf8(utf16Units(bytes.substr(2), true)), TextEncoding::Utf8};
+    return {std::string(bytes), TextEncoding::Ansi};
 }
 
 std::string compareValue(std::string_view text) {

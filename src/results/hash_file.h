@@ -47,6 +47,11 @@ HashFileValue hashFileValue(std::string_view bytes, const InputNameMatcher& matc
 // in a sums layout, otherwise the text exactly as given.
 std::string compareValue(std::string_view text);
 
+// A text file's content with a UTF-8 byte-order mark taken off, or UTF-16
+// with its mark (either byte order) decoded to UTF-8. Text without a mark is
+// returned as it is, in the ANSI encoding (the bytes on other systems).
+HashFileValue decodeTextFile(std::string_view bytes);
+
 // UTF-16 code units (host order) to UTF-8; unpaired surrogates become U+FFFD.
 std::string utf16ToUtf8(std::u16string_view text);
 

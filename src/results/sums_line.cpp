@@ -1,5 +1,7 @@
 #include "results/sums_line.h"
 
+#include "jobs/registry.h"
+
 namespace sumwise {
 
 namespace {
@@ -45,6 +47,56 @@ std::optional<SumsLine> parseUntagged(std::string_view line) {
     return parsed;
 }
 
+// "DIGEST NAME" with one blank; a name starting with a blank or '*' belongs
+// to the two-character layouts and is left to them.
+std::optional<SumsLine> parseSingleBlank(std::string_view line) {
+    const std::size_t blank = line.find(' ');
+    if (blank == std::string_view::npos || blank + 1 >= line.size()) return std::nullopt;
+    const char first = line[blank + 1];
+    if (first == ' ' || first == '*') return std::nullopt;
+    SumsLine parsed;
+    parsed.digest = std::string(line.substr(0, blank));
+    parsed.name = std::string(line.substr(blank + 1));
+    if (!isHexDigits(parsed.digest)) return std::nullopt;
+    return parsed;
+}
+
+std::optional<SumsLine> parse(std::string_view line, bool lenient) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const bool escaped = !line.empty() && line.front() == '\\';
+    if (escaped) line.remove_prefix(1);
+    auto parsed = parseUntagged(line);
+    if (!parsed) parsed = parseTagged(line);
+    if (!parsed && lenient) parsed = parseSingleBlank(line);
+    if (!parsed) return std::nullopt;
+    if (escaped) {
+        auto name = unescapeSumsName(parsed->name);
+        if (!name) return std::nullopt;
+        parsed->name = std::move(*name);
+    }
+    return parsed;
+}
+
+// Upper case without hyphens, underscores and slashes: "sha-256" and "SHA256" meet.
+std::string normalTag(std::string_view tag) {
+    std::string out;
+    for (const char c : tag) {
+        if (c == '-' || c == '_' || c == '/') continue;
+        out += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    return out;
+}
+
+// The SUMS or SUM a file name adds to a tag ("SHA256SUMS", "md5sum"), taken off.
+std::optional<std::string_view> withoutSumsSuffix(std::string_view part) {
+    for (const std::string_view suffix : {"SUMS", "SUM"}) {
+        if (part.size() <= suffix.size()) continue;
+        const std::string tail = normalTag(part.substr(part.size() - suffix.size()));
+        if (tail == suffix) return part.substr(0, part.size() - suffix.size());
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 bool isHexDigits(std::string_view text) {
@@ -55,19 +107,51 @@ bool isHexDigits(std::string_view text) {
     return true;
 }
 
-std::optional<SumsLine> parseSumsLine(std::string_view line) {
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    const bool escaped = !line.empty() && line.front() == '\\';
-    if (escaped) line.remove_prefix(1);
-    auto parsed = parseUntagged(line);
-    if (!parsed) parsed = parseTagged(line);
-    if (!parsed) return std::nullopt;
-    if (escaped) {
-        auto name = unescapeSumsName(parsed->name);
-        if (!name) return std::nullopt;
-        parsed->name = std::move(*name);
+std::optional<SumsLine> parseSumsLine(std::string_view line) { return parse(line, false); }
+
+std::optional<SumsLine> parseSumsLineLeniently(std::string_view line) { return parse(line, true); }
+
+std::vector<std::string_view> splitSumsLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.push_back(line);
+        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
     }
-    return parsed;
+    return lines;
+}
+
+const AlgorithmEntry* algorithmForTag(std::string_view tag) {
+    const std::string wanted = normalTag(tag);
+    if (wanted.empty()) return nullptr;
+    // Other tools' short names for the RIPEMD family.
+    static constexpr std::pair<std::string_view, std::string_view> kAliases[] = {
+        {"RMD128", "RIPEMD-128"}, {"RMD160", "RIPEMD-160"}, {"RMD256", "RIPEMD-256"}, {"RMD320", "RIPEMD-320"}};
+    for (const auto& [alias, name] : kAliases) {
+        if (wanted == alias) return entryForName(std::wstring(name.begin(), name.end()));
+    }
+    for (const AlgorithmEntry& entry : algorithms()) {
+        if (normalTag(entry.asciiName()) == wanted) return &entry;
+    }
+    return nullptr;
+}
+
+const AlgorithmEntry* algorithmForSumsFileName(std::string_view fileName) {
+    const std::size_t slash = fileName.find_last_of("/\\");
+    const std::string_view base = slash == std::string_view::npos ? fileName : fileName.substr(slash + 1);
+    const std::size_t dot = base.rfind('.');
+    if (dot != std::string_view::npos && dot > 0) {
+        const std::string_view extension = base.substr(dot + 1);
+        if (const auto tag = withoutSumsSuffix(extension)) {
+            if (const AlgorithmEntry* entry = algorithmForTag(*tag)) return entry;
+        }
+        if (const AlgorithmEntry* entry = algorithmForTag(extension)) return entry;
+    }
+    const std::string_view stem = base.substr(0, base.find('.'));
+    if (const auto tag = withoutSumsSuffix(stem)) return algorithmForTag(*tag);
+    return nullptr;
 }
 
 std::string escapeSumsName(std::string_view name, bool& escaped) {

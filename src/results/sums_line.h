@@ -10,8 +10,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sumwise {
+
+struct AlgorithmEntry;
 
 struct SumsLine {
     std::string digest;     // hexadecimal digits as written
@@ -24,6 +27,21 @@ struct SumsLine {
 // The line without its line end (a trailing CR is ignored). None when the
 // line is not in one of the layouts or its digest is not hexadecimal.
 std::optional<SumsLine> parseSumsLine(std::string_view line);
+// Also "DIGEST NAME" with a single blank, as some tools write it; a line in
+// the other layouts reads the same as above.
+std::optional<SumsLine> parseSumsLineLeniently(std::string_view line);
+
+// The lines of a text split at LF, each without a trailing CR. A final line
+// end gives no empty line after it.
+std::vector<std::string_view> splitSumsLines(std::string_view text);
+
+// The registry row a tag or a file-name part names: our names and the usual
+// spellings of other tools (SHA256, SHA1, RIPEMD160, RMD160, CRC32, ADLER32),
+// in any letter case, hyphens and underscores ignored. Null when none.
+const AlgorithmEntry* algorithmForTag(std::string_view tag);
+// The algorithm a sums file's name tells: its extension ("disk.iso.sha256",
+// "x.sha-1", "y.md5sum") or a name like "SHA256SUMS" or "sha1sums.txt".
+const AlgorithmEntry* algorithmForSumsFileName(std::string_view fileName);
 
 // A name as it is written in a sums line: backslash, LF and CR escaped.
 // `escaped` tells whether the line needs its leading backslash.

@@ -1,0 +1,369 @@
+// sumwise-cli -c: sums files in every common layout, checked against what
+// the common *sum -c tools do with the same files. Where such a tool is on
+// the machine (coreutils on Linux), each row also runs it side by side and
+// holds it to the reference column.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "cli_support.h"
+#include "test_support.h"
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+namespace sumwise::cli {
+namespace {
+
+using namespace std::string_literals;
+using test::CliOutcome;
+
+// Digests of "abc".
+const std::string kSha256 = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+const std::string kMd5 = "900150983cd24fb0d6963f7d28e17f72";
+const std::string kSha1 = "a9993e364706816aba3e25717850c26c9cd0d89d";
+const std::string kSha224 = "23097d223405d8228642a477bda255b32aadbce4bda0b3f7e36c9da7";
+const std::string kWrong256 = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ae";
+const std::string kMd5Upper = "900150983CD24FB0D6963F7D28E17F72";
+
+// What a reference tool does with the same file: `tool` empty when none fits.
+struct Reference {
+    std::string tool;
+    std::vector<std::string> options;
+    int status = 0;
+    bool sameOutput = true;  // false where we depart on purpose (see `what`)
+};
+
+enum Platforms { kAll, kPosixOnly, kWindowsOnly };
+
+struct CheckCase {
+    std::string what;
+    std::string sumsName;  // "-": given on standard input
+    std::string sums;
+    std::vector<std::string> options;  // ours, besides -c
+    int status;
+    std::string out;
+    std::string errHas;  // a part of standard error; "" for none at all
+    Reference reference;
+    Platforms platforms = kAll;
+};
+
+std::string utf16le(const std::string& ascii) {
+    std::string out = "\xFF\xFE";
+    for (const char c : ascii) {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+
+// The folder every row starts from.
+void lay(const std::filesystem::path& dir) {
+    test::writeFile(dir / "abc.txt", "abc");
+    test::writeFile(dir / "a b.txt", "abc");
+    std::filesystem::create_directory(dir / "sub");
+    test::writeFile(dir / "sub" / "abc.txt", "abc");
+    std::filesystem::create_directory(dir / "folder");
+#ifndef _WIN32
+    test::writeFile(dir / "back\\slash", "abc");
+    test::writeFile(dir / "new\nline", "abc");
+    test::writeFile(dir / "cr\rname", "abc");
+#endif
+}
+
+void PrintTo(const CheckCase& c, std::ostream* os) { *os << c.what; }
+
+class CheckTest : public testing::TestWithParam<CheckCase> {};
+
+#ifndef _WIN32
+std::string quoted(const std::string& word) {
+    std::string out = "'";
+    for (const char c : word) out += c == '\'' ? "'\\''"s : std::string(1, c);
+    return out + "'";
+}
+
+bool haveTool(const std::string& tool) { return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0; }
+
+CliOutcome runReference(const CheckCase& c, const std::filesystem::path& dir, const std::filesystem::path& scratch) {
+    std::string command = "cd " + quoted(dir.string()) + " && " + c.reference.tool + " -c";
+    for (const std::string& option : c.reference.options) command += " " + quoted(option);
+    const std::filesystem::path out = scratch / "out";
+    const std::filesystem::path err = scratch / "err";
+    command += c.sumsName == "-" ? " - < " + quoted((scratch / "stdin").string()) : " " + quoted(c.sumsName);
+    command += " > " + quoted(out.string()) + " 2> " + quoted(err.string());
+    if (c.sumsName == "-") test::writeFile(scratch / "stdin", c.sums);
+    const int raw = std::system(command.c_str());
+    CliOutcome outcome;
+    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    outcome.out = test::readFile(out);
+    outcome.err = test::readFile(err);
+    return outcome;
+}
+#endif
+
+TEST_P(CheckTest, ChecksAsTheTableSays) {
+    const CheckCase& c = GetParam();
+#ifdef _WIN32
+    if (c.platforms == kPosixOnly) GTEST_SKIP() << "names Windows cannot hold";
+#else
+    if (c.platforms == kWindowsOnly) GTEST_SKIP() << "Windows names";
+#endif
+    sumwise::test::TempDir dir;
+    lay(dir.path());
+    if (c.sumsName != "-") test::writeFile(dir.path() / test::pathOf(c.sumsName), c.sums);
+
+    CliOutcome ours;
+    {
+        test::WorkingFolder working(dir.path());
+        std::vector<std::string> words = c.options;
+        words.push_back("-c");
+        if (c.sumsName != "-") words.push_back(c.sumsName);
+        ours = test::runCli(words, c.sums);
+    }
+    EXPECT_EQ(ours.status, c.status) << ours.err;
+    EXPECT_EQ(ours.out, c.out);
+    if (c.errHas.empty()) {
+        EXPECT_EQ(ours.err, "");
+    } else {
+        EXPECT_NE(ours.err.find(c.errHas), std::string::npos) << ours.err;
+    }
+
+#ifndef _WIN32
+    if (c.reference.tool.empty()) return;
+    if (!haveTool(c.reference.tool)) GTEST_SKIP() << c.reference.tool << " is not installed";
+    sumwise::test::TempDir scratch;
+    const CliOutcome theirs = runReference(c, dir.path(), scratch.path());
+    EXPECT_EQ(theirs.status, c.reference.status) << c.reference.tool << ": " << theirs.err;
+    if (c.reference.sameOutput) {
+        EXPECT_EQ(theirs.out, ours.out) << c.reference.tool;
+    } else {
+        EXPECT_NE(theirs.out, ours.out) << c.reference.tool << " now agrees: update the table";
+    }
+#endif
+}
+
+const Reference kSha256sum{"sha256sum", {}};
+Reference sha256sum(int status, bool sameOutput = true, std::vector<std::string> options = {}) {
+    return {"sha256sum", std::move(options), status, sameOutput};
+}
+Reference md5sum(int status, bool sameOutput = true, std::vector<std::string> options = {}) {
+    return {"md5sum", std::move(options), status, sameOutput};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, CheckTest,
+    testing::Values(
+        CheckCase{"text mode", "SHA256SUMS", kSha256 + "  abc.txt\n", {}, 0, "abc.txt: OK\n", "", kSha256sum},
+        CheckCase{"binary mode", "SHA256SUMS", kSha256 + " *abc.txt\n", {}, 0, "abc.txt: OK\n", "", kSha256sum},
+        CheckCase{"one blank, as some tools write", "SHA256SUMS", kSha256 + " abc.txt\n", {}, 0, "abc.txt: OK\n", "",
+                  kSha256sum},
+        CheckCase{"tagged", "SHA256SUMS", "SHA256 (abc.txt) = " + kSha256 + "\n", {}, 0, "abc.txt: OK\n", "",
+                  kSha256sum},
+        CheckCase{"tagged with our name, any file name", "list", "sha-256 (abc.txt) = " + kSha256 + "\n", {}, 0,
+                  "abc.txt: OK\n", "", {}},
+        CheckCase{"digest in upper case", "SHA256SUMS", "BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD  abc.txt\n",
+                  {}, 0, "abc.txt: OK\n", "", kSha256sum},
+        CheckCase{"CR LF line ends, no final line end", "SHA256SUMS",
+                  kSha256 + "  abc.txt\r\n" + kSha256 + "  a b.txt", {}, 0, "abc.txt: OK\na b.txt: OK\n", "",
+                  kSha256sum},
+        CheckCase{"blank lines and comments", "SHA256SUMS", "# made by hand\n\n" + kSha256 + "  abc.txt\n\n", {},
+                  0, "abc.txt: OK\n", "", kSha256sum},
+        CheckCase{"a line of blanks is badly formatted", "SHA256SUMS", "   \n" + kSha256 + "  abc.txt\n", {}, 0,
+                  "abc.txt: OK\n", "WARNING: 1 line is improperly formatted", kSha256sum},
+        CheckCase{"names in a folder, and with blanks", "SHA256SUMS",
+                  kSha256 + "  sub/abc.txt\n" + kSha256 + "  a b.txt\n", {}, 0, "sub/abc.txt: OK\na b.txt: OK\n",
+                  "", kSha256sum},
+        CheckCase{"UTF-8 mark (the reference reads it as part of the digest)", "SHA256SUMS",
+                  "\xEF\xBB\xBF" + kSha256 + "  abc.txt\r\n", {}, 0, "abc.txt: OK\n", "", sha256sum(1, false)},
+        CheckCase{"UTF-16 with a mark (unknown to the reference)", "SHA256SUMS", utf16le(kSha256 + "  abc.txt\r\n"),
+                  {}, 0, "abc.txt: OK\n", "", sha256sum(1, false)},
+        CheckCase{"UTF-16 big-endian, tagged", "list",
+                  "\xFE\xFF\0M\0D\0""5\0 \0(\0a\0b\0c\0.\0t\0x\0t\0)\0 \0=\0 "s + [] {
+                      std::string out;
+                      for (const char c : kMd5) out += "\0"s + c;
+                      return out;
+                  }(),
+                  {}, 0, "abc.txt: OK\n", "", {}},
+        CheckCase{"wrong digest", "SHA256SUMS", kWrong256 + "  abc.txt\n" + kSha256 + "  a b.txt\n", {}, 1,
+                  "abc.txt: FAILED\na b.txt: OK\n", "WARNING: 1 computed checksum did NOT match", sha256sum(1)},
+        CheckCase{"digest of the wrong length only", "SHA256SUMS", kSha256.substr(2) + "  abc.txt\n", {}, 1, "",
+                  "SHA256SUMS: no properly formatted checksum lines found", sha256sum(1)},
+        CheckCase{"digest of the wrong length beside a good line", "SHA256SUMS",
+                  kSha256.substr(2) + "  abc.txt\n" + kSha256 + "  a b.txt\n", {}, 0, "a b.txt: OK\n",
+                  "WARNING: 1 line is improperly formatted", kSha256sum},
+        CheckCase{"not hexadecimal", "SHA256SUMS", "x" + kSha256.substr(1) + "  abc.txt\n", {}, 1, "",
+                  "no properly formatted checksum lines found", sha256sum(1)},
+        CheckCase{"empty sums file", "SHA256SUMS", "", {}, 1, "", "no properly formatted checksum lines found",
+                  sha256sum(1)},
+        CheckCase{"--strict fails on a badly formatted line", "SHA256SUMS", "junk\n" + kSha256 + "  abc.txt\n",
+                  {"--strict"}, 1, "abc.txt: OK\n", "WARNING: 1 line is improperly formatted",
+                  sha256sum(1, true, {"--strict"})},
+        CheckCase{"--warn names the line", "SHA256SUMS", kSha256 + "  abc.txt\njunk\n", {"--warn"}, 0,
+                  "abc.txt: OK\n", "SHA256SUMS: 2: improperly formatted checksum line",
+                  sha256sum(0, true, {"--warn"})},
+        CheckCase{"missing file", "SHA256SUMS", kSha256 + "  missing.txt\n" + kSha256 + "  abc.txt\n", {}, 1,
+                  "missing.txt: FAILED open or read\nabc.txt: OK\n", "missing.txt: No such file or directory",
+                  sha256sum(1)},
+        CheckCase{"--ignore-missing", "SHA256SUMS", kSha256 + "  missing.txt\n" + kSha256 + "  abc.txt\n",
+                  {"--ignore-missing"}, 0, "abc.txt: OK\n", "", sha256sum(0, true, {"--ignore-missing"})},
+        CheckCase{"--ignore-missing with nothing left", "SHA256SUMS", kSha256 + "  missing.txt\n",
+                  {"--ignore-missing"}, 1, "", "SHA256SUMS: no file was verified",
+                  sha256sum(1, true, {"--ignore-missing"})},
+        CheckCase{"--ignore-missing still reports a folder", "SHA256SUMS", kSha256 + "  folder\n",
+                  {"--ignore-missing"}, 1, "folder: FAILED open or read\n", "folder: Is a directory",
+                  sha256sum(1, true, {"--ignore-missing"})},
+        CheckCase{"--quiet prints failures only", "SHA256SUMS", kSha256 + "  abc.txt\n" + kWrong256 + "  a b.txt\n",
+                  {"--quiet"}, 1, "a b.txt: FAILED\n", "did NOT match", sha256sum(1, true, {"--quiet"})},
+        CheckCase{"--status prints nothing", "SHA256SUMS", kWrong256 + "  abc.txt\n" + kSha256 + "  missing\n",
+                  {"--status"}, 1, "", "", sha256sum(1, true, {"--status"})},
+        CheckCase{"--status, all good", "SHA256SUMS", kSha256 + "  abc.txt\n", {"--status"}, 0, "", "",
+                  sha256sum(0, true, {"--status"})},
+        CheckCase{"escaped backslash (the reference prints it unescaped)", "SHA256SUMS",
+                  "\\" + kSha256 + "  back\\\\slash\n", {}, 0, "\\back\\\\slash: OK\n", "", sha256sum(0, false),
+                  kPosixOnly},
+        CheckCase{"escaped line feed", "SHA256SUMS", "\\" + kSha256 + "  new\\nline\n", {}, 0, "\\new\\nline: OK\n",
+                  "", kSha256sum, kPosixOnly},
+        CheckCase{"escaped carriage return", "SHA256SUMS", "\\" + kSha256 + "  cr\\rname\n", {}, 0,
+                  "\\cr\\rname: OK\n", "", {}, kPosixOnly},
+        CheckCase{"escaped tagged", "SHA256SUMS", "\\SHA256 (new\\nline) = " + kSha256 + "\n", {}, 0,
+                  "\\new\\nline: OK\n", "", kSha256sum, kPosixOnly},
+        CheckCase{"unknown escape", "SHA256SUMS", "\\" + kSha256 + "  a\\tb\n", {}, 1, "",
+                  "no properly formatted checksum lines found", sha256sum(1)},
+        CheckCase{"a folder listed", "SHA256SUMS", kSha256 + "  folder\n", {}, 1, "folder: FAILED open or read\n",
+                  "folder: Is a directory", sha256sum(1)},
+        CheckCase{"name too long", "SHA256SUMS", kSha256 + "  " + std::string(300, 'n') + "\n", {}, 1,
+                  std::string(300, 'n') + ": FAILED open or read\n", "File name too long", sha256sum(1),
+                  kPosixOnly},
+        CheckCase{"MD5 by extension", "abc.md5", kMd5 + "  abc.txt\n", {}, 0, "abc.txt: OK\n", "", md5sum(0)},
+        CheckCase{"MD5SUMS", "MD5SUMS", kMd5 + "  abc.txt\n", {}, 0, "abc.txt: OK\n", "", md5sum(0)},
+        CheckCase{"sha1sums.txt", "sha1sums.txt", kSha1 + "  abc.txt\n", {}, 0, "abc.txt: OK\n", "",
+                  {"sha1sum", {}}},
+        CheckCase{"extension .sha-256", "list.sha-256", kSha256 + "  abc.txt\n", {}, 0, "abc.txt: OK\n", "", {}},
+        CheckCase{"tagged MD5 in a SHA-256 list (the reference knows one algorithm)", "SHA256SUMS",
+                  "MD5 (abc.txt) = " + kMd5 + "\n" + kSha256 + "  a b.txt\n", {}, 0,
+                  "abc.txt: OK\na b.txt: OK\n", "", sha256sum(0, false)},
+        CheckCase{"peers' spellings", "list",
+                  "SHA1 (abc.txt) = " + kSha1 + "\nRIPEMD160 (abc.txt) = 8eb208f7e05d987a9b044a8e98c6b087f15a0bfc\n"
+                  "CRC32 (abc.txt) = 352441c2\nADLER32 (abc.txt) = 024d0127\nRMD160 (abc.txt) = "
+                  "8eb208f7e05d987a9b044a8e98c6b087f15a0bfc\n",
+                  {}, 0, "abc.txt: OK\nabc.txt: OK\nabc.txt: OK\nabc.txt: OK\nabc.txt: OK\n", "", {}},
+        CheckCase{"a tag we do not know", "list", "BLAKE2b (abc.txt) = " + kMd5 + "\n", {}, 1, "",
+                  "no properly formatted checksum lines found", {}},
+        CheckCase{"the length decides when only one algorithm has it", "list", kSha224 + "  abc.txt\n", {}, 0,
+                  "abc.txt: OK\n", "", {}},
+        CheckCase{"a length several share asks for -a", "list", kMd5 + "  abc.txt\n", {}, 2, "",
+                  "list: 1: a digest of 32 digits may be MD2, MD4, MD5 and RIPEMD-128: name the algorithm with -a", {}},
+        CheckCase{"-a decides", "list", kMd5 + "  abc.txt\n", {"-a", "md5"}, 0, "abc.txt: OK\n", "", {}},
+        CheckCase{"-a with several, told apart by length", "list", kMd5 + "  abc.txt\n" + kSha1 + "  abc.txt\n",
+                  {"-a", "sha-1,MD5"}, 0, "abc.txt: OK\nabc.txt: OK\n", "", {}},
+        CheckCase{"-a of another length", "list", kMd5 + "  abc.txt\n", {"-a", "sha-1"}, 1, "",
+                  "no properly formatted checksum lines found", {}},
+        CheckCase{"-a over the file name", "SHA256SUMS", kMd5 + "  abc.txt\n", {"-a", "md5"}, 0, "abc.txt: OK\n",
+                  "", {}},
+        CheckCase{"HAVAL with its parameters", "list", "HAVAL (abc.txt) = 9e40ed883fb63e985d299b40cda2b8f2\n",
+                  {"--haval", "3,128"}, 0, "abc.txt: OK\n", "", {}},
+        CheckCase{"HAVAL of other parameters is badly formatted", "list",
+                  "HAVAL (abc.txt) = 9e40ed883fb63e985d299b40cda2b8f2\n", {}, 1, "",
+                  "no properly formatted checksum lines found", {}},
+        CheckCase{"our hash file", "abc.txt.sha-256", "BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD\r\n",
+                  {}, 0, "abc.txt: OK\n", "", {}},
+        CheckCase{"our hash file, lower case, LF, in UTF-16", "abc.txt.md5", utf16le(kMd5 + "\n"), {}, 0,
+                  "abc.txt: OK\n", "", {}},
+        CheckCase{"our hash file in a folder", "sub/abc.txt.crc32", "352441C2\r\n", {}, 0, "sub/abc.txt: OK\n", "", {}},
+        CheckCase{"our hash file, a peer's extension", "abc.txt.sha256", kSha256 + "\n", {}, 0, "abc.txt: OK\n",
+                  "", {}},
+        CheckCase{"our hash file, wrong digest", "abc.txt.md5", "900150983CD24FB0D6963F7D28E17F73\r\n", {}, 1,
+                  "abc.txt: FAILED\n", "did NOT match", {}},
+        CheckCase{"our hash file, no input beside it", "gone.txt.md5", kMd5Upper + "\r\n", {}, 1,
+                  "gone.txt: FAILED open or read\n", "gone.txt: No such file or directory", {}},
+        CheckCase{"a bare digest without an algorithm's extension", "abc.txt.txt", kMd5Upper + "\r\n", {}, 1, "",
+                  "no properly formatted checksum lines found", {}},
+        CheckCase{"standard input", "-", kSha256 + "  abc.txt\n", {"-a", "sha-256"}, 0, "abc.txt: OK\n", "",
+                  kSha256sum},
+        CheckCase{"standard input, badly formatted", "-", "junk\n", {}, 1, "",
+                  "standard input: no properly formatted checksum lines found", sha256sum(1)},
+        CheckCase{"sums file that cannot be read", "folder", "", {}, 2, "", "folder: Is a directory",
+                  sha256sum(1)},
+        CheckCase{"names with a backslash on Windows", "SHA256SUMS", kSha256 + "  sub\\abc.txt\n", {}, 0,
+                  "sub\\abc.txt: OK\n", "", {}, kWindowsOnly}),
+    [](const testing::TestParamInfo<CheckCase>& param) { return "case" + std::to_string(param.index); });
+
+struct RoundTripCase {
+    std::string what;
+    std::string name;  // UTF-8 on Windows, any bytes elsewhere
+    std::vector<std::string> options;
+    Platforms platforms = kAll;
+};
+
+void PrintTo(const RoundTripCase& c, std::ostream* os) { *os << c.what; }
+
+class RoundTripTest : public testing::TestWithParam<RoundTripCase> {};
+
+// What we print for a name, our -c reads back: every line checks out.
+TEST_P(RoundTripTest, OurOutputChecksOut) {
+    const RoundTripCase& c = GetParam();
+#ifdef _WIN32
+    if (c.platforms == kPosixOnly) GTEST_SKIP() << "a name Windows cannot hold";
+#endif
+    sumwise::test::TempDir dir;
+    test::writeFile(dir.path() / test::pathOf(c.name), "abc");
+    test::WorkingFolder working(dir.path());
+
+    std::vector<std::string> words = c.options;
+    words.push_back(c.name);
+    const CliOutcome hashed = test::runCli(words);
+    ASSERT_EQ(hashed.status, kExitSuccess) << hashed.err;
+    const std::size_t lines = static_cast<std::size_t>(std::count(hashed.out.begin(), hashed.out.end(), '\n'));
+    const bool tagged = std::find(c.options.begin(), c.options.end(), "--tag") != c.options.end();
+    ASSERT_EQ(lines, tagged ? c.options.size() - 2 : 1u) << hashed.out;  // one line per algorithm
+    test::writeFile("sums.txt", hashed.out);
+
+    std::vector<std::string> check = {"-c", "sums.txt"};
+    if (!tagged) check.insert(check.begin(), c.options.begin(), c.options.end());
+    const CliOutcome checked = test::runCli(check);
+    EXPECT_EQ(checked.status, kExitSuccess) << checked.out << checked.err;
+    const bool escaped = hashed.out.front() == '\\';
+    const std::size_t nameStart = tagged ? hashed.out.find(" (") + 2 : hashed.out.find("  ") + 2;
+    const std::size_t nameEnd = tagged ? hashed.out.rfind(") = ", hashed.out.find('\n')) : hashed.out.find('\n');
+    std::string okLine = (escaped ? "\\" : "") + hashed.out.substr(nameStart, nameEnd - nameStart) + ": OK\n";
+    std::string expected;
+    for (std::size_t i = 0; i < lines; ++i) expected += okLine;
+    EXPECT_EQ(checked.out, expected);
+
+#ifndef _WIN32
+    // The reference reads our untagged SHA-256 lines back too.
+    if (tagged || c.options != std::vector<std::string>{"-a", "sha-256"} || !haveTool("sha256sum")) return;
+    const int raw = std::system("sha256sum -c --status sums.txt");
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << "sha256sum -c rejects our output";
+#endif
+}
+
+const std::vector<std::string> kSha256Option = {"-a", "sha-256"};
+const std::vector<std::string> kTagged = {"--tag", "-s", "-a", "md5,sha-256"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, RoundTripTest,
+    testing::Values(RoundTripCase{"blanks", "two  blanks.txt", kSha256Option},
+                    RoundTripCase{"leading blank", " lead.txt", kSha256Option},
+                    RoundTripCase{"trailing blank", "trail.txt ", kSha256Option, kPosixOnly},
+                    RoundTripCase{"what a tagged line holds", "x) = y (z", kSha256Option},
+                    RoundTripCase{"what a tagged line holds, tagged", "x) = y (z", kTagged},
+                    RoundTripCase{"backslash", "back\\slash", kSha256Option, kPosixOnly},
+                    RoundTripCase{"backslash, tagged", "back\\slash", kTagged, kPosixOnly},
+                    RoundTripCase{"line feed", "new\nline", kSha256Option, kPosixOnly},
+                    RoundTripCase{"line feed, tagged", "new\nline", kTagged, kPosixOnly},
+                    RoundTripCase{"carriage return", "cr\rname", kSha256Option, kPosixOnly},
+                    RoundTripCase{"all three", "\\\n\r", {"-s", "-a", "sha-256"}, kPosixOnly},
+                    RoundTripCase{"bytes that are not UTF-8", "\xFF\xFE\x80 raw", kSha256Option, kPosixOnly},
+                    RoundTripCase{"bytes that are not UTF-8, tagged", "\xC3(\xA9", kTagged, kPosixOnly},
+                    RoundTripCase{"Latin letters", "\xC3\xBC" "n\xC3\xAF" "c\xC3\xB6" "d\xC3\xA9.txt", kSha256Option},
+                    RoundTripCase{"outside any ANSI code page", "\xE6\x97\xA5\xE6\x9C\xAC \xCE\xB1\xCE\xB2.txt",
+                                  kSha256Option},
+                    RoundTripCase{"outside the basic plane, tagged", "\xF0\x9F\x98\x80.txt", kTagged},
+                    RoundTripCase{"star and hash", "*#star", {"-a", "crc32"}, kPosixOnly}),
+    [](const testing::TestParamInfo<RoundTripCase>& param) { return "case" + std::to_string(param.index); });
+
+}  // namespace
+}  // namespace sumwise::cli
