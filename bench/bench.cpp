@@ -1,19 +1,27 @@
 // sumwise-bench: throughput of each written algorithm on one buffer in
 // memory, beside the peer libraries that have the same algorithm, all in the
-// same run.
-//   sumwise-bench [--size MiB] [--haval PASSES,BITS] [NAME...]
+// same run, at every processor level this machine supports: each level runs
+// in its own process, with SUMWISE_CPU capping our dispatch and
+// OPENSSL_ia32cap capping libcrypto, since both are read once at start.
+//   sumwise-bench [--size MiB] [--haval PASSES,BITS] [--level LEVEL] [NAME...]
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "algorithms/cpu_features.h"
+#include "algorithms/hasher_variants.h"
 #include "jobs/registry.h"
 #include "jobs/streaming.h"
+#include "levels.h"
 #include "peers.h"
 
 namespace {
@@ -28,15 +36,19 @@ double threadSeconds() {
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-// Best of a few runs; slow algorithms are run once.
+// The best time of each contestant over a few rounds, taking turns within
+// each round, so that a change in the machine's load falls on all of them
+// alike. Slow algorithms get fewer rounds.
 template <typename Work>
-double bestSeconds(Work&& work) {
-    double best = 1e30;
-    const auto deadline = Clock::now() + std::chrono::seconds(2);
-    for (int run = 0; run < 5; ++run) {
-        const double start = threadSeconds();
-        work();
-        best = std::min(best, threadSeconds() - start);
+std::vector<double> bestSecondsTakingTurns(const std::vector<Work>& contestants) {
+    std::vector<double> best(contestants.size(), 1e30);
+    const auto deadline = Clock::now() + std::chrono::seconds(4);
+    for (int round = 0; round < 5; ++round) {
+        for (std::size_t i = 0; i < contestants.size(); ++i) {
+            const double start = threadSeconds();
+            contestants[i]();
+            best[i] = std::min(best[i], threadSeconds() - start);
+        }
         if (Clock::now() > deadline) break;
     }
     return best;
@@ -52,25 +64,13 @@ std::string ours(const sumwise::AlgorithmEntry& entry, const sumwise::AlgorithmP
     return sumwise::digestText(hasher->finish(), sumwise::LetterCase::Upper);
 }
 
-}  // namespace
+const char* variantName(const std::string& algorithm) {
+    const sumwise::HasherVariants* variants = sumwise::hasherVariants(algorithm);
+    return variants ? variants->variants[variants->best()].name : "?";
+}
 
-int main(int argc, char** argv) {
-    std::size_t mebibytes = 64;
-    std::vector<std::string> wanted;
-    sumwise::AlgorithmParams params;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
-            mebibytes = static_cast<std::size_t>(std::max(1, std::atoi(argv[++i])));
-        } else if (std::strcmp(argv[i], "--haval") == 0 && i + 1 < argc) {
-            unsigned passes = 0;
-            unsigned bits = 0;
-            if (std::sscanf(argv[++i], "%u,%u", &passes, &bits) == 2) {
-                params.haval = {static_cast<std::uint16_t>(passes), static_cast<std::uint16_t>(bits)};
-            }
-        } else {
-            wanted.emplace_back(argv[i]);
-        }
-    }
+// One table: every wanted algorithm at the level this process is capped to.
+int measure(std::size_t mebibytes, const sumwise::AlgorithmParams& params, const std::vector<std::string>& wanted) {
     const std::size_t size = mebibytes << 20;
     std::vector<std::uint8_t> buffer(size);
     std::uint64_t state = 0x9E3779B97F4A7C15ull;
@@ -79,10 +79,11 @@ int main(int argc, char** argv) {
         byte = static_cast<std::uint8_t>(state >> 56);
     }
 
-    const auto& cpu = sumwise::cpuFeatures();
-    std::printf("Buffer: %zu MiB in memory, pieces of %zu bytes, timed in thread CPU time. CPU: pclmul %d avx2 %d sha %d\n\n", mebibytes,
-                sumwise::kBlockSize, cpu.pclmul, cpu.avx2, cpu.sha);
-    std::printf("%-11s %10s   %-40s %s\n", "algorithm", "ours MB/s", "peers MB/s", "ours / fastest peer");
+    const char* cap = std::getenv("OPENSSL_ia32cap");
+    std::printf("Level %s (OPENSSL_ia32cap=%s). Buffer: %zu MiB in memory, pieces of %zu bytes, thread CPU time.\n",
+                sumwise::cpuLevelName(sumwise::cpuLevel()), cap ? cap : "", mebibytes, sumwise::kBlockSize);
+    std::printf("%-11s %10s %-15s %-40s %s\n", "algorithm", "ours MB/s", "(variant)", "peers MB/s",
+                "ours / fastest peer");
 
     int mismatches = 0;
     for (const sumwise::AlgorithmEntry& entry : sumwise::algorithms()) {
@@ -90,33 +91,112 @@ int main(int argc, char** argv) {
         if (!entry.available()) continue;
         if (!wanted.empty() && std::find(wanted.begin(), wanted.end(), name) == wanted.end()) continue;
 
-        std::string ourDigest;
-        const double ourSeconds = bestSeconds([&] { ourDigest = ours(entry, params, buffer.data(), size); });
-        const double ourSpeed = static_cast<double>(size) / 1e6 / ourSeconds;
+        const auto peers = sumwise::bench::peersFor(name);
+        std::vector<std::string> digests(peers.size() + 1);
+        std::vector<std::function<void()>> contestants;
+        contestants.emplace_back([&] { digests[0] = ours(entry, params, buffer.data(), size); });
+        for (std::size_t i = 0; i < peers.size(); ++i) {
+            contestants.emplace_back(
+                [&, i] { digests[i + 1] = peers[i].run(name, buffer.data(), size, sumwise::kBlockSize); });
+        }
+        const std::vector<double> seconds = bestSecondsTakingTurns(contestants);
+        const double ourSpeed = static_cast<double>(size) / 1e6 / seconds[0];
 
         std::string peerText;
         double fastestPeer = 0;
-        for (const sumwise::bench::Peer& peer : sumwise::bench::peersFor(name)) {
-            std::string peerDigest;
-            const double seconds =
-                bestSeconds([&] { peerDigest = peer.run(name, buffer.data(), size, sumwise::kBlockSize); });
-            const double speed = static_cast<double>(size) / 1e6 / seconds;
+        for (std::size_t i = 0; i < peers.size(); ++i) {
+            const double speed = static_cast<double>(size) / 1e6 / seconds[i + 1];
             fastestPeer = std::max(fastestPeer, speed);
             char item[64];
-            std::snprintf(item, sizeof item, "%s %.0f  ", peer.library.c_str(), speed);
+            std::snprintf(item, sizeof item, "%s %.0f  ", peers[i].library.c_str(), speed);
             peerText += item;
-            if (peerDigest != ourDigest) {
+            if (digests[i + 1] != digests[0]) {
                 ++mismatches;
-                std::printf("  MISMATCH with %s: ours %s, theirs %s\n", peer.library.c_str(), ourDigest.c_str(),
-                            peerDigest.c_str());
+                std::printf("  MISMATCH with %s: ours %s, theirs %s\n", peers[i].library.c_str(), digests[0].c_str(),
+                            digests[i + 1].c_str());
             }
         }
+        const std::string variant = std::string("(") + variantName(name) + ")";
         if (fastestPeer > 0) {
-            std::printf("%-11s %10.0f   %-40s %.2f\n", name.c_str(), ourSpeed, peerText.c_str(), ourSpeed / fastestPeer);
+            std::printf("%-11s %10.0f %-15s %-40s %.2f\n", name.c_str(), ourSpeed, variant.c_str(), peerText.c_str(),
+                        ourSpeed / fastestPeer);
         } else {
-            std::printf("%-11s %10.0f   %-40s %s\n", name.c_str(), ourSpeed, "(no peer)", "-");
+            std::printf("%-11s %10.0f %-15s %-40s %s\n", name.c_str(), ourSpeed, variant.c_str(), "(no peer)", "-");
         }
         std::fflush(stdout);
     }
-    return mismatches == 0 ? 0 : 1;
+    std::printf("\n");
+    return mismatches;
+}
+
+// Runs this program again for one level, capped through the environment.
+int runLevel(const char* self, sumwise::CpuLevel level, std::vector<std::string> arguments) {
+    std::fflush(stdout);
+    const pid_t child = fork();
+    if (child < 0) return 1;
+    if (child == 0) {
+        setenv("SUMWISE_CPU", sumwise::cpuLevelName(level), 1);
+        const std::string cap = sumwise::bench::opensslCap(level);
+        if (cap.empty()) unsetenv("OPENSSL_ia32cap");
+        else setenv("OPENSSL_ia32cap", cap.c_str(), 1);
+        arguments.insert(arguments.begin(), {self, "--level", sumwise::cpuLevelName(level)});
+        std::vector<char*> argv;
+        for (std::string& argument : arguments) argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        execv("/proc/self/exe", argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::size_t mebibytes = 64;
+    std::vector<std::string> wanted;
+    std::vector<std::string> passOn;  // the arguments every level's run gets
+    const char* level = nullptr;
+    sumwise::AlgorithmParams params;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
+            mebibytes = static_cast<std::size_t>(std::max(1, std::atoi(argv[i + 1])));
+            passOn.insert(passOn.end(), {argv[i], argv[i + 1]});
+            ++i;
+        } else if (std::strcmp(argv[i], "--haval") == 0 && i + 1 < argc) {
+            unsigned passes = 0;
+            unsigned bits = 0;
+            if (std::sscanf(argv[i + 1], "%u,%u", &passes, &bits) == 2) {
+                params.haval = {static_cast<std::uint16_t>(passes), static_cast<std::uint16_t>(bits)};
+            }
+            passOn.insert(passOn.end(), {argv[i], argv[i + 1]});
+            ++i;
+        } else if (std::strcmp(argv[i], "--level") == 0 && i + 1 < argc) {
+            level = argv[++i];
+        } else {
+            wanted.emplace_back(argv[i]);
+            passOn.emplace_back(argv[i]);
+        }
+    }
+
+    if (level != nullptr) {
+        // One level, already capped by the environment this process started with.
+        const auto parsed = sumwise::parseCpuLevel(level);
+        const char* capped = std::getenv("SUMWISE_CPU");
+        if (!parsed || capped == nullptr || std::strcmp(capped, level) != 0) {
+            std::fprintf(stderr, "--level %s needs SUMWISE_CPU=%s in the environment\n", level, level);
+            return 2;
+        }
+        return measure(mebibytes, params, wanted) == 0 ? 0 : 1;
+    }
+
+    // Every level this machine supports, highest first.
+    const sumwise::CpuLevel top = sumwise::levelOf(sumwise::detectedCpuFeatures());
+    int failures = 0;
+    for (auto it = std::rbegin(sumwise::kCpuLevels); it != std::rend(sumwise::kCpuLevels); ++it) {
+        if (*it > top) continue;
+        if (runLevel(argv[0], *it, passOn) != 0) ++failures;
+    }
+    return failures == 0 ? 0 : 1;
 }

@@ -48,7 +48,10 @@ constexpr UINT kProgramStrings[] = {
     IDS_DOWNLOAD_COMPLETE, IDS_DOWNLOAD_RUN_HINT, IDS_DOWNLOAD_INSTALL_HINT, IDS_CONNECTION_ERROR,
     IDS_CONNECTION_ERROR_TEXT, IDS_DOWNLOAD_ERROR, IDS_DOWNLOAD_ERROR_TEXT, IDS_CLOSING, IDS_HAVAL_TITLE,
     IDS_HAVAL_HEADING, IDS_HAVAL_PASSES, IDS_HAVAL_BITS, IDS_MD6_TITLE, IDS_MD6_HEADING, IDS_MD6_D, IDS_MD6_KEY,
-    IDS_MD6_L, IDS_MD6_R,
+    IDS_MD6_L, IDS_MD6_R, IDS_LICENSE_NOTICE, IDS_ERROR_SYSTEM_MESSAGE, IDS_ERROR_CODE, IDS_ERROR_NO_CODE,
+    IDS_ERROR_HTTP_STATUS, IDS_DOWNLOADED_SIZE, IDS_ACTION_OPEN_INTERNET, IDS_ACTION_CREATE_EVENT,
+    IDS_ACTION_SET_CALLBACK, IDS_ACTION_CHECK_FILE, IDS_ACTION_FILE_SIZE, IDS_ACTION_READ_FAILURE,
+    IDS_ACTION_CREATE_FILE, IDS_ACTION_READ, IDS_ACTION_WRITE, IDS_ACTION_SAVE_FILE,
 };
 constexpr UINT kTranslatorStrings[] = {IDS_TRANSLATOR_LABEL, IDS_TRANSLATOR_EMAIL, IDS_TRANSLATOR_NAME};
 
@@ -529,8 +532,10 @@ TEST(StringLayout, UpdateDialogTextsFitTheirControls) {
         // While connecting the message ends at the progress bar: one line.
         EXPECT_LE(meter.lines(s(IDS_CONNECTING), width), 1);
         // During the download it reaches 12 pixels below the bar's top.
-        const std::wstring progress = fill(s(IDS_DOWNLOAD_PROGRESS), {L"SumwiseSetup.exe", L"12.3 MB", L"45"});
-        EXPECT_LE(meter.lines(progress, width) * meter.lineHeight(), dialog.y(45 - 32) + 12) << narrow(progress);
+        for (const std::wstring& progress : {fill(s(IDS_DOWNLOAD_PROGRESS), {L"SumwiseSetup.exe", L"12.3 MB", L"45"}),
+                                             fill(s(IDS_DOWNLOADED_SIZE), {L"SumwiseSetup.exe", L"12.3 MB"})}) {
+            EXPECT_LE(meter.lines(progress, width) * meter.lineHeight(), dialog.y(45 - 32) + 12) << narrow(progress);
+        }
 
         // Cancel, Install and Download (or Run), fitted from the right.
         TextMeter buttons(dialog.window(), dialog.font());
@@ -562,8 +567,10 @@ TEST(StringLayout, AboutDialogTextsFitTheirControls) {
         // stay inside the dialog.
         const std::wstring credit = s(IDS_TRANSLATOR_NAME).empty() ? s(IDS_TRANSLATOR_EMAIL) : s(IDS_TRANSLATOR_NAME);
         EXPECT_LE(dialog.x(185) + meter.width(credit), dialog.x(393));
-        // The update notice: two lines at most.
-        EXPECT_LE(meter.lines(s(IDS_CHECK_UPDATES_HINT), dialog.x(370)) * meter.lineHeight(), dialog.y(16));
+        // The licence and update notices: two lines at most.
+        for (UINT id : {IDS_LICENSE_NOTICE, IDS_CHECK_UPDATES_HINT}) {
+            EXPECT_LE(meter.lines(s(id), dialog.x(370)) * meter.lineHeight(), dialog.y(16)) << id;
+        }
         // "Check for updates..." and "License..." fitted from the right.
         EXPECT_GE(fittedRowLeft(meter, dialog.x(388), {s(IDS_CHECK_UPDATES), s(IDS_LICENSE)}), dialog.x(15));
     }

@@ -1,5 +1,7 @@
 #include "algorithms/cpu_features.h"
 
+#include <cstdlib>
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
 #endif
@@ -45,11 +47,69 @@ CpuFeatures detect() {
 CpuFeatures detect() { return {}; }
 #endif
 
+CpuFeatures capFromEnvironment() {
+    const CpuFeatures& detected = detectedCpuFeatures();
+    const char* text = std::getenv("SUMWISE_CPU");
+    if (text == nullptr) return detected;
+    const std::optional<CpuLevel> level = parseCpuLevel(text);
+    return level ? capFeatures(detected, *level) : detected;
+}
+
 }  // namespace
 
-const CpuFeatures& cpuFeatures() {
+const char* cpuLevelName(CpuLevel level) {
+    switch (level) {
+        case CpuLevel::Portable: return "portable";
+        case CpuLevel::Ssse3: return "ssse3";
+        case CpuLevel::Avx2: return "avx2";
+        case CpuLevel::Avx512: return "avx512";
+    }
+    return "portable";
+}
+
+std::optional<CpuLevel> parseCpuLevel(std::string_view name) {
+    for (const CpuLevel level : kCpuLevels) {
+        if (name == cpuLevelName(level)) return level;
+    }
+    return std::nullopt;
+}
+
+CpuFeatures capFeatures(const CpuFeatures& features, CpuLevel level) {
+    CpuFeatures capped = features;
+    if (level < CpuLevel::Avx512) {
+        capped.avx512 = false;
+        capped.vpclmulqdq = false;
+        capped.avx512vbmi = false;
+        capped.gfni = false;
+    }
+    if (level < CpuLevel::Avx2) {
+        capped.avx2 = false;
+        capped.bmi1 = false;
+        capped.bmi2 = false;
+    }
+    if (level < CpuLevel::Ssse3) capped = {};
+    return capped;
+}
+
+CpuLevel levelOf(const CpuFeatures& features) {
+    if (features.avx512) return CpuLevel::Avx512;
+    if (features.avx2) return CpuLevel::Avx2;
+    if (features.ssse3) return CpuLevel::Ssse3;
+    return CpuLevel::Portable;
+}
+
+const CpuFeatures& detectedCpuFeatures() {
     static const CpuFeatures features = detect();
     return features;
 }
+
+const CpuFeatures& cpuFeatures() {
+    static const CpuFeatures features = capFromEnvironment();
+    return features;
+}
+
+CpuLevel cpuLevel() { return levelOf(cpuFeatures()); }
+
+CpuFeatures cpuFeaturesAt(CpuLevel level) { return capFeatures(detectedCpuFeatures(), level); }
 
 }  // namespace sumwise

@@ -23,16 +23,6 @@ public:
     virtual Digest finish() = 0;
 };
 
-// One implementation of a block compression (portable, or for some
-// instruction set), named so that tests can check each one against the
-// others, not only the one chosen at run time.
-template <typename Word>
-struct CompressionVariant {
-    using Compress = void (*)(Word* state, const std::uint8_t* blocks, std::size_t count);
-    const char* name;
-    Compress compress;
-};
-
 // Creates a context for one computation. Parameterised algorithms read their
 // parameters here, once, so a change made while they run does not reach them.
 using HasherFactory = std::unique_ptr<Hasher> (*)(const AlgorithmParams& params);

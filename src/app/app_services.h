@@ -23,6 +23,9 @@ struct AppServices {
     std::wstring logFolder;
     // The open dialog of the Browse button: the chosen path, or none.
     std::function<std::optional<std::wstring>(HWND owner)> chooseFileToOpen = results::chooseFileToOpen;
+    // Where a downloaded update is saved, given the suggested file name; an
+    // empty answer cancels. Unset: the system's save dialog.
+    std::function<std::wstring(HWND owner, const std::wstring& suggestedName)> chooseDownloadTarget;
     // Told the main dialog's window once it exists (tests drive it from there).
     std::function<void(HWND)> dialogCreated;
 };

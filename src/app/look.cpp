@@ -1,6 +1,7 @@
 #include "app/look.h"
 
 #include <uxtheme.h>
+#include <vssym32.h>
 
 #include <algorithm>
 #include <cstring>
@@ -155,6 +156,17 @@ bool setControlFont(HWND dialog, int id, const LOGFONTW* base, int points, bool 
 }
 
 HBRUSH backgroundBrush() { return GetSysColorBrush(themesActive() ? COLOR_WINDOW : COLOR_BTNFACE); }
+
+COLORREF headingColour(HWND window) {
+    COLORREF colour = RGB(0, 51, 153);
+    if (!themesActive()) return colour;
+    if (const HTHEME theme = OpenThemeData(window, L"TEXTSTYLE")) {
+        COLORREF themed{};
+        if (SUCCEEDED(GetThemeColor(theme, TEXT_MAININSTRUCTION, 0, TMT_TEXTCOLOR, &themed))) colour = themed;
+        CloseThemeData(theme);
+    }
+    return colour;
+}
 
 HBRUSH staticColours(HDC dc, COLORREF textColour) {
     SetTextColor(dc, textColour);

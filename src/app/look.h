@@ -47,6 +47,8 @@ LOGFONTW messageFont(HWND window);
 bool setControlFont(HWND dialog, int id, const LOGFONTW* base, int points, bool bold, bool underline);
 
 HBRUSH backgroundBrush();
+// The themed colour of main instructions (headings, links), or a classic blue.
+COLORREF headingColour(HWND window);
 // For WM_CTLCOLORSTATIC: the text colour, a transparent background, the brush.
 HBRUSH staticColours(HDC dc, COLORREF textColour);
 // The band behind the buttons of the secondary dialogs (WM_PAINT).

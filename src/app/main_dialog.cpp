@@ -5,6 +5,7 @@
 #include <uxtheme.h>
 #include <vssym32.h>
 
+#include "about/about_dialog.h"
 #include "app/look.h"
 #include "app/strings.h"
 #include "resources/resource_ids.h"
@@ -286,6 +287,7 @@ INT_PTR MainDialog::onEnterBusy(WPARAM wParam, LPARAM) {
 
 INT_PTR MainDialog::onJobEnded(WPARAM, LPARAM) {
     driver_->finish();
+    if (endAfterJob_) EndDialog(window_, IDOK);
     return TRUE;
 }
 
@@ -297,7 +299,14 @@ INT_PTR MainDialog::onChosenVolume(WPARAM, LPARAM) {
 void MainDialog::refreshCompare() { SendMessageW(window_, WM_COMMAND, MAKEWPARAM(IDC_COMPARE, EN_CHANGE), 0); }
 
 void MainDialog::onAbout(const Command&) {
-    // The About box comes with its own dialog.
+    if (runAboutDialog(window_, job_.uiLanguage, services_) != AboutOutcome::EndProgram) return;
+    // Setup replaces the program: a running job stops first, and the dialog
+    // ends once the job's threads are done.
+    if (driver_ && driver_->stopPressed()) {
+        endAfterJob_ = true;
+        return;
+    }
+    EndDialog(window_, IDOK);
 }
 
 }  // namespace sumwise

@@ -130,6 +130,8 @@ private:
     std::uint64_t inputGeneration_ = 0;
     std::uint64_t jobInput_ = 0;
     bool textAsUtf8_ = false;  // the typed text is hashed as UTF-8 (the code page lacks some of it)
+    // The program ends when the running job has stopped (a new version's Setup was started).
+    bool endAfterJob_ = false;
 
     friend class MainDialogTestAccess;
 };

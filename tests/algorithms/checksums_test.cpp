@@ -1,8 +1,11 @@
-// Adler32, CRC32 and CRC64: published check values, letter case, and the fast
-// paths against the byte-at-a-time definitions.
+// Adler32, CRC32 and CRC64: published check values, leading zeros, and every
+// fast path against the byte-at-a-time definitions at every length and
+// alignment.
+// The checks every algorithm shares are in contract_test.cpp.
 #include <gtest/gtest.h>
 
 #include "algorithms/checksums/checksums.h"
+#include "compression_check.h"
 #include "test_support.h"
 
 namespace sumwise {
@@ -39,12 +42,6 @@ TEST(Checksums, KnownValuesInUpperCase) {
     }
 }
 
-TEST(Checksums, LowerCaseChangesOnlyTheLetters) {
-    EXPECT_EQ(hexOf("Adler32", "abc", LetterCase::Lower), "024d0127");
-    EXPECT_EQ(hexOf("CRC32", "abc", LetterCase::Lower), "352441c2");
-    EXPECT_EQ(hexOf("CRC64", "abc", LetterCase::Lower), "048b813af9f49702");
-}
-
 TEST(Checksums, LeadingZerosAreAlwaysPrinted) {
     // Small values still print every digit.
     for (const char* message : {"", "\x01", "abc", "x"}) {
@@ -72,57 +69,45 @@ TEST(Checksums, FastPathsMatchTheDefinitionsAtEveryLengthAndAlignment) {
 
 TEST(Checksums, EveryImplementationThisProcessorRunsMatchesTheDefinition) {
     const auto data = test::randomBytes(8192, 21);
-    auto check = [&](const std::vector<Checksum32Variant>& variants, auto reference, std::uint32_t initial) {
-        for (const Checksum32Variant& variant : variants) {
+    auto check = [&](auto table, auto reference, auto initial) {
+        for (const auto& variant : test::runnableVariants(table)) {
             for (std::size_t offset : {0, 1, 7}) {
                 for (std::size_t length = 0; length <= 2100; length += (length < 600 ? 1 : 61)) {
-                    ASSERT_EQ(variant.update(initial, data.data() + offset, length),
+                    ASSERT_EQ(variant.function(initial, data.data() + offset, length),
                               reference(initial, data.data() + offset, length))
                         << variant.name << " offset " << offset << " length " << length;
                 }
             }
             // A running value other than the initial one is carried in.
-            ASSERT_EQ(variant.update(0x12345678u, data.data(), 5000), reference(0x12345678u, data.data(), 5000))
+            ASSERT_EQ(variant.function(0x12345678u, data.data(), 5000), reference(0x12345678u, data.data(), 5000))
                 << variant.name;
         }
     };
     check(crc32Variants(), crc32Reference, kCrc32Initial);
     check(adler32Variants(), adler32Reference, kAdler32Initial);
+    check(crc64Variants(), crc64Reference, kCrc64Initial);
 }
 
 TEST(Checksums, AdlerSumsStayReducedOnLongRunsOfFFBytes) {
-    // All-0xFF input drives both sums to their largest values; the deferred
-    // reduction must still agree with reducing at every byte.
+    // All-0xFF input drives both sums, and every vector lane, to their
+    // largest values; the deferred reduction must still agree with reducing
+    // at every byte, on every variant.
     const std::vector<std::uint8_t> ones(3 * 524288 + 12345, 0xFF);
-    std::uint32_t fast = kAdler32Initial;
     std::uint32_t slow = kAdler32Initial;
+    std::vector<std::uint32_t> slowAfter;
     for (std::size_t offset = 0; offset < ones.size(); offset += 524288) {
-        const std::size_t piece = std::min<std::size_t>(524288, ones.size() - offset);
-        fast = adler32Update(fast, ones.data() + offset, piece);
-        slow = adler32Reference(slow, ones.data() + offset, piece);
-        ASSERT_EQ(fast, slow);
-        EXPECT_LE(fast & 0xFFFF, 65520u);
-        EXPECT_LE(fast >> 16, 65520u);
+        slow = adler32Reference(slow, ones.data() + offset, std::min<std::size_t>(524288, ones.size() - offset));
+        slowAfter.push_back(slow);
     }
-}
-
-TEST(Checksums, RandomSplitsGiveTheOnePieceValue) {
-    const auto data = test::randomBytes(700000, 11);
-    for (const char* name : {"Adler32", "CRC32", "CRC64"}) {
-        const std::string whole = hexOf(name, data);
-        EXPECT_EQ(test::hexOfPieces(name, data, {1, 63, 64, 65, 4095, 524288, 7}), whole) << name;
-        EXPECT_EQ(test::hexOfPieces(name, data, {524288}), whole) << name;
+    for (const Checksum32Variant& variant : test::runnableVariants(adler32Variants())) {
+        std::uint32_t fast = kAdler32Initial;
+        for (std::size_t offset = 0, piece = 0; offset < ones.size(); offset += 524288, ++piece) {
+            fast = variant.function(fast, ones.data() + offset, std::min<std::size_t>(524288, ones.size() - offset));
+            ASSERT_EQ(fast, slowAfter[piece]) << variant.name;
+            EXPECT_LE(fast & 0xFFFF, 65520u);
+            EXPECT_LE(fast >> 16, 65520u);
+        }
     }
-}
-
-TEST(Checksums, ContextIsReusableAfterInit) {
-    const auto hasher = test::algorithm("CRC32").newHasher({});
-    hasher->init();
-    hasher->update(reinterpret_cast<const std::uint8_t*>("xyz"), 3);
-    (void)hasher->finish();
-    hasher->init();
-    hasher->update(reinterpret_cast<const std::uint8_t*>("abc"), 3);
-    EXPECT_EQ(digestText(hasher->finish(), LetterCase::Upper), "352441C2");
 }
 
 }  // namespace

@@ -1,15 +1,14 @@
-// MD2, MD4 and MD5: the RFC test suites, padding edges, lengths past 4 GiB,
-// split inputs, comparison with a peer library, and independent contexts.
+// MD2, MD4 and MD5: the RFC test suites, padding edges, a length past 4 GiB,
+// the frame's length field byte by byte, and threads hashing at once.
+// The checks every algorithm shares are in contract_test.cpp.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <random>
 #include <thread>
 
 #include "algorithms/md_hasher.h"
-#include "peer_oracle.h"
 #include "test_support.h"
 
 namespace sumwise {
@@ -48,12 +47,6 @@ TEST(Md, RfcTestSuites) {
         EXPECT_EQ(hexOf("MD4", v.message), v.md4);
         EXPECT_EQ(hexOf("MD5", v.message), v.md5);
     }
-}
-
-TEST(Md, LowerCaseChangesOnlyTheLetters) {
-    EXPECT_EQ(hexOf("MD5", "abc", LetterCase::Lower), "900150983cd24fb0d6963f7d28e17f72");
-    EXPECT_EQ(hexOf("MD2", "abc", LetterCase::Lower), "da853b0d3f88d99b30283a69e6ded6bb");
-    EXPECT_EQ(hexOf("MD4", "", LetterCase::Lower), "31d6cfe0d16ae931b73c59d7e0c089c0");
 }
 
 // 'a' repeated up to the lengths where the final block changes shape: 55
@@ -156,62 +149,6 @@ TEST(MdFrame, LengthFieldPastFourGibibytes) {
         EXPECT_EQ(digest.bytes[3], static_cast<std::uint8_t>(first >> 24));
         EXPECT_EQ(digest.bytes[4], 2);
         EXPECT_EQ(digest.bytes[15], 0);
-    }
-}
-
-TEST(Md, RandomSplitsGiveTheOnePieceDigest) {
-    std::mt19937 random(5);
-    const auto data = test::randomBytes(1100000, 17);
-    for (const char* name : {"MD2", "MD4", "MD5"}) {
-        // Block and padding edges (MD2 works in 16-byte blocks), then random
-        // lengths; MD2 is slow, so its messages stay short.
-        std::vector<std::size_t> lengths{15, 16, 17, 32, 55, 56, 63, 64, 65, 128};
-        const std::size_t limit = std::string_view(name) == "MD2" ? 5000 : data.size();
-        for (int i = 0; i < 6; ++i) lengths.push_back(random() % limit);
-        for (const std::size_t length : lengths) {
-            const std::vector<std::uint8_t> message(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(length));
-            std::vector<std::size_t> pieces;
-            for (int i = 0; i < 5; ++i) pieces.push_back(1 + random() % (i % 2 == 0 ? 40 : 70000));
-            EXPECT_EQ(test::hexOfPieces(name, message, pieces), hexOf(name, message)) << name << " " << length;
-        }
-    }
-}
-
-TEST(Md, MatchesThePeerOverManyLengths) {
-    if (!test::peerHex("MD5", {})) GTEST_SKIP() << "no peer library in this build";
-    // Every short length, random longer ones, and lengths around one and two
-    // 524288-byte streaming blocks, fed in those blocks as the file driver does.
-    const auto data = test::randomBytes(2 * 524288 + 100, 29);
-    std::vector<std::size_t> lengths{524287, 524288, 524289, 2 * 524288 + 63};
-    for (std::size_t n = 0; n <= 300; ++n) lengths.push_back(n);
-    std::mt19937 random(31);
-    for (int i = 0; i < 60; ++i) lengths.push_back(random() % 70000);
-    for (const std::size_t length : lengths) {
-        const std::vector<std::uint8_t> message(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(length));
-        for (const char* name : {"MD4", "MD5"}) {
-            ASSERT_EQ(test::hexOfPieces(name, message, {524288}), test::peerHex(name, message).value())
-                << name << " " << length;
-        }
-    }
-}
-
-TEST(Md, ContextsKeepTheirOwnState) {
-    // Interleaved contexts, and a context reused after init, each give the
-    // digest of their own message only.
-    for (const char* name : {"MD2", "MD5"}) {
-        const auto first = test::algorithm(name).newHasher({});
-        const auto second = test::algorithm(name).newHasher({});
-        first->init();
-        second->init();
-        first->update(reinterpret_cast<const std::uint8_t*>("ab"), 2);
-        second->update(reinterpret_cast<const std::uint8_t*>("message "), 8);
-        first->update(reinterpret_cast<const std::uint8_t*>("c"), 1);
-        second->update(reinterpret_cast<const std::uint8_t*>("digest"), 6);
-        EXPECT_EQ(digestText(first->finish(), LetterCase::Upper), hexOf(name, "abc"));
-        EXPECT_EQ(digestText(second->finish(), LetterCase::Upper), hexOf(name, "message digest"));
-        first->init();
-        first->update(reinterpret_cast<const std::uint8_t*>("a"), 1);
-        EXPECT_EQ(digestText(first->finish(), LetterCase::Upper), hexOf(name, "a"));
     }
 }
 

@@ -1,10 +1,8 @@
-// RIPEMD-128, -160, -256 and -320: the published vectors, letter case,
-// split inputs and, for RIPEMD-160, comparison with a peer library.
+// RIPEMD-128, -160, -256 and -320: the published vectors and RIPEMD-160's
+// padding edges.
+// The checks every algorithm shares are in contract_test.cpp.
 #include <gtest/gtest.h>
 
-#include <random>
-
-#include "peer_oracle.h"
 #include "test_support.h"
 
 namespace sumwise {
@@ -76,51 +74,12 @@ TEST(Ripemd, OneMillionA) {
     for (int i = 0; i < 4; ++i) EXPECT_EQ(test::hexOfRepeated(kNames[i], "a", 1000000), kMillionA[i]) << kNames[i];
 }
 
-TEST(Ripemd, LowerCaseChangesOnlyTheLetters) {
-    EXPECT_EQ(hexOf("RIPEMD-160", "abc", LetterCase::Lower), "8eb208f7e05d987a9b044a8e98c6b087f15a0bfc");
-    EXPECT_EQ(hexOf("RIPEMD-320", "", LetterCase::Lower),
-              "22d65d5661536cdc75c1fdf5c6de7b41b9f27325ebc61e8557177d705a0ec880151c3a32a00899b8");
-}
-
 TEST(Ripemd, PaddingEdgesOfRipemd160) {
     // 'a' repeated to 55, 56, 63 and 64 bytes. Computed with OpenSSL's libcrypto.
     EXPECT_EQ(hexOf("RIPEMD-160", std::string(55, 'a')), "0D8A8C9063A48576A7C97E9F95253A6E53FF6765");
     EXPECT_EQ(hexOf("RIPEMD-160", std::string(56, 'a')), "E72334B46C83CC70BEF979E15453706C95B888BE");
     EXPECT_EQ(hexOf("RIPEMD-160", std::string(63, 'a')), "E640041293FE663B9BF3F8C21FFECAC03819E6B2");
     EXPECT_EQ(hexOf("RIPEMD-160", std::string(64, 'a')), "9DFB7D374AD924F3F88DE96291C33E9ABED53E32");
-}
-
-TEST(Ripemd, RandomSplitsGiveTheOnePieceDigest) {
-    std::mt19937 random(41);
-    const auto data = test::randomBytes(1100000, 43);
-    for (const char* name : kNames) {
-        // Every length from 0 to 130 crosses the block and padding edges;
-        // a few long ones cross the 524288-byte streaming block.
-        std::vector<std::size_t> lengths;
-        for (std::size_t n = 0; n <= 130; ++n) lengths.push_back(n);
-        for (int i = 0; i < 4; ++i) lengths.push_back(random() % data.size());
-        for (const std::size_t length : lengths) {
-            const std::vector<std::uint8_t> message(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(length));
-            const std::vector<std::size_t> pieces{1 + random() % 70, 1 + random() % 200, 1 + random() % 524288};
-            ASSERT_EQ(test::hexOfPieces(name, message, pieces), hexOf(name, message)) << name << " " << length;
-        }
-    }
-}
-
-TEST(Ripemd, Ripemd160MatchesThePeerOverManyLengths) {
-    if (!test::peerHex("RIPEMD-160", {})) GTEST_SKIP() << "no peer library in this build";
-    const auto data = test::randomBytes(600000, 47);
-    std::vector<std::size_t> lengths;
-    for (std::size_t n = 0; n <= 300; ++n) lengths.push_back(n);
-    std::mt19937 random(53);
-    for (int i = 0; i < 40; ++i) lengths.push_back(random() % 70000);
-    lengths.push_back(524288);
-    lengths.push_back(data.size());
-    for (const std::size_t length : lengths) {
-        const std::vector<std::uint8_t> message(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(length));
-        ASSERT_EQ(test::hexOfPieces("RIPEMD-160", message, {524288}), test::peerHex("RIPEMD-160", message).value())
-            << length;
-    }
 }
 
 }  // namespace

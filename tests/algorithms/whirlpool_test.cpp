@@ -1,13 +1,11 @@
 // Whirlpool (ISO/IEC 10118-3:2004): the NESSIE vectors, the pad and the
 // 256-bit length at the block edges, every compression this processor runs,
-// piecewise hashing, long messages and a comparison with OpenSSL.
+// and a bit count beyond 32 bits.
+// The checks every algorithm shares are in contract_test.cpp.
 #include <gtest/gtest.h>
-
-#include <random>
 
 #include "algorithms/whirlpool/whirlpool.h"
 #include "compression_check.h"
-#include "peer_oracle.h"
 #include "test_support.h"
 
 namespace sumwise {
@@ -64,12 +62,6 @@ TEST(Whirlpool, NessieVectors) {
               "1FC15490EDDC47AF32BB2B66C34FF9AD8C6008AD677F77126953B226E4ED8B01");
 }
 
-TEST(Whirlpool, LowerCaseChangesOnlyTheLetters) {
-    EXPECT_EQ(hexOf("Whirlpool", "abc", LetterCase::Lower),
-              "4e2448a4c6f486bb16b6562c73b4020bf3043e3a731bce721ae1b303d97e6d4c"
-              "7181eebdb6c57e277d0e34957114cbd6c797fc9d95d8b582d225292076d4eef5");
-}
-
 // The message padded by hand: 0x80, zeros up to 32 modulo 64, the bit count
 // as 32 bytes most significant first; the digest is the chaining words, each
 // most significant byte first.
@@ -91,7 +83,7 @@ TEST(Whirlpool, PadAndLengthAtEveryBlockEdge) {
     // 31 bytes leave room for the pad and the 32-byte length in one block,
     // 32 to 63 need a second block, 64 a block of padding only.
     const auto data = test::randomBytes(200, 4);
-    const WhirlpoolCompress portable = whirlpoolVariants().front().compress;
+    const WhirlpoolCompress portable = whirlpoolVariants().front().function;
     for (std::size_t length : {0, 1, 30, 31, 32, 33, 62, 63, 64, 65, 95, 96, 97, 127, 128, 129}) {
         const std::vector<std::uint8_t> message(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(length));
         EXPECT_EQ(hexOf("Whirlpool", message), padAndCompress(portable, message)) << "length " << length;
@@ -99,41 +91,13 @@ TEST(Whirlpool, PadAndLengthAtEveryBlockEdge) {
 }
 
 TEST(Whirlpool, EveryCompressionThisProcessorRunsAgrees) {
-    const auto variants = whirlpoolVariants();
-    ASSERT_FALSE(variants.empty());
-    EXPECT_STREQ(variants.front().name, "portable");
-    for (const WhirlpoolVariant& variant : variants) {
+    for (const WhirlpoolVariant& variant : test::runnableVariants(whirlpoolVariants())) {
         SCOPED_TRACE(variant.name);
         // From the zero chaining value, as in the digest above...
-        EXPECT_EQ(padAndCompress(variant.compress, test::bytesOf("abc")), hexOf("Whirlpool", "abc"));
+        EXPECT_EQ(padAndCompress(variant.function, test::bytesOf("abc")), hexOf("Whirlpool", "abc"));
     }
     // ...and from arbitrary ones, over runs of several blocks.
-    test::expectCompressionsAgree<std::uint64_t, 8>(variants, 64);
-}
-
-TEST(Whirlpool, PiecesGiveTheOnePieceDigest) {
-    const auto data = test::randomBytes(3 * 524288 + 1000, 19);
-    const std::string whole = hexOf("Whirlpool", data);
-    EXPECT_EQ(test::hexOfPieces("Whirlpool", data, {524288}), whole);
-    EXPECT_EQ(test::hexOfPieces("Whirlpool", data, {1, 31, 32, 33, 63, 64, 65, 4095, 524288, 7}), whole);
-
-    std::mt19937 random(77);
-    for (int trial = 0; trial < 40; ++trial) {
-        const std::size_t length = random() % 5000;
-        const std::vector<std::uint8_t> message(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(length));
-        std::vector<std::size_t> pieces;
-        for (int p = 0; p < 5; ++p) pieces.push_back(1 + random() % 200);
-        EXPECT_EQ(test::hexOfPieces("Whirlpool", message, pieces), hexOf("Whirlpool", message)) << "length " << length;
-    }
-}
-
-TEST(Whirlpool, ContextStartsAfreshAfterInit) {
-    const auto hasher = test::algorithm("Whirlpool").newHasher({});
-    hasher->init();
-    hasher->update(reinterpret_cast<const std::uint8_t*>("left over"), 9);
-    (void)hasher->finish();
-    hasher->init();
-    EXPECT_EQ(digestText(hasher->finish(), LetterCase::Upper), kVectors[0].digest);
+    test::expectCompressionsAgree<std::uint64_t, 8>(whirlpoolVariants(), 64);
 }
 
 TEST(Whirlpool, BitCountBeyond32Bits) {
@@ -142,19 +106,6 @@ TEST(Whirlpool, BitCountBeyond32Bits) {
     EXPECT_EQ(test::hexOfRepeated("Whirlpool", "Sumwise", 76695845),
               "CA03BA8D8E8E2676CFCBCB1370A67E5EEF1FCAD610C4F0902742ED48F7905C73"
               "898AF111667A03B70D688D6A3DFA295D52413B9ECFA1FD83CDE98613E364F69F");
-}
-
-TEST(Whirlpool, AgreesWithOpenSsl) {
-    const auto data = test::randomBytes(70000, 6);
-    if (!test::peerHex("Whirlpool", {})) GTEST_SKIP() << "no peer library in this build";
-    std::mt19937 random(2);
-    std::vector<std::size_t> lengths;
-    for (std::size_t length = 0; length <= 300; ++length) lengths.push_back(length);
-    for (int i = 0; i < 60; ++i) lengths.push_back(random() % data.size());
-    for (std::size_t length : lengths) {
-        const std::vector<std::uint8_t> message(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(length));
-        ASSERT_EQ(hexOf("Whirlpool", message), *test::peerHex("Whirlpool", message)) << "length " << length;
-    }
 }
 
 }  // namespace

@@ -43,6 +43,11 @@ RunningApp::RunningApp(const std::wstring& commandLine, std::wstring logFolder) 
     services_.ctrlDown = [this] { return ctrl.load(); };
     services_.shiftDown = [this] { return shift.load(); };
     services_.logFolder = std::move(logFolder);
+    services_.chooseDownloadTarget = [this](HWND, const std::wstring& name) {
+        std::lock_guard lock(saveMutex_);
+        offeredNames_.push_back(name);
+        return saveTarget_.wstring();
+    };
     services_.dialogCreated = [this](HWND window) { dialog_ = window; };
     services_.chooseFileToOpen = [this](HWND) {
         std::lock_guard lock(chooserMutex_);
@@ -179,9 +184,57 @@ void RunningApp::beforeNextResult(std::function<void()> action) {
     }
 }
 
+void RunningApp::answerSaveDialog(const std::filesystem::path& target) {
+    std::lock_guard lock(saveMutex_);
+    saveTarget_ = target;
+}
+
+std::vector<std::wstring> RunningApp::offeredDownloadNames() const {
+    std::lock_guard lock(saveMutex_);
+    return offeredNames_;
+}
+
+HWND waitForOwnedWindow(HWND owner, std::chrono::milliseconds limit) {
+    struct Search {
+        HWND owner;
+        HWND found;
+    } search{owner, nullptr};
+    waitFor(
+        [&] {
+            EnumThreadWindows(
+                GetWindowThreadProcessId(owner, nullptr),
+                [](HWND window, LPARAM parameter) -> BOOL {
+                    auto* s = reinterpret_cast<Search*>(parameter);
+                    if (GetWindow(window, GW_OWNER) != s->owner || !IsWindowVisible(window)) return TRUE;
+                    s->found = window;
+                    return FALSE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        limit);
+    return search.found;
+}
+
+void postClick(HWND dialog, int id) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+std::wstring dialogText(HWND dialog, int id) { return look::controlText(dialog, id); }
+
 bool RunningApp::close() {
     if (ended_ || dialog_.load() == nullptr) return true;
     for (int attempt = 0; attempt < 10 && !ended_; ++attempt) {
+        // Dialogs a test left open over the main dialog go first.
+        EnumThreadWindows(
+            GetWindowThreadProcessId(dialog_, nullptr),
+            [](HWND window, LPARAM main) -> BOOL {
+                if (window != reinterpret_cast<HWND>(main) && IsWindowVisible(window)) {
+                    PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(dialog_.load()));
         PostMessageW(dialog_, WM_COMMAND, IDCANCEL, 0);
         waitFor([this] { return ended_.load(); }, std::chrono::milliseconds(1000));
     }

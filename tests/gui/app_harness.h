@@ -85,7 +85,13 @@ public:
 
     // Closes the dialog (stopping a job first if one runs); true when it ended.
     bool close();
+    // Whether the program has ended.
     bool ended() const { return ended_.load(); }
+
+    // Where the update dialog's save dialog saves a download (empty: it is
+    // cancelled), and the names it was offered.
+    void answerSaveDialog(const std::filesystem::path& target);
+    std::vector<std::wstring> offeredDownloadNames() const;
 
     std::atomic<bool> ctrl{false};
     std::atomic<bool> shift{false};
@@ -96,6 +102,9 @@ private:
     std::mutex chooserMutex_;
     std::optional<std::wstring> chosenFile_;
     HHOOK resultHook_ = nullptr;
+    mutable std::mutex saveMutex_;
+    std::filesystem::path saveTarget_;
+    std::vector<std::wstring> offeredNames_;
     std::thread thread_;
     std::atomic<HWND> dialog_{nullptr};
     std::atomic<bool> ended_{false};
@@ -106,5 +115,13 @@ inline std::wstring quoted(const std::filesystem::path& path) { return L"\"" + p
 
 // Polls `condition` until it holds or the time is up.
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(30));
+
+// The visible dialog (or message box) that `owner` owns, once it is there; null after `limit`.
+HWND waitForOwnedWindow(HWND owner, std::chrono::milliseconds limit = std::chrono::seconds(30));
+// Clicks a button of `dialog` without waiting for what the click starts
+// (a modal dialog, say).
+void postClick(HWND dialog, int id);
+// The text of control `id` of `dialog`.
+std::wstring dialogText(HWND dialog, int id);
 
 }  // namespace sumwise::test

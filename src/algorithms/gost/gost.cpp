@@ -60,7 +60,7 @@ alignas(64) constexpr RoundTables kRound = makeRoundTables();
            kRound.byte[3][x >> 24];
 }
 
-using Words = std::array<std::uint32_t, 8>;  // a 256-bit value, word 0 least significant
+using Words = GostWords;  // a 256-bit value, word 0 least significant
 
 // P: key word k gathers byte k mod 4 of the low (k < 4) or high (k >= 4) half
 // of each 64-bit quarter, quarter 0 in its lowest byte. A 4 x 4 byte
@@ -201,7 +201,7 @@ Words loadWords(const std::uint8_t* p) {
 
 class Gost final : public Hasher {
 public:
-    Gost() { init(); }
+    explicit Gost(GostStep step) : step_(step) { init(); }
 
     void init() override {
         hash_ = {};
@@ -230,8 +230,8 @@ public:
                               static_cast<std::uint32_t>(high >> 29),
                               static_cast<std::uint32_t>(high >> 61),
                               0, 0, 0};
-        compress(hash_, length);
-        compress(hash_, sum_);
+        step_(hash_, length);
+        step_(hash_, sum_);
         std::uint8_t out[kBlockBytes];
         for (int i = 0; i < 8; ++i) bytes::store32le(out + 4 * i, hash_[i]);
         std::memset(buffer_.data(), 0, kBlockBytes);
@@ -248,9 +248,10 @@ private:
             sum_[i] = static_cast<std::uint32_t>(total);
             carry = static_cast<std::uint32_t>(total >> 32);
         }
-        compress(hash_, m);
+        step_(hash_, m);
     }
 
+    GostStep step_;
     Words hash_;
     Words sum_;
     BlockBuffer<kBlockBytes> buffer_;
@@ -266,6 +267,8 @@ std::uint32_t gostRoundFunctionReference(std::uint32_t x) {
     return std::rotl(substituted, 11);
 }
 
-std::unique_ptr<Hasher> newGost(const AlgorithmParams&) { return std::make_unique<Gost>(); }
+std::unique_ptr<Hasher> newGostWith(const AlgorithmParams&, GostStep step) { return std::make_unique<Gost>(step); }
+
+std::unique_ptr<Hasher> newGost(const AlgorithmParams& params) { return newGostWith(params, compress); }
 
 }  // namespace sumwise

@@ -3,6 +3,7 @@
 // digest is the final 256-bit chaining value, least significant byte first.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -18,5 +19,12 @@ std::uint32_t gostRoundFunction(std::uint32_t x);
 std::uint32_t gostRoundFunctionReference(std::uint32_t x);
 
 std::unique_ptr<Hasher> newGost(const AlgorithmParams& params);
+
+// The hash's frame (the 256-bit sum, the length block) around another step
+// function H' = f(H, M) of 256-bit values, word 0 least significant (the
+// tests' stand-ins).
+using GostWords = std::array<std::uint32_t, 8>;
+using GostStep = void (*)(GostWords& h, const GostWords& m);
+std::unique_ptr<Hasher> newGostWith(const AlgorithmParams& params, GostStep step);
 
 }  // namespace sumwise

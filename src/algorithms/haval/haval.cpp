@@ -191,9 +191,9 @@ void tailor(std::uint32_t (&d)[8], unsigned outputBits) {
 
 class Haval final : public Hasher {
 public:
-    explicit Haval(const HavalParams& params)
-        : passes_(params.passes), outputBits_(params.outputBits), valid_(havalParamsValid(params)) {
-        compress_ = passes_ == 3 ? compressBlocks<3> : passes_ == 4 ? compressBlocks<4> : compressBlocks<5>;
+    Haval(const HavalParams& params, CompressFunction compress)
+        : passes_(params.passes), outputBits_(params.outputBits), valid_(havalParamsValid(params)),
+          compress_(compress) {
         init();
     }
 
@@ -294,6 +294,13 @@ bool havalParamsValid(const HavalParams& params) {
     return params.passes >= 3 && params.passes <= 5 && bits >= 128 && bits <= 256 && bits % 32 == 0;
 }
 
-std::unique_ptr<Hasher> newHaval(const AlgorithmParams& params) { return std::make_unique<Haval>(params.haval); }
+std::unique_ptr<Hasher> newHavalWith(const AlgorithmParams& params, BlockCompress<std::uint32_t> compress) {
+    return std::make_unique<Haval>(params.haval, compress);
+}
+
+std::unique_ptr<Hasher> newHaval(const AlgorithmParams& params) {
+    const unsigned passes = params.haval.passes;
+    return newHavalWith(params, passes == 3 ? compressBlocks<3> : passes == 4 ? compressBlocks<4> : compressBlocks<5>);
+}
 
 }  // namespace sumwise

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "algorithms/hasher.h"
+#include "algorithms/variant.h"
 
 namespace sumwise {
 
@@ -24,5 +25,9 @@ Digest havalReference(const HavalParams& params, const std::uint8_t* data, std::
 // with an empty digest (no digits), so such a pair can never yield a digest
 // that looks real.
 std::unique_ptr<Hasher> newHaval(const AlgorithmParams& params);
+
+// HAVAL's frame (padding, tail, folding) around another compression of
+// 128-byte blocks into the eight fingerprint words (the tests' stand-ins).
+std::unique_ptr<Hasher> newHavalWith(const AlgorithmParams& params, BlockCompress<std::uint32_t> compress);
 
 }  // namespace sumwise

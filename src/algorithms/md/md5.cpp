@@ -136,10 +136,12 @@ void md5Compress(uint32_t* state, const std::uint8_t* block, std::size_t count) 
 
 }  // namespace
 
-std::unique_ptr<Hasher> newMd5(const AlgorithmParams&) {
+std::unique_ptr<Hasher> newMd5With(const AlgorithmParams&, BlockCompress<std::uint32_t> compress) {
     constexpr MdHasher<std::uint32_t, 4>::State kInitial{
         0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
-    return std::make_unique<MdHasher<std::uint32_t, 4>>(kInitial, md5Compress, kLittleEndianFrame);
+    return std::make_unique<MdHasher<std::uint32_t, 4>>(kInitial, compress, kLittleEndianFrame);
 }
+
+std::unique_ptr<Hasher> newMd5(const AlgorithmParams& params) { return newMd5With(params, md5Compress); }
 
 }  // namespace sumwise

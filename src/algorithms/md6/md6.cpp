@@ -179,7 +179,7 @@ namespace {
 
 class Md6 final : public Hasher {
 public:
-    explicit Md6(const Md6Params& params) : params_(params) { init(); }
+    Md6(const Md6Params& params, md6::CompressFunction compress) : params_(params), engine_(compress) { init(); }
 
     void init() override {
         // The key is the text before its first NUL; a record without one has
@@ -199,6 +199,10 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Hasher> newMd6(const AlgorithmParams& params) { return std::make_unique<Md6>(params.md6); }
+std::unique_ptr<Hasher> newMd6With(const AlgorithmParams& params, md6::CompressFunction compress) {
+    return std::make_unique<Md6>(params.md6, compress);
+}
+
+std::unique_ptr<Hasher> newMd6(const AlgorithmParams& params) { return newMd6With(params, md6::bestCompress()); }
 
 }  // namespace sumwise

@@ -6,9 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <vector>
+#include <span>
 
 #include "algorithms/hasher.h"
+#include "algorithms/variant.h"
 
 namespace sumwise {
 
@@ -29,17 +30,13 @@ inline constexpr std::size_t kBlockBytes = 8 * kBlockWords;
 // on its own stack.
 using CompressFunction = void (*)(const std::uint64_t* input, std::uint64_t* output, unsigned rounds);
 
-struct CompressVariant {
-    const char* name;
-    CompressFunction compress;
-};
+using CompressVariant = Variant<CompressFunction>;
 
-// The plain implementation, and every implementation this processor can
-// run (the plain one first), so that each can be checked against it.
+// The plain implementation, and the variant table: portable first, fastest last.
 void compressPortable(const std::uint64_t* input, std::uint64_t* output, unsigned rounds);
-std::vector<CompressVariant> compressVariants();
-// The fastest implementation this processor runs.
-CompressFunction bestCompress();
+std::span<const CompressVariant> compressVariants();
+// The fastest implementation this processor admits.
+inline CompressFunction bestCompress() { return bestVariant(compressVariants()); }
 
 // Results of the engine's calls, numbered as in the authors' interface.
 enum class Status {
@@ -109,6 +106,8 @@ private:
 
 }  // namespace md6
 
+// A context on the fastest variant this processor admits, or on the one given.
 std::unique_ptr<Hasher> newMd6(const AlgorithmParams& params);
+std::unique_ptr<Hasher> newMd6With(const AlgorithmParams& params, md6::CompressFunction compress);
 
 }  // namespace sumwise

@@ -2,8 +2,8 @@
 //   x = S ^ A[i-89] ^ A[i-17] ^ (A[i-18] & A[i-21]) ^ (A[i-31] & A[i-67])
 //   x ^= x >> r_k;  A[i] = x ^ (x << l_k)        with k = (i - 89) mod 16,
 // and the output is the last 16 words. The nearest tap is 17 words back, so
-// the 16 steps of a round do not depend on each other: the wide paths
-// compute them side by side.
+// the 16 steps of a round do not depend on each other: the vector paths
+// compute them side by side, four or eight at a time.
 #include <bit>
 #include <cstring>
 #include <utility>
@@ -124,25 +124,82 @@ __attribute__((target("avx512f"))) void compressAvx512(const std::uint64_t* inpu
     std::memcpy(output, next - kOutputWords, kOutputWords * sizeof(std::uint64_t));
 }
 
+// Four steps per vector, four vectors per round. The last 32 words stay in
+// registers (v[0] oldest ... v[7] newest, four words each). The taps 17, 18,
+// 21 and 31 straddle two of them: AVX2 shifts bytes only within 128-bit
+// halves, so each is cut from the pair's middle (a swap of halves) and one
+// byte shift, and the middle of one pair serves three vectors in turn.
+// Taps 67 and 89 are read back from the array, long after they were written.
+// Words 2, 3 of `low` and 0, 1 of `high`.
+__attribute__((target("avx2"), always_inline)) inline __m256i middle(__m256i low, __m256i high) { return _mm256_permute2x128_si256(low, high, 0x21); }
+
+__attribute__((target("avx2"))) void compressAvx2(const std::uint64_t* input, std::uint64_t* output,
+                                                  unsigned rounds) {
+    std::uint64_t a[kMaxWorkingWords];
+    std::memcpy(a, input, kInputWords * sizeof(std::uint64_t));
+    __m256i right[4];
+    __m256i left[4];
+    for (int q = 0; q < 4; ++q) {
+        right[q] = _mm256_setr_epi64x(kRightShifts[4 * q], kRightShifts[4 * q + 1], kRightShifts[4 * q + 2],
+                                      kRightShifts[4 * q + 3]);
+        left[q] = _mm256_setr_epi64x(kLeftShifts[4 * q], kLeftShifts[4 * q + 1], kLeftShifts[4 * q + 2],
+                                     kLeftShifts[4 * q + 3]);
+    }
+    // From the caller's copy: reading back the words just copied would stall.
+    __m256i v[8];
+    for (int g = 0; g < 8; ++g) {
+        v[g] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(input + kInputWords - 32 + 4 * g));
+    }
+    // The middles of (v[0], v[1]), (v[1], v[2]) and (v[2], v[3]), for the next vector.
+    __m256i middle01 = middle(v[0], v[1]);
+    __m256i middle12 = middle(v[1], v[2]);
+    __m256i middle23 = middle(v[2], v[3]);
+
+    std::uint64_t s = kS0;
+    std::uint64_t* next = a + kInputWords;
+    for (unsigned j = 0; j < rounds; ++j) {
+        const __m256i constant = _mm256_set1_epi64x(static_cast<long long>(s));
+#pragma GCC unroll 4
+        for (int q = 0; q < 4; ++q, next += 4) {
+            // Word i = next[0]; v[g] holds words i - 32 + 4g .. i - 29 + 4g.
+            const __m256i middle34 = middle(v[3], v[4]);                   // i-18 .. i-15
+            const __m256i tap17 = _mm256_alignr_epi8(v[4], middle34, 8);   // i-17 .. i-14
+            const __m256i tap21 = _mm256_alignr_epi8(v[3], middle23, 8);   // i-21 .. i-18
+            const __m256i tap31 = _mm256_alignr_epi8(middle01, v[0], 8);   // i-31 .. i-28
+            const __m256i tap67 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(next - 67));
+            const __m256i tap89 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(next - 89));
+            __m256i x = _mm256_xor_si256(_mm256_xor_si256(constant, tap89), tap17);
+            x = _mm256_xor_si256(x, _mm256_and_si256(middle34, tap21));
+            x = _mm256_xor_si256(x, _mm256_and_si256(tap31, tap67));
+            x = _mm256_xor_si256(x, _mm256_srlv_epi64(x, right[q]));
+            x = _mm256_xor_si256(x, _mm256_sllv_epi64(x, left[q]));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(next), x);
+            for (int g = 0; g < 7; ++g) v[g] = v[g + 1];
+            v[7] = x;
+            middle01 = middle12;
+            middle12 = middle23;
+            middle23 = middle34;
+        }
+        s = nextRoundConstant(s);
+    }
+    std::memcpy(output, next - kOutputWords, kOutputWords * sizeof(std::uint64_t));
+}
+
 }  // namespace
 #if !defined(__clang__)
 #pragma GCC diagnostic pop
 #endif
 #endif
 
-std::vector<CompressVariant> compressVariants() {
-    std::vector<CompressVariant> variants{{"portable", compressPortable}};
+std::span<const CompressVariant> compressVariants() {
+    static constexpr CompressVariant kVariants[] = {
+        {"portable", compressPortable, anyProcessor},
 #if defined(__x86_64__)
-    if (cpuFeatures().avx512) variants.push_back({"avx512", compressAvx512});
+        {"avx2", compressAvx2, hasAvx2},
+        {"avx512", compressAvx512, hasAvx512},
 #endif
-    return variants;
-}
-
-CompressFunction bestCompress() {
-#if defined(__x86_64__)
-    if (cpuFeatures().avx512) return compressAvx512;
-#endif
-    return compressPortable;
+    };
+    return kVariants;
 }
 
 }  // namespace sumwise::md6

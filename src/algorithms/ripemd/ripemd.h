@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "algorithms/hasher.h"
+#include "algorithms/variant.h"
 
 namespace sumwise {
 
@@ -13,5 +14,12 @@ std::unique_ptr<Hasher> newRipemd128(const AlgorithmParams& params);
 std::unique_ptr<Hasher> newRipemd160(const AlgorithmParams& params);
 std::unique_ptr<Hasher> newRipemd256(const AlgorithmParams& params);
 std::unique_ptr<Hasher> newRipemd320(const AlgorithmParams& params);
+
+// The same frames around another compression of 64-byte blocks (the tests'
+// stand-ins).
+std::unique_ptr<Hasher> newRipemd128With(const AlgorithmParams& params, BlockCompress<std::uint32_t> compress);
+std::unique_ptr<Hasher> newRipemd160With(const AlgorithmParams& params, BlockCompress<std::uint32_t> compress);
+std::unique_ptr<Hasher> newRipemd256With(const AlgorithmParams& params, BlockCompress<std::uint32_t> compress);
+std::unique_ptr<Hasher> newRipemd320With(const AlgorithmParams& params, BlockCompress<std::uint32_t> compress);
 
 }  // namespace sumwise

@@ -34,10 +34,14 @@ void ripemd128Compress(Word* state, const std::uint8_t* block, std::size_t count
 
 }  // namespace
 
-std::unique_ptr<Hasher> newRipemd128(const AlgorithmParams&) {
+std::unique_ptr<Hasher> newRipemd128With(const AlgorithmParams&, BlockCompress<std::uint32_t> compress) {
     constexpr MdHasher<std::uint32_t, 4>::State kInitial{
         0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
-    return std::make_unique<MdHasher<std::uint32_t, 4>>(kInitial, ripemd128Compress, kLittleEndianFrame);
+    return std::make_unique<MdHasher<std::uint32_t, 4>>(kInitial, compress, kLittleEndianFrame);
+}
+
+std::unique_ptr<Hasher> newRipemd128(const AlgorithmParams& params) {
+    return newRipemd128With(params, ripemd128Compress);
 }
 
 }  // namespace sumwise

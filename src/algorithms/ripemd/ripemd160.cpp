@@ -37,10 +37,14 @@ void ripemd160Compress(Word* state, const std::uint8_t* block, std::size_t count
 
 }  // namespace
 
-std::unique_ptr<Hasher> newRipemd160(const AlgorithmParams&) {
+std::unique_ptr<Hasher> newRipemd160With(const AlgorithmParams&, BlockCompress<std::uint32_t> compress) {
     constexpr MdHasher<std::uint32_t, 5>::State kInitial{
         0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476, 0xc3d2e1f0};
-    return std::make_unique<MdHasher<std::uint32_t, 5>>(kInitial, ripemd160Compress, kLittleEndianFrame);
+    return std::make_unique<MdHasher<std::uint32_t, 5>>(kInitial, compress, kLittleEndianFrame);
+}
+
+std::unique_ptr<Hasher> newRipemd160(const AlgorithmParams& params) {
+    return newRipemd160With(params, ripemd160Compress);
 }
 
 }  // namespace sumwise

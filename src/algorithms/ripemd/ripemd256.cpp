@@ -37,10 +37,14 @@ void ripemd256Compress(Word* state, const std::uint8_t* block, std::size_t count
 
 }  // namespace
 
-std::unique_ptr<Hasher> newRipemd256(const AlgorithmParams&) {
+std::unique_ptr<Hasher> newRipemd256With(const AlgorithmParams&, BlockCompress<std::uint32_t> compress) {
     constexpr MdHasher<std::uint32_t, 8>::State kInitial{
         0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476, 0x76543210, 0xfedcba98, 0x89abcdef, 0x01234567};
-    return std::make_unique<MdHasher<std::uint32_t, 8>>(kInitial, ripemd256Compress, kLittleEndianFrame);
+    return std::make_unique<MdHasher<std::uint32_t, 8>>(kInitial, compress, kLittleEndianFrame);
+}
+
+std::unique_ptr<Hasher> newRipemd256(const AlgorithmParams& params) {
+    return newRipemd256With(params, ripemd256Compress);
 }
 
 }  // namespace sumwise

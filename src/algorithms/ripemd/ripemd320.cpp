@@ -42,11 +42,15 @@ void ripemd320Compress(Word* state, const std::uint8_t* block, std::size_t count
 
 }  // namespace
 
-std::unique_ptr<Hasher> newRipemd320(const AlgorithmParams&) {
+std::unique_ptr<Hasher> newRipemd320With(const AlgorithmParams&, BlockCompress<std::uint32_t> compress) {
     constexpr MdHasher<std::uint32_t, 10>::State kInitial{
         0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476, 0xc3d2e1f0, 0x76543210, 0xfedcba98, 0x89abcdef, 0x01234567,
         0x3c2d1e0f};
-    return std::make_unique<MdHasher<std::uint32_t, 10>>(kInitial, ripemd320Compress, kLittleEndianFrame);
+    return std::make_unique<MdHasher<std::uint32_t, 10>>(kInitial, compress, kLittleEndianFrame);
+}
+
+std::unique_ptr<Hasher> newRipemd320(const AlgorithmParams& params) {
+    return newRipemd320With(params, ripemd320Compress);
 }
 
 }  // namespace sumwise

@@ -12,16 +12,20 @@ using Sha1Hasher = MdHasher<std::uint32_t, 5>;
 
 }  // namespace
 
-std::unique_ptr<Hasher> newSha0(const AlgorithmParams&) {
-    return std::make_unique<Sha1Hasher>(kInitial, sha1Compress(Sha1Schedule::Sha0), kBigEndianFrame);
+std::unique_ptr<Hasher> newSha1FamilyWith(const AlgorithmParams&, Sha1Compress compress) {
+    return std::make_unique<Sha1Hasher>(kInitial, compress, kBigEndianFrame);
 }
 
-std::unique_ptr<Hasher> newSha1(const AlgorithmParams&) {
-    return std::make_unique<Sha1Hasher>(kInitial, sha1Compress(Sha1Schedule::Sha1), kBigEndianFrame);
+std::unique_ptr<Hasher> newSha0(const AlgorithmParams& params) {
+    return newSha1FamilyWith(params, bestVariant(sha1Variants(Sha1Schedule::Sha0)));
 }
 
-std::unique_ptr<Hasher> newSha1Ime(const AlgorithmParams&) {
-    return std::make_unique<Sha1Hasher>(kInitial, sha1Compress(Sha1Schedule::Ime), kBigEndianFrame);
+std::unique_ptr<Hasher> newSha1(const AlgorithmParams& params) {
+    return newSha1FamilyWith(params, bestVariant(sha1Variants(Sha1Schedule::Sha1)));
+}
+
+std::unique_ptr<Hasher> newSha1Ime(const AlgorithmParams& params) {
+    return newSha1FamilyWith(params, bestVariant(sha1Variants(Sha1Schedule::Ime)));
 }
 
 }  // namespace sumwise

@@ -6,9 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <vector>
+#include <span>
 
 #include "algorithms/hasher.h"
+#include "algorithms/variant.h"
 
 namespace sumwise {
 
@@ -19,17 +20,17 @@ enum class Sha1Schedule {
 };
 
 // Compresses `count` consecutive 64-byte blocks into the five state words.
+using Sha1Compress = BlockCompress<std::uint32_t>;
 using Sha1Variant = CompressionVariant<std::uint32_t>;
-using Sha1Compress = Sha1Variant::Compress;
 
-// The fastest implementation of a schedule that this processor runs.
-Sha1Compress sha1Compress(Sha1Schedule schedule);
+// The variant table of a schedule, portable first and fastest last.
+std::span<const Sha1Variant> sha1Variants(Sha1Schedule schedule);
 
-// Every implementation of a schedule that this processor runs.
-std::vector<Sha1Variant> sha1Variants(Sha1Schedule schedule);
-
+// Contexts on the fastest variant this processor admits...
 std::unique_ptr<Hasher> newSha0(const AlgorithmParams& params);
 std::unique_ptr<Hasher> newSha1(const AlgorithmParams& params);
 std::unique_ptr<Hasher> newSha1Ime(const AlgorithmParams& params);
+// ...or on the one given, for any of the three schedules.
+std::unique_ptr<Hasher> newSha1FamilyWith(const AlgorithmParams& params, Sha1Compress compress);
 
 }  // namespace sumwise

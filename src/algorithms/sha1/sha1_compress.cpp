@@ -37,17 +37,24 @@ SUMWISE_INLINE std::uint32_t word(std::uint32_t* w, const std::uint8_t* block, i
     } else if constexpr (Schedule == Sha1Schedule::Sha0) {
         next = b;
     } else {
-        // SHA-1-IME: the shifted word is W[t-15] for the first twenty
-        // schedule words and W[t-20] after them, when W[t-15] joins X
-        // unshifted. The halves are combined by OR; an XOR would cancel X
-        // and leave a plain rotation of S.
-        std::uint32_t x = w[(t - 1) & 31] ^ w[(t - 2) & 31];
+        // SHA-1-IME: X = W[t-1] ^ W[t-2] and the shifted word is W[t-15]
+        // for the first twenty schedule words; after them W[t-15] joins X
+        // and W[t-20] is shifted. The halves are combined by OR; an XOR
+        // would cancel X and leave a plain rotation of S. Each word needs the
+        // one before it, so everything else is combined first: from W[t-1]
+        // on, the word is three operations away.
+        std::uint32_t older = w[(t - 2) & 31];
         std::uint32_t s = w[(t - 15) & 31];
         if (t >= 36) {
-            x ^= w[(t - 15) & 31];
+            older ^= w[(t - 15) & 31];
             s = w[(t - 20) & 31];
         }
-        next = b ^ ((x ^ (s << 13)) | (x ^ (s >> 19)));
+        std::uint32_t left = older ^ (s << 13);
+        std::uint32_t right = older ^ (s >> 19);
+        // Kept apart from W[t-1], so the compiler cannot fold them back into X.
+        asm("" : "+r"(left), "+r"(right));
+        const std::uint32_t previous = w[(t - 1) & 31];
+        next = b ^ ((previous ^ left) | (previous ^ right));
     }
     w[t & 31] = next;
     return next;
@@ -199,49 +206,27 @@ SUMWISE_SHA_TARGET void compressShaNi(std::uint32_t* state, const std::uint8_t* 
 #undef SHA1_GROUP
 #undef SUMWISE_SHA_TARGET
 
-bool hasShaExtensions() {
-    const CpuFeatures& cpu = cpuFeatures();
-    return cpu.sha && cpu.ssse3 && cpu.sse41;
-}
 #endif
 
 #undef SUMWISE_INLINE
 
-Sha1Compress portableFor(Sha1Schedule schedule) {
-    switch (schedule) {
-        case Sha1Schedule::Sha0: return compressPortable<Sha1Schedule::Sha0>;
-        case Sha1Schedule::Sha1: return compressPortable<Sha1Schedule::Sha1>;
-        case Sha1Schedule::Ime: return compressPortable<Sha1Schedule::Ime>;
-    }
-    return compressPortable<Sha1Schedule::Sha1>;
-}
-
+template <Sha1Schedule Schedule>
+constexpr Sha1Variant kVariants[] = {
+    {"portable", compressPortable<Schedule>, anyProcessor},
 #if defined(__x86_64__)
-Sha1Compress shaNiFor(Sha1Schedule schedule) {
-    switch (schedule) {
-        case Sha1Schedule::Sha0: return compressShaNi<Sha1Schedule::Sha0>;
-        case Sha1Schedule::Sha1: return compressShaNi<Sha1Schedule::Sha1>;
-        case Sha1Schedule::Ime: return compressShaNi<Sha1Schedule::Ime>;
-    }
-    return compressShaNi<Sha1Schedule::Sha1>;
-}
+    {"sha-ni", compressShaNi<Schedule>, hasShaExtensions},
 #endif
+};
 
 }  // namespace
 
-Sha1Compress sha1Compress(Sha1Schedule schedule) {
-#if defined(__x86_64__)
-    if (hasShaExtensions()) return shaNiFor(schedule);
-#endif
-    return portableFor(schedule);
-}
-
-std::vector<Sha1Variant> sha1Variants(Sha1Schedule schedule) {
-    std::vector<Sha1Variant> variants{{"portable", portableFor(schedule)}};
-#if defined(__x86_64__)
-    if (hasShaExtensions()) variants.push_back({"sha-ni", shaNiFor(schedule)});
-#endif
-    return variants;
+std::span<const Sha1Variant> sha1Variants(Sha1Schedule schedule) {
+    switch (schedule) {
+        case Sha1Schedule::Sha0: return kVariants<Sha1Schedule::Sha0>;
+        case Sha1Schedule::Sha1: return kVariants<Sha1Schedule::Sha1>;
+        case Sha1Schedule::Ime: return kVariants<Sha1Schedule::Ime>;
+    }
+    return kVariants<Sha1Schedule::Sha1>;
 }
 
 }  // namespace sumwise

@@ -29,20 +29,36 @@ using Sha512Engine = MdHasher<std::uint64_t, 8>;
 
 }  // namespace
 
-std::unique_ptr<Hasher> newSha224(const AlgorithmParams&) {
-    return std::make_unique<Sha256Engine>(kSha224Initial, sha256Compress(), kBigEndianFrame, 28);
+std::unique_ptr<Hasher> newSha224With(const AlgorithmParams&, Sha256Compress compress) {
+    return std::make_unique<Sha256Engine>(kSha224Initial, compress, kBigEndianFrame, 28);
 }
 
-std::unique_ptr<Hasher> newSha256(const AlgorithmParams&) {
-    return std::make_unique<Sha256Engine>(kSha256Initial, sha256Compress(), kBigEndianFrame, 32);
+std::unique_ptr<Hasher> newSha256With(const AlgorithmParams&, Sha256Compress compress) {
+    return std::make_unique<Sha256Engine>(kSha256Initial, compress, kBigEndianFrame, 32);
 }
 
-std::unique_ptr<Hasher> newSha384(const AlgorithmParams&) {
-    return std::make_unique<Sha512Engine>(kSha384Initial, sha512Compress(), kSha512Frame, 48);
+std::unique_ptr<Hasher> newSha384With(const AlgorithmParams&, Sha512Compress compress) {
+    return std::make_unique<Sha512Engine>(kSha384Initial, compress, kSha512Frame, 48);
 }
 
-std::unique_ptr<Hasher> newSha512(const AlgorithmParams&) {
-    return std::make_unique<Sha512Engine>(kSha512Initial, sha512Compress(), kSha512Frame, 64);
+std::unique_ptr<Hasher> newSha512With(const AlgorithmParams&, Sha512Compress compress) {
+    return std::make_unique<Sha512Engine>(kSha512Initial, compress, kSha512Frame, 64);
+}
+
+std::unique_ptr<Hasher> newSha224(const AlgorithmParams& params) {
+    return newSha224With(params, bestVariant(sha256Variants()));
+}
+
+std::unique_ptr<Hasher> newSha256(const AlgorithmParams& params) {
+    return newSha256With(params, bestVariant(sha256Variants()));
+}
+
+std::unique_ptr<Hasher> newSha384(const AlgorithmParams& params) {
+    return newSha384With(params, bestVariant(sha512Variants()));
+}
+
+std::unique_ptr<Hasher> newSha512(const AlgorithmParams& params) {
+    return newSha512With(params, bestVariant(sha512Variants()));
 }
 
 }  // namespace sumwise

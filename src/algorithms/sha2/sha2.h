@@ -6,29 +6,32 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <vector>
+#include <span>
 
 #include "algorithms/hasher.h"
+#include "algorithms/variant.h"
 
 namespace sumwise {
 
 // Compress `count` consecutive blocks (64 or 128 bytes) into the eight state words.
+using Sha256Compress = BlockCompress<std::uint32_t>;
+using Sha512Compress = BlockCompress<std::uint64_t>;
 using Sha256Variant = CompressionVariant<std::uint32_t>;
 using Sha512Variant = CompressionVariant<std::uint64_t>;
-using Sha256Compress = Sha256Variant::Compress;
-using Sha512Compress = Sha512Variant::Compress;
 
-// The fastest implementation this processor runs.
-Sha256Compress sha256Compress();
-Sha512Compress sha512Compress();
+// Each engine's variant table, portable first and fastest last.
+std::span<const Sha256Variant> sha256Variants();
+std::span<const Sha512Variant> sha512Variants();
 
-// Every implementation this processor runs, for checking them against each other.
-std::vector<Sha256Variant> sha256Variants();
-std::vector<Sha512Variant> sha512Variants();
-
+// Contexts on the fastest variant this processor admits...
 std::unique_ptr<Hasher> newSha224(const AlgorithmParams& params);
 std::unique_ptr<Hasher> newSha256(const AlgorithmParams& params);
 std::unique_ptr<Hasher> newSha384(const AlgorithmParams& params);
 std::unique_ptr<Hasher> newSha512(const AlgorithmParams& params);
+// ...or on the one given.
+std::unique_ptr<Hasher> newSha224With(const AlgorithmParams& params, Sha256Compress compress);
+std::unique_ptr<Hasher> newSha256With(const AlgorithmParams& params, Sha256Compress compress);
+std::unique_ptr<Hasher> newSha384With(const AlgorithmParams& params, Sha512Compress compress);
+std::unique_ptr<Hasher> newSha512With(const AlgorithmParams& params, Sha512Compress compress);
 
 }  // namespace sumwise

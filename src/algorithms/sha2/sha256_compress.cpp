@@ -171,27 +171,18 @@ SUMWISE_SHA_TARGET void compressShaNi(std::uint32_t* state, const std::uint8_t* 
 
 #undef SUMWISE_SHA_TARGET
 
-bool hasShaExtensions() {
-    const CpuFeatures& cpu = cpuFeatures();
-    return cpu.sha && cpu.ssse3 && cpu.sse41;
-}
 #endif
 
 }  // namespace
 
-Sha256Compress sha256Compress() {
+std::span<const Sha256Variant> sha256Variants() {
+    static constexpr Sha256Variant kVariants[] = {
+        {"portable", compressPortable, anyProcessor},
 #if defined(__x86_64__)
-    if (hasShaExtensions()) return compressShaNi;
+        {"sha-ni", compressShaNi, hasShaExtensions},
 #endif
-    return compressPortable;
-}
-
-std::vector<Sha256Variant> sha256Variants() {
-    std::vector<Sha256Variant> variants{{"portable", compressPortable}};
-#if defined(__x86_64__)
-    if (hasShaExtensions()) variants.push_back({"sha-ni", compressShaNi});
-#endif
-    return variants;
+    };
+    return kVariants;
 }
 
 }  // namespace sumwise

@@ -126,29 +126,28 @@ void compress(std::uint64_t* state, const std::uint8_t* blocks, std::size_t coun
     state[2] = c;
 }
 
-TigerCompress chooseCompress() {
-#if SUMWISE_TIGER_BEXTR
-    if (cpuFeatures().bmi1) return compress<BextrLookup>;
-#endif
-    return compress<PortableLookup>;
-}
-
 // Tiger pads with 0x01, not 0x80; the length and the digest's words go least
 // significant byte first, so the digest text is the byte-order form.
 constexpr MdFrame kTigerFrame{0x01, 8, ByteOrder::Little};
 
 }  // namespace
 
-std::vector<TigerVariant> tigerVariants() {
-    std::vector<TigerVariant> variants{{"portable", compress<PortableLookup>}};
+std::span<const TigerVariant> tigerVariants() {
+    static constexpr TigerVariant kVariants[] = {
+        {"portable", compress<PortableLookup>, anyProcessor},
 #if SUMWISE_TIGER_BEXTR
-    if (cpuFeatures().bmi1) variants.push_back({"bmi1", compress<BextrLookup>});
+        {"bmi1", compress<BextrLookup>, hasBmi1},
 #endif
-    return variants;
+    };
+    return kVariants;
 }
 
-std::unique_ptr<Hasher> newTiger(const AlgorithmParams&) {
-    return std::make_unique<MdHasher<std::uint64_t, 3, 64>>(kInitialState, chooseCompress(), kTigerFrame);
+std::unique_ptr<Hasher> newTigerWith(const AlgorithmParams&, TigerCompress compress) {
+    return std::make_unique<MdHasher<std::uint64_t, 3, 64>>(kInitialState, compress, kTigerFrame);
+}
+
+std::unique_ptr<Hasher> newTiger(const AlgorithmParams& params) {
+    return newTigerWith(params, bestVariant(tigerVariants()));
 }
 
 }  // namespace sumwise

@@ -5,22 +5,24 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <vector>
+#include <span>
 
 #include "algorithms/hasher.h"
+#include "algorithms/variant.h"
 
 namespace sumwise {
 
 // The chaining value: eight words, each a state row read most significant
 // byte first.
 using WhirlpoolState = std::uint64_t[8];
+using WhirlpoolCompress = BlockCompress<std::uint64_t>;
 using WhirlpoolVariant = CompressionVariant<std::uint64_t>;
-using WhirlpoolCompress = WhirlpoolVariant::Compress;
 
-// Every compression this processor can run, the portable one first, so that
-// each can be checked, not only the one chosen at run time.
-std::vector<WhirlpoolVariant> whirlpoolVariants();
+// The variant table, portable first and fastest last.
+std::span<const WhirlpoolVariant> whirlpoolVariants();
 
+// A context on the fastest variant this processor admits, or on the one given.
 std::unique_ptr<Hasher> newWhirlpool(const AlgorithmParams& params);
+std::unique_ptr<Hasher> newWhirlpoolWith(const AlgorithmParams& params, WhirlpoolCompress compress);
 
 }  // namespace sumwise

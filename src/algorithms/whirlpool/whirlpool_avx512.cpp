@@ -112,9 +112,8 @@ SUMWISE_WHIRLPOOL_TARGET [[gnu::always_inline]] inline __m512i round(__m512i x, 
 
 }  // namespace
 
-bool supported() {
-    const CpuFeatures& cpu = cpuFeatures();
-    return cpu.avx512 && cpu.avx512vbmi && cpu.gfni;
+bool supported(const CpuFeatures& cpu) {
+    return hasAvx512(cpu) && cpu.avx512vbmi && cpu.gfni;
 }
 
 SUMWISE_WHIRLPOOL_TARGET void compress(std::uint64_t* hash, const std::uint8_t* blocks, std::size_t count) {

@@ -2,6 +2,7 @@
 // time by whirlpool.cpp.
 #pragma once
 
+#include "algorithms/cpu_features.h"
 #include "algorithms/whirlpool/whirlpool.h"
 
 #if defined(__x86_64__)
@@ -14,7 +15,7 @@ namespace sumwise::whirlpool_avx512 {
 
 #if SUMWISE_WHIRLPOOL_AVX512
 // AVX-512 with byte permutes (VBMI) and GF(2^8) affine transforms (GFNI).
-bool supported();
+bool supported(const CpuFeatures& cpu);
 void compress(std::uint64_t* hash, const std::uint8_t* blocks, std::size_t count);
 #endif
 

@@ -1,0 +1,214 @@
+#include "update/internet_session.h"
+
+namespace sumwise {
+
+namespace {
+
+// How long closing a request may take before the thread gives up on it.
+constexpr DWORD kCloseTimeoutMilliseconds = 3000;
+
+}  // namespace
+
+void CALLBACK onInternetStatus(HINTERNET, DWORD_PTR contextValue, DWORD status, LPVOID information, DWORD) {
+    auto* context = reinterpret_cast<RequestContext*>(contextValue);
+    if (context == nullptr) return;  // the Internet handle itself
+    const auto* result = static_cast<const INTERNET_ASYNC_RESULT*>(information);
+    LONG closing = RequestContext::kClosing;
+    switch (status) {
+    case INTERNET_STATUS_HANDLE_CREATED:
+        if (context->state.load() == RequestContext::kOpening && result != nullptr) {
+            context->request = reinterpret_cast<HINTERNET>(result->dwResult);
+            context->state = RequestContext::kIdle;
+        }
+        break;
+    case INTERNET_STATUS_REQUEST_COMPLETE:
+        if (result != nullptr) {
+            context->result = result->dwResult;
+            context->error = result->dwResult != 0 ? 0 : result->dwError;
+        }
+        SetEvent(context->event);
+        if (context->state.compare_exchange_strong(closing, RequestContext::kIdle)) SetEvent(context->event);
+        break;
+    case INTERNET_STATUS_HANDLE_CLOSING:
+        if (context->state.compare_exchange_strong(closing, RequestContext::kIdle)) SetEvent(context->event);
+        break;
+    default:
+        break;
+    }
+}
+
+bool probeConnection(const std::wstring& url) {
+    return InternetCheckConnectionW(url.c_str(), FLAG_ICC_FORCE_CONNECTION, 0) != FALSE;
+}
+
+InternetSession::InternetSession(const std::wstring& agent, HANDLE cancel)
+    : context_(std::make_unique<RequestContext>()), cancel_(cancel) {
+    internet_ = InternetOpenW(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC);
+    if (internet_ == nullptr) {
+        failure_ = Failure::OpenInternet;
+        error_ = GetLastError();
+        return;
+    }
+    context_->event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (context_->event == nullptr) {
+        failure_ = Failure::CreateEvent;
+        error_ = GetLastError();
+        return;
+    }
+    if (InternetSetStatusCallbackW(internet_, onInternetStatus) == INTERNET_INVALID_STATUS_CALLBACK) {
+        failure_ = Failure::SetCallback;
+        error_ = GetLastError();
+        return;
+    }
+    callbackSet_ = true;
+}
+
+InternetSession::~InternetSession() {
+    if (context_->request.load() != nullptr) closeRequest();
+    // The Internet handle is closed only once its callback is removed.
+    const bool removed =
+        !callbackSet_ || InternetSetStatusCallbackW(internet_, nullptr) != INTERNET_INVALID_STATUS_CALLBACK;
+    if (internet_ != nullptr && removed) InternetCloseHandle(internet_);
+    if (pending_) {
+        // An operation that never ended may still complete into the context.
+        (void)context_.release();
+        return;
+    }
+    if (context_->event != nullptr) CloseHandle(context_->event);
+}
+
+InternetSession::Outcome InternetSession::wait() {
+    const HANDLE handles[] = {context_->event, cancel_};
+    const DWORD count = cancel_ != nullptr ? 2 : 1;
+    return WaitForMultipleObjects(count, handles, FALSE, INFINITE) == WAIT_OBJECT_0 ? Outcome::Done
+                                                                                     : Outcome::Cancelled;
+}
+
+InternetSession::Outcome InternetSession::open(const std::wstring& url) {
+    RequestContext& context = *context_;
+    if (context.request.load() != nullptr) closeRequest();
+    ResetEvent(context.event);
+    context.result = 0;
+    context.error = 0;
+    context.state = RequestContext::kOpening;
+    const HINTERNET request = InternetOpenUrlW(internet_, url.c_str(), nullptr, 0,
+                                               INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE,
+                                               reinterpret_cast<DWORD_PTR>(&context));
+    if (request != nullptr) {
+        context.request = request;
+        context.state = RequestContext::kIdle;
+        return Outcome::Done;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_IO_PENDING) {
+        context.state = RequestContext::kIdle;
+        error_ = error;
+        return Outcome::Failed;
+    }
+    if (wait() == Outcome::Cancelled) {
+        pending_ = true;
+        return Outcome::Cancelled;
+    }
+    if (context.result.load() == 0) {
+        error_ = context.error.load();
+        return Outcome::Failed;
+    }
+    context.request = reinterpret_cast<HINTERNET>(context.result.load());
+    return Outcome::Done;
+}
+
+std::optional<DWORD> InternetSession::statusCode() {
+    DWORD code = 0;
+    DWORD size = sizeof code;
+    if (!HttpQueryInfoW(context_->request.load(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size,
+                        nullptr)) {
+        error_ = GetLastError();
+        return std::nullopt;
+    }
+    return code;
+}
+
+std::optional<std::uint64_t> InternetSession::contentLength() {
+    DWORD length = 0;
+    DWORD size = sizeof length;
+    if (!HttpQueryInfoW(context_->request.load(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size,
+                        nullptr)) {
+        const DWORD error = GetLastError();
+        error_ = error == ERROR_HTTP_HEADER_NOT_FOUND ? 0 : error;
+        return std::nullopt;
+    }
+    return length;
+}
+
+InternetSession::Outcome InternetSession::read(DWORD size, DWORD& got) {
+    RequestContext& context = *context_;
+    got = 0;
+    if (context.buffer.size() < size) context.buffer.resize(size);
+    ResetEvent(context.event);
+    context.result = 0;
+    context.error = 0;
+    context.bytesRead = 0;
+    if (InternetReadFile(context.request.load(), context.buffer.data(), size, &context.bytesRead)) {
+        got = std::min(context.bytesRead, size);
+        return Outcome::Done;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_IO_PENDING) {
+        error_ = error;
+        return Outcome::Failed;
+    }
+    if (wait() == Outcome::Cancelled) {
+        pending_ = true;
+        return Outcome::Cancelled;
+    }
+    if (context.result.load() == 0) {
+        error_ = context.error.load();
+        return Outcome::Failed;
+    }
+    got = std::min(context.bytesRead, size);
+    return Outcome::Done;
+}
+
+std::optional<DWORD> InternetSession::available() {
+    RequestContext& context = *context_;
+    ResetEvent(context.event);
+    context.result = 0;
+    DWORD count = 0;
+    if (InternetQueryDataAvailable(context.request.load(), &count, 0, 0)) return count;
+    if (GetLastError() != ERROR_IO_PENDING) return std::nullopt;
+    // The answer comes with the completion; waiting for it keeps the event
+    // free of a late signal.
+    if (wait() == Outcome::Cancelled) {
+        pending_ = true;
+        return std::nullopt;
+    }
+    return static_cast<DWORD>(context.result.load());
+}
+
+void InternetSession::closeRequest() {
+    RequestContext& context = *context_;
+    const HINTERNET request = context.request.exchange(nullptr);
+    if (request == nullptr) return;
+    context.state = RequestContext::kClosing;
+    InternetCloseHandle(request);
+    waitUntilClosed();
+}
+
+void InternetSession::waitUntilClosed() {
+    RequestContext& context = *context_;
+    const DWORD start = GetTickCount();
+    while (context.state.load() == RequestContext::kClosing) {
+        const DWORD spent = GetTickCount() - start;
+        if (spent >= kCloseTimeoutMilliseconds ||
+            WaitForSingleObject(context.event, kCloseTimeoutMilliseconds - spent) == WAIT_TIMEOUT) {
+            if (context.state.load() == RequestContext::kClosing) {
+                pending_ = true;
+                return;
+            }
+        }
+    }
+    // The handle is gone: nothing of it can still complete.
+    pending_ = false;
+}
+
+}  // namespace sumwise

@@ -1,0 +1,123 @@
+// The processor-level cap: its names, what each level admits, the variant
+// each algorithm's dispatch takes at each level, and (run by CTest with
+// SUMWISE_CPU set) the cap read from the environment.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "algorithms/cpu_features.h"
+#include "algorithms/hasher_variants.h"
+#include "test_support.h"
+
+namespace sumwise {
+namespace {
+
+constexpr CpuFeatures kEverything{true, true, true, true, true, true, true, true, true, true, true};
+
+TEST(CpuCap, LevelNamesReadBackAndNothingElseParses) {
+    for (const CpuLevel level : kCpuLevels) EXPECT_EQ(parseCpuLevel(cpuLevelName(level)), level);
+    for (const char* wrong : {"", "AVX2", "avx", "sse2", "avx512 ", " portable", "native"}) {
+        EXPECT_FALSE(parseCpuLevel(wrong).has_value()) << '"' << wrong << '"';
+    }
+}
+
+TEST(CpuCap, EachLevelAdmitsItsFeaturesAndThoseBelow) {
+    struct Row {
+        CpuLevel level;
+        CpuFeatures admitted;
+    };
+    const Row rows[] = {
+        {CpuLevel::Portable, {}},
+        {CpuLevel::Ssse3, {true, true, true, false, true, false, false, false, false, false, false}},
+        {CpuLevel::Avx2, {true, true, true, true, true, true, true, false, false, false, false}},
+        {CpuLevel::Avx512, kEverything},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(capFeatures(kEverything, row.level), row.admitted) << cpuLevelName(row.level);
+        EXPECT_EQ(levelOf(row.admitted), row.level) << cpuLevelName(row.level);
+        // A cap never adds what the processor lacks.
+        EXPECT_EQ(capFeatures({}, row.level), CpuFeatures{}) << cpuLevelName(row.level);
+    }
+    // AVX2 without the SHA extensions (Haswell): the cap keeps SHA off.
+    CpuFeatures haswell = capFeatures(kEverything, CpuLevel::Avx2);
+    haswell.sha = false;
+    EXPECT_FALSE(capFeatures(haswell, CpuLevel::Avx512).sha);
+    EXPECT_EQ(levelOf(haswell), CpuLevel::Avx2);
+    // The machine's own features capped at each level stay within the level.
+    for (const CpuLevel level : kCpuLevels) EXPECT_LE(levelOf(cpuFeaturesAt(level)), level);
+}
+
+// On a processor with every feature, the variant each level's dispatch takes.
+TEST(CpuCap, EachLevelPicksTheExpectedVariant) {
+    struct Row {
+        const char* algorithm;
+        const char* portable;
+        const char* ssse3;
+        const char* avx2;
+        const char* avx512;
+    };
+    const Row rows[] = {
+        {"Adler32", "sse2", "sse2", "avx2", "avx2"},
+        {"CRC32", "portable", "pclmul", "avx2-pclmul", "avx512-vpclmul"},
+        {"CRC64", "portable", "pclmul", "avx2-pclmul", "avx512-vpclmul"},
+        {"MD5", "portable", "portable", "portable", "portable"},
+        {"MD6", "portable", "portable", "avx2", "avx512"},
+        {"SHA-0", "portable", "sha-ni", "sha-ni", "sha-ni"},
+        {"SHA-1", "portable", "sha-ni", "sha-ni", "sha-ni"},
+        {"SHA-1-IME", "portable", "sha-ni", "sha-ni", "sha-ni"},
+        {"SHA-224", "portable", "sha-ni", "sha-ni", "sha-ni"},
+        {"SHA-256", "portable", "sha-ni", "sha-ni", "sha-ni"},
+        {"SHA-384", "sse2", "sse2", "avx2", "avx512"},
+        {"SHA-512", "sse2", "sse2", "avx2", "avx512"},
+        {"Tiger", "portable", "portable", "bmi1", "bmi1"},
+        {"Whirlpool", "portable", "portable", "portable", "avx512-gfni"},
+    };
+    for (const Row& row : rows) {
+        const HasherVariants* variants = hasherVariants(row.algorithm);
+        ASSERT_NE(variants, nullptr) << row.algorithm;
+        const char* expected[] = {row.portable, row.ssse3, row.avx2, row.avx512};
+        for (const CpuLevel level : kCpuLevels) {
+            const CpuFeatures cpu = capFeatures(kEverything, level);
+            EXPECT_STREQ(variants->variants[variants->best(cpu)].name, expected[static_cast<int>(level)])
+                << row.algorithm << " at " << cpuLevelName(level);
+        }
+    }
+}
+
+// Run by CTest with SUMWISE_CPU and SUMWISE_EXPECTED_CPU_LEVEL set: the cap
+// read once from the environment limits every algorithm's dispatch, and the
+// capped contexts give the digests of the portable ones.
+TEST(CpuCap, EnvironmentCapsTheDispatch) {
+    const char* expectedText = std::getenv("SUMWISE_EXPECTED_CPU_LEVEL");
+    if (expectedText == nullptr) GTEST_SKIP() << "run by CTest with SUMWISE_CPU set";
+    const auto expected = parseCpuLevel(expectedText);
+    ASSERT_TRUE(expected.has_value()) << expectedText;
+    EXPECT_EQ(cpuFeatures(), cpuFeaturesAt(*expected));
+    EXPECT_LE(cpuLevel(), *expected);
+
+    const auto data = test::randomBytes(70000, 23);
+    for (const AlgorithmEntry& entry : algorithms()) {
+        const HasherVariants* variants = hasherVariants(entry.asciiName());
+        ASSERT_NE(variants, nullptr) << entry.asciiName();
+        const std::size_t chosen = variants->best();
+        EXPECT_EQ(chosen, variants->best(cpuFeaturesAt(*expected))) << entry.asciiName();
+        if (*expected == CpuLevel::Portable) {
+            // Only the baseline: portable code, or SSE2, part of every x86-64 processor.
+            const std::string name = variants->variants[chosen].name;
+            EXPECT_TRUE(name == "portable" || name == "sse2") << entry.asciiName() << " took " << name;
+        }
+        const auto portable = variants->create({}, 0);
+        const auto capped = entry.newHasher({});
+        for (const std::size_t length : {std::size_t{0}, std::size_t{3}, std::size_t{1000}, data.size()}) {
+            portable->init();
+            capped->init();
+            portable->update(data.data(), length);
+            capped->update(data.data(), length);
+            const std::string wanted = digestText(portable->finish(), LetterCase::Upper);
+            EXPECT_EQ(digestText(capped->finish(), LetterCase::Upper), wanted) << entry.asciiName() << " " << length;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace sumwise

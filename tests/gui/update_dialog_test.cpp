@@ -1,0 +1,578 @@
+// The update dialog against the local update server: the check, the
+// download with its progress and verification, Run and Install, and every
+// way they can fail.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "app/look.h"
+#include "app_harness.h"
+#include "resources/resource_ids.h"
+#include "test_support.h"
+#include "update/internet_error.h"
+#include "update_site.h"
+
+namespace sumwise::test {
+namespace {
+
+std::string narrow(const std::wstring& text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+std::string lowerCase(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string fileBytes(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+std::vector<std::filesystem::path> filesIn(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) files.push_back(entry.path().filename());
+    return files;
+}
+
+const std::wstring kCurrent = L"1.62.780.7200";
+
+std::wstring newerText(const std::wstring& version) {
+    return L"Click on the button to download the portable version or the Setup program.\nCurrent version: " + kCurrent +
+           L"\nNew version: " + version;
+}
+
+const std::wstring kUpToDateText =
+    L"You are already using the latest version of the program. Please check again later.\nCurrent version: " + kCurrent;
+
+// The program with its About box and update dialog open, against a site of
+// the local update server.
+class Updater {
+public:
+    explicit Updater(const UpdateSite&) : app_(L"") {}
+
+    RunningApp& app() { return app_; }
+    HWND about() const { return about_; }
+    HWND dialog() const { return update_; }
+
+    // Opens About and the update dialog (with Ctrl or Shift held as given).
+    bool open(bool ctrl = false, bool shift = false) {
+        app_.ctrl = ctrl;
+        app_.shift = shift;
+        postClick(app_.dialog(), IDC_ABOUT);
+        about_ = waitForOwnedWindow(app_.dialog());
+        if (about_ == nullptr) return false;
+        postClick(about_, IDC_ABOUT_UPDATES);
+        update_ = waitForOwnedWindow(about_);
+        app_.ctrl = false;
+        app_.shift = false;
+        return update_ != nullptr;
+    }
+
+    std::wstring heading() const { return dialogText(update_, IDC_UPDATE_HEADING); }
+    std::wstring message() const { return dialogText(update_, IDC_UPDATE_TEXT); }
+    bool enabled(int id) const { return IsWindowEnabled(GetDlgItem(update_, id)) != FALSE; }
+    bool waitForHeading(const std::wstring& heading) const {
+        return waitFor([&] { return dialogText(update_, IDC_UPDATE_HEADING) == heading; });
+    }
+    bool waitUntilClosed() const {
+        return waitFor([&] { return !IsWindow(update_); }, std::chrono::seconds(20));
+    }
+    void click(int id) const { postClick(update_, id); }
+
+    // The text of the error box over the update dialog, which is then closed.
+    std::wstring dismissErrorBox() const {
+        const HWND box = waitForOwnedWindow(update_, std::chrono::seconds(20));
+        if (box == nullptr) return L"<no error box>";
+        const std::wstring text = dialogText(box, 0xFFFF);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        return text;
+    }
+
+    // Checks, then downloads with the first (Download) or second (Install)
+    // button into `target`; the button is clicked `clicks` times at once.
+    bool download(int button, const std::filesystem::path& target, bool shift = false, int clicks = 1) {
+        if (!waitForHeading(L"There is a new version available")) return false;
+        app_.answerSaveDialog(target);
+        app_.shift = shift;
+        for (int i = 0; i < clicks; ++i) click(button);
+        return waitFor([&] { return !app_.offeredDownloadNames().empty(); });
+    }
+
+private:
+    RunningApp app_;
+    HWND about_ = nullptr;
+    HWND update_ = nullptr;
+};
+
+class UpdateTest : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!UpdateSite::serverRunning()) GTEST_SKIP() << "the update test server is not running";
+    }
+};
+
+// ---------------------------------------------------------------------------
+// The error box's text
+
+struct ErrorTextCase {
+    DWORD code;
+    LanguageId language;
+    std::wstring text;  // "*" stands for the system's message
+};
+
+class InternetErrorTextTest : public testing::TestWithParam<ErrorTextCase> {};
+
+TEST_P(InternetErrorTextTest, NamesTheCodeAndTheAction) {
+    const ErrorTextCase& c = GetParam();
+    std::wstring expected = c.text;
+    if (const auto star = expected.find(L'*'); star != std::wstring::npos) {
+        wchar_t message[256] = {};
+        ASSERT_NE(FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, c.code,
+                                 MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), message, 256, nullptr),
+                  0u);
+        std::wstring system = message;
+        while (!system.empty() && (system.back() == L'\n' || system.back() == L'\r' || system.back() == L' ')) {
+            system.pop_back();
+        }
+        expected.replace(star, 1, system);
+    }
+    EXPECT_EQ(internetErrorText(c.code, IDS_ACTION_READ, c.language), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, InternetErrorTextTest,
+    testing::Values(ErrorTextCase{0, kEnglish, L"An unexpected error occurred.\n\nAction: Read data operation"},
+                    ErrorTextCase{12031, kEnglish,
+                                  L"An unexpected error occurred.\n\nError code: 12031\nAction: Read data operation"},
+                    ErrorTextCase{ERROR_ACCESS_DENIED, kEnglish, L"*\nError code: 5\nAction: Read data operation"},
+                    ErrorTextCase{0, kGerman, L"Ein unerwarteter Fehler ist aufgetreten.\n\nAktion: Daten lesen"}));
+
+// ---------------------------------------------------------------------------
+// The check
+
+struct CheckCase {
+    const char* what;
+    std::string release;
+    std::string releaseAnswer;  // JSON, empty: plain
+    std::string beta;           // empty: none published
+    bool ctrl;
+    bool shift;
+    std::wstring offered;  // the version shown as new; empty: up to date
+    bool install;
+    bool betaAsked;
+};
+
+class UpdateCheckTest : public UpdateTest, public testing::WithParamInterface<CheckCase> {};
+
+TEST_P(UpdateCheckTest, ComparesTheVersionFilesWithTheProgram) {
+    const CheckCase& c = GetParam();
+    UpdateSite site;
+    site.publishRelease(c.release);
+    if (!c.releaseAnswer.empty()) site.answer("files/latest.txt", c.releaseAnswer);
+    if (!c.beta.empty()) site.publishBeta(c.beta);
+    Updater updater(site);
+    ASSERT_TRUE(updater.open(c.ctrl, c.shift));
+    EXPECT_EQ(look::windowText(updater.dialog()), L"Updating...");
+    if (c.offered.empty()) {
+        ASSERT_TRUE(updater.waitForHeading(L"There is no new version available")) << narrow(updater.heading());
+        EXPECT_EQ(updater.message(), kUpToDateText);
+        EXPECT_FALSE(updater.enabled(IDC_UPDATE_FIRST));
+    } else {
+        ASSERT_TRUE(updater.waitForHeading(L"There is a new version available")) << narrow(updater.heading());
+        EXPECT_EQ(updater.message(), newerText(c.offered));
+        EXPECT_TRUE(updater.enabled(IDC_UPDATE_FIRST));
+        EXPECT_EQ(dialogText(updater.dialog(), IDC_UPDATE_FIRST), L"Download");
+    }
+    EXPECT_EQ(updater.enabled(IDC_UPDATE_SECOND), c.install);
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(updater.dialog(), IDC_UPDATE_PROGRESS)));
+    const auto requests = site.requests();
+    EXPECT_EQ(std::count(requests.begin(), requests.end(), "files/beta.txt"), c.betaAsked ? 1 : 0);
+    // Idle again: Cancel closes at once.
+    updater.click(IDCANCEL);
+    EXPECT_TRUE(updater.waitUntilClosed());
+    EXPECT_TRUE(IsWindow(updater.about()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    VersionFiles, UpdateCheckTest,
+    testing::Values(
+        CheckCase{"newer release", "1.62.780.7201\n", "", "", false, false, L"1.62.780.7201", true, false},
+        CheckCase{"same version", "1.62.780.7200\n", "", "", false, false, L"", false, false},
+        CheckCase{"last component longer", "1.62.780.72000\n", "", "", false, false, L"1.62.780.72000", true, false},
+        CheckCase{"older release", "1.62.780.7199\n", "", "", false, false, L"", false, false},
+        CheckCase{"no LF: no version", "1.63.790.7300", "", "", false, false, L"", false, false},
+        CheckCase{"no content length", "1.63\n", R"({"length": false})", "", false, false, L"1.63", true, false},
+        CheckCase{"Shift: every version newer", "1.62.780.7200\n", "", "", false, true, L"1.62.780.7200", true, false},
+        CheckCase{"Ctrl: beta newer than the release", "1.62.780.7201\n", "", "1.63.0.1\n", true, false,
+                  L"1.63.0.1 (beta)", false, true},
+        CheckCase{"Ctrl: beta not newer than the release", "1.62.780.7201\n", "", "1.62.780.7201\n", true, false,
+                  L"1.62.780.7201", true, true},
+        CheckCase{"Ctrl: only the beta newer", "1.62.780.7200\n", "", "1.62.780.7300\n", true, false,
+                  L"1.62.780.7300 (beta)", false, true},
+        CheckCase{"Ctrl: no beta published", "1.62.780.7201\n", "", "", true, false, L"1.62.780.7201", true, true}),
+    [](const testing::TestParamInfo<CheckCase>& row) { return "Case" + std::to_string(row.index); });
+
+struct StatusCase {
+    int status;
+    const wchar_t* box;
+};
+
+class UpdateCheckStatusTest : public UpdateTest, public testing::WithParamInterface<StatusCase> {};
+
+TEST_P(UpdateCheckStatusTest, ReleaseFileAnswerOtherThanOkIsAnError) {
+    UpdateSite site;
+    site.publishRelease("1.62.780.7201\n");
+    site.answer("files/latest.txt", "{\"status\": " + std::to_string(GetParam().status) + "}");
+    Updater updater(site);
+    ASSERT_TRUE(updater.open());
+    EXPECT_EQ(updater.dismissErrorBox(), GetParam().box);
+    EXPECT_TRUE(updater.waitUntilClosed());
+    EXPECT_TRUE(IsWindow(updater.about()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Statuses, UpdateCheckStatusTest,
+    testing::Values(StatusCase{404, L"The server answered with HTTP status 404.\nAction: Checking file"},
+                    StatusCase{500, L"The server answered with HTTP status 500.\nAction: Checking file"}));
+
+TEST_F(UpdateTest, NoServerListeningIsAConnectionError) {
+    UpdateSite site;
+    SetEnvironmentVariableW(L"SUMWISE_UPDATE_URL", L"http://127.0.0.1:1/");
+    Updater updater(site);
+    ASSERT_TRUE(updater.open());
+    ASSERT_TRUE(updater.waitForHeading(L"Connection error"));
+    EXPECT_EQ(updater.message(), L"There is no Internet connection or server does not respond.");
+    EXPECT_FALSE(updater.enabled(IDC_UPDATE_FIRST));
+    EXPECT_FALSE(updater.enabled(IDC_UPDATE_SECOND));
+    updater.click(IDCANCEL);
+    EXPECT_TRUE(updater.waitUntilClosed());
+}
+
+TEST_F(UpdateTest, CancelWhileTheServerIsSlowToAnswer) {
+    UpdateSite site;
+    site.publishRelease("1.62.780.7201\n");
+    site.answer("files/latest.txt", R"({"wait": 1})");
+    Updater updater(site);
+    ASSERT_TRUE(updater.open());
+    ASSERT_TRUE(updater.waitForHeading(L"Checking for updates..."));
+    ASSERT_TRUE(waitFor([&] { return !site.requests().empty() && site.requests().back() == "files/latest.txt"; }));
+    updater.click(IDCANCEL);
+    ASSERT_TRUE(updater.waitForHeading(L"Closing connection..."));
+    EXPECT_FALSE(updater.enabled(IDCANCEL));
+    EXPECT_TRUE(updater.waitUntilClosed());
+    EXPECT_TRUE(IsWindow(updater.about()));
+}
+
+// ---------------------------------------------------------------------------
+// Downloads
+
+std::string versionFileNaming(const std::string& name, const std::string& algorithm, const std::string& digest) {
+    return "1.62.780.7201\n" + name + ":" + algorithm + ":" + digest + "\n";
+}
+
+struct VerifyCase {
+    const char* what;
+    std::string entryName;
+    std::string algorithm;
+    std::string digestOf;  // the algorithm whose digest of the download is published; "wrong": another's
+    bool lower;
+    bool verified;
+};
+
+class DownloadVerifyTest : public UpdateTest, public testing::WithParamInterface<VerifyCase> {};
+
+TEST_P(DownloadVerifyTest, KeepsOnlyAVerifiedDownload) {
+    const VerifyCase& c = GetParam();
+    const std::vector<std::uint8_t> program = randomBytes(200000, 5);
+    std::string digest = c.digestOf == "wrong" ? hexOf("SHA-1", randomBytes(10, 1)) : hexOf(c.digestOf, program);
+    if (c.lower) digest = lowerCase(digest);
+    UpdateSite site;
+    site.publishRelease(versionFileNaming(c.entryName, c.algorithm, digest));
+    site.publishDownload("Sumwise_x64.exe", program);
+    TempDir folder;
+    const auto target = folder.path() / "Sumwise_x64.exe";
+    Updater updater(site);
+    ASSERT_TRUE(updater.open());
+    ASSERT_TRUE(updater.download(IDC_UPDATE_FIRST, target));
+    EXPECT_EQ(updater.app().offeredDownloadNames(), std::vector<std::wstring>{L"Sumwise_x64.exe"});
+    if (c.verified) {
+        ASSERT_TRUE(updater.waitForHeading(L"Download complete")) << narrow(updater.heading());
+        EXPECT_EQ(updater.message(), L"Click on the Run button to execute downloaded file.");
+        EXPECT_EQ(dialogText(updater.dialog(), IDC_UPDATE_FIRST), L"Run");
+        EXPECT_TRUE(updater.enabled(IDC_UPDATE_FIRST));
+        EXPECT_FALSE(updater.enabled(IDC_UPDATE_SECOND));
+        EXPECT_EQ(fileBytes(target), std::string(program.begin(), program.end()));
+        EXPECT_EQ(filesIn(folder.path()), std::vector<std::filesystem::path>{"Sumwise_x64.exe"});
+    } else {
+        ASSERT_TRUE(updater.waitForHeading(L"Download error")) << narrow(updater.heading());
+        EXPECT_EQ(updater.message(), L"The file has not been downloaded correctly. Please try again.");
+        EXPECT_EQ(dialogText(updater.dialog(), IDC_UPDATE_FIRST), L"Download");
+        EXPECT_TRUE(updater.enabled(IDC_UPDATE_FIRST));
+        EXPECT_TRUE(updater.enabled(IDC_UPDATE_SECOND));
+        EXPECT_TRUE(filesIn(folder.path()).empty());
+    }
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(updater.dialog(), IDC_UPDATE_PROGRESS)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Digests, DownloadVerifyTest,
+    testing::Values(VerifyCase{"CRC32", "Sumwise_x64.exe", "CRC32", "CRC32", false, true},
+                    VerifyCase{"MD5 in lower case", "Sumwise_x64.exe", "MD5", "MD5", true, true},
+                    VerifyCase{"SHA-1", "Sumwise_x64.exe", "SHA-1", "SHA-1", false, true},
+                    VerifyCase{"SHA-256 in lower case", "sumwise_x64.exe", "SHA-256", "SHA-256", true, true},
+                    VerifyCase{"wrong digest", "Sumwise_x64.exe", "SHA-1", "wrong", false, false},
+                    VerifyCase{"no entry names it", "Sumwise_x86.exe", "SHA-1", "SHA-1", false, false},
+                    VerifyCase{"unknown algorithm", "Sumwise_x64.exe", "SHA-3", "SHA-256", false, false}),
+    [](const testing::TestParamInfo<VerifyCase>& row) { return "Case" + std::to_string(row.index); });
+
+struct ChannelCase {
+    const char* what;
+    std::string beta;
+    std::string betaEntry;  // the beta's entry for the download, "" for none
+    const char* downloadName;
+};
+
+class DownloadChannelTest : public UpdateTest, public testing::WithParamInterface<ChannelCase> {};
+
+TEST_P(DownloadChannelTest, VerifiesWithTheVersionFileOfTheVersionOnOffer) {
+    const ChannelCase& c = GetParam();
+    const std::vector<std::uint8_t> program = randomBytes(50000, 9);
+    const std::string digest = hexOf("SHA-1", program);
+    UpdateSite site;
+    // The release names the download correctly; a beta that is not on offer
+    // names it with a wrong digest and must not count.
+    site.publishRelease("1.62.780.7201\nSumwise_x64.exe:SHA-1:" + digest + "\n");
+    site.publishBeta(c.beta + (c.betaEntry.empty() ? "" : c.betaEntry + digest + "\n"));
+    site.publishDownload(c.downloadName, program);
+    TempDir folder;
+    Updater updater(site);
+    ASSERT_TRUE(updater.open(true));
+    ASSERT_TRUE(updater.download(IDC_UPDATE_FIRST, folder.path() / c.downloadName));
+    EXPECT_EQ(updater.app().offeredDownloadNames().front(), std::wstring(c.downloadName, c.downloadName + std::strlen(c.downloadName)));
+    EXPECT_TRUE(updater.waitForHeading(L"Download complete")) << narrow(updater.heading());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Channels, DownloadChannelTest,
+    testing::Values(ChannelCase{"beta on offer", "1.63.0.1\n", "Sumwise_x64_beta.exe:SHA-1:", "Sumwise_x64_beta.exe"},
+                    ChannelCase{"beta not newer", "1.62.780.7201\nSumwise_x64.exe:SHA-1:00", "", "Sumwise_x64.exe"}));
+
+struct FailureCase {
+    const char* what;
+    std::string answer;
+    std::wstring box;  // the start of the error box's text
+};
+
+class DownloadFailureTest : public UpdateTest, public testing::WithParamInterface<FailureCase> {};
+
+TEST_P(DownloadFailureTest, ReportsItKeepsNothingAndLeavesTheUsersFile) {
+    const FailureCase& c = GetParam();
+    const std::vector<std::uint8_t> program = randomBytes(300000, 6);
+    UpdateSite site;
+    site.publishRelease(versionFileNaming("Sumwise_x64.exe", "SHA-1", hexOf("SHA-1", program)));
+    site.publishDownload("Sumwise_x64.exe", program);
+    site.answer("downloads/Sumwise_x64.exe", c.answer);
+    TempDir folder;
+    const auto target = folder.path() / "Sumwise_x64.exe";
+    std::ofstream(target, std::ios::binary) << "the user's own file";
+    Updater updater(site);
+    ASSERT_TRUE(updater.open());
+    ASSERT_TRUE(updater.download(IDC_UPDATE_FIRST, target));
+    const std::wstring box = updater.dismissErrorBox();
+    EXPECT_EQ(box.rfind(c.box, 0), 0u) << narrow(box);
+    EXPECT_TRUE(updater.waitUntilClosed());
+    EXPECT_EQ(fileBytes(target), "the user's own file");
+    EXPECT_EQ(filesIn(folder.path()), std::vector<std::filesystem::path>{"Sumwise_x64.exe"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, DownloadFailureTest,
+    testing::Values(FailureCase{"server error", R"({"status": 500})",
+                                L"The server answered with HTTP status 500.\nAction: Checking file"},
+                    FailureCase{"not found", R"({"status": 404})",
+                                L"The server answered with HTTP status 404.\nAction: Checking file"},
+                    FailureCase{"dropped connection", R"({"chunk": 65536, "drop_after": 100000})",
+                                L"An unexpected error occurred.\n\nError code: 12031\nAction: Read data operation"}),
+    [](const testing::TestParamInfo<FailureCase>& row) { return "Case" + std::to_string(row.index); });
+
+TEST_F(UpdateTest, CancelDuringASlowDownload) {
+    const std::vector<std::uint8_t> program = randomBytes(400000, 7);
+    UpdateSite site;
+    site.publishRelease(versionFileNaming("Sumwise_x64.exe", "SHA-1", hexOf("SHA-1", program)));
+    site.publishDownload("Sumwise_x64.exe", program);
+    site.answer("downloads/Sumwise_x64.exe", R"({"chunk": 8192, "delay": 0.05})");
+    TempDir folder;
+    const auto target = folder.path() / "Sumwise_x64.exe";
+    std::ofstream(target, std::ios::binary) << "the user's own file";
+    Updater updater(site);
+    ASSERT_TRUE(updater.open());
+    ASSERT_TRUE(updater.download(IDC_UPDATE_FIRST, target));
+    ASSERT_TRUE(updater.waitForHeading(L"Downloading file..."));
+    const HWND bar = GetDlgItem(updater.dialog(), IDC_UPDATE_PROGRESS);
+    // The progress text comes every quarter of a second, with the share received.
+    ASSERT_TRUE(waitFor([&] { return updater.message().find(L"%)") != std::wstring::npos; }));
+    const std::wstring progress = updater.message();
+    EXPECT_EQ(progress.rfind(L"File: Sumwise_x64.exe\nDownloaded: ", 0), 0u) << narrow(progress);
+    EXPECT_EQ(GetWindowLongW(bar, GWL_STYLE) & PBS_MARQUEE, 0);
+    EXPECT_EQ(SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 400000);
+    EXPECT_GT(SendMessageW(bar, PBM_GETPOS, 0, 0), 0);
+    EXPECT_TRUE(updater.enabled(IDCANCEL));
+    updater.click(IDCANCEL);
+    EXPECT_TRUE(updater.waitUntilClosed());
+    EXPECT_EQ(fileBytes(target), "the user's own file");
+    EXPECT_EQ(filesIn(folder.path()), std::vector<std::filesystem::path>{"Sumwise_x64.exe"});
+}
+
+TEST_F(UpdateTest, DownloadWithoutContentLengthCountsBytes) {
+    const std::vector<std::uint8_t> program = randomBytes(300000, 8);
+    UpdateSite site;
+    site.publishRelease(versionFileNaming("Sumwise_x64.exe", "MD5", hexOf("MD5", program)));
+    site.publishDownload("Sumwise_x64.exe", program);
+    site.answer("downloads/Sumwise_x64.exe", R"({"length": false, "chunk": 16384, "delay": 0.05})");
+    TempDir folder;
+    const auto target = folder.path() / "Sumwise_x64.exe";
+    Updater updater(site);
+    ASSERT_TRUE(updater.open());
+    ASSERT_TRUE(updater.download(IDC_UPDATE_FIRST, target));
+    ASSERT_TRUE(waitFor([&] { return updater.message().find(L"Downloaded: ") != std::wstring::npos; }));
+    const std::wstring progress = updater.message();
+    EXPECT_EQ(progress.rfind(L"File: Sumwise_x64.exe\nDownloaded: ", 0), 0u) << narrow(progress);
+    EXPECT_EQ(progress.find(L'%'), std::wstring::npos) << narrow(progress);
+    EXPECT_NE(GetWindowLongW(GetDlgItem(updater.dialog(), IDC_UPDATE_PROGRESS), GWL_STYLE) & PBS_MARQUEE, 0);
+    ASSERT_TRUE(updater.waitForHeading(L"Download complete"));
+    EXPECT_EQ(fileBytes(target), std::string(program.begin(), program.end()));
+}
+
+struct NameCase {
+    bool ctrl;
+    bool shiftAtDownload;
+    int button;
+    const wchar_t* name;
+};
+
+class DownloadNameTest : public UpdateTest, public testing::WithParamInterface<NameCase> {};
+
+TEST_P(DownloadNameTest, OffersTheNameOfTheBuildAndClosesWhenTheSaveDialogIsCancelled) {
+    const NameCase& c = GetParam();
+    UpdateSite site;
+    site.publishRelease("1.62.780.7201\n");
+    site.publishBeta("1.63.0.1\n");
+    TempDir folder;
+    Updater updater(site);
+    ASSERT_TRUE(updater.open(c.ctrl));
+    // A double click starts one download.
+    ASSERT_TRUE(updater.download(c.button, std::filesystem::path(), c.shiftAtDownload, 2));
+    EXPECT_TRUE(updater.waitUntilClosed());
+    EXPECT_EQ(updater.app().offeredDownloadNames(), std::vector<std::wstring>{c.name});
+    EXPECT_TRUE(IsWindow(updater.about()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, DownloadNameTest,
+                         testing::Values(NameCase{false, false, IDC_UPDATE_FIRST, L"Sumwise_x64.exe"},
+                                         NameCase{false, true, IDC_UPDATE_FIRST, L"Sumwise_x86.exe"},
+                                         NameCase{true, false, IDC_UPDATE_FIRST, L"Sumwise_x64_beta.exe"},
+                                         NameCase{true, true, IDC_UPDATE_FIRST, L"Sumwise_x86_beta.exe"},
+                                         NameCase{false, false, IDC_UPDATE_SECOND, L"SumwiseSetup.exe"}));
+
+// ---------------------------------------------------------------------------
+// Run and Install
+
+std::vector<std::uint8_t> recorderBytes() {
+    const std::string bytes = fileBytes(LaunchRecord::recorder());
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+}
+
+TEST_F(UpdateTest, RunStartsTheVerifiedPortableBuild) {
+    LaunchRecord launches;
+    const auto program = recorderBytes();
+    UpdateSite site;
+    site.publishRelease(versionFileNaming("Sumwise_x64.exe", "SHA-1", hexOf("SHA-1", program)));
+    site.publishDownload("Sumwise_x64.exe", program);
+    TempDir folder;
+    const auto target = folder.path() / "Sumwise_x64.exe";
+    Updater updater(site);
+    ASSERT_TRUE(updater.open());
+    ASSERT_TRUE(updater.download(IDC_UPDATE_FIRST, target));
+    ASSERT_TRUE(updater.waitForHeading(L"Download complete"));
+    updater.click(IDC_UPDATE_FIRST);
+    ASSERT_TRUE(launches.waitForLines(1));
+    EXPECT_NE(launches.lines()[0].find(L"Sumwise_x64.exe"), std::wstring::npos) << narrow(launches.lines()[0]);
+    EXPECT_TRUE(updater.waitUntilClosed());
+    EXPECT_TRUE(waitFor([&] { return !IsWindow(updater.about()); }));
+    EXPECT_FALSE(updater.app().ended());
+}
+
+TEST_F(UpdateTest, InstallStartsSetupAndEndsTheProgramAfterStoppingAJob) {
+    LaunchRecord launches;
+    const auto setup = recorderBytes();
+    UpdateSite site;
+    site.publishRelease(versionFileNaming("SumwiseSetup.exe", "SHA-256", hexOf("SHA-256", setup)));
+    site.publishDownload("SumwiseSetup.exe", setup);
+    TempDir folder;
+    const auto target = folder.path() / "SumwiseSetup.exe";
+    // A job that runs for long: a large file that reads as zeros.
+    const auto big = folder.path() / "big.bin";
+    {
+        const HANDLE file = CreateFileW(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        LARGE_INTEGER end{};
+        end.QuadPart = 6ll << 30;
+        SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
+        SetEndOfFile(file);
+        CloseHandle(file);
+    }
+    Updater updater(site);
+    updater.app().setText(IDC_INPUT, big.wstring());
+    updater.app().click(IDC_HASH);
+    ASSERT_TRUE(waitFor([&] { return updater.app().visible(IDC_PROGRESS); }));
+    // Suspended, so that it neither ends by itself nor keeps the window busy.
+    updater.app().click(IDC_HASH);
+    ASSERT_TRUE(waitFor([&] { return updater.app().text(IDC_HASH) == L"Resume"; }));
+    ASSERT_TRUE(updater.open());
+    ASSERT_TRUE(updater.download(IDC_UPDATE_SECOND, target));
+    ASSERT_TRUE(updater.waitForHeading(L"Download complete"));
+    EXPECT_EQ(updater.message(),
+              L"In order to continue with the installation process you have to close the program. Click Install to "
+              L"continue or Cancel to run the Setup later.");
+    EXPECT_FALSE(updater.enabled(IDC_UPDATE_FIRST));
+    EXPECT_TRUE(updater.enabled(IDC_UPDATE_SECOND));
+    updater.click(IDC_UPDATE_SECOND);
+    ASSERT_TRUE(launches.waitForLines(1));
+    EXPECT_NE(launches.lines()[0].find(L"SumwiseSetup.exe"), std::wstring::npos) << narrow(launches.lines()[0]);
+    EXPECT_TRUE(waitFor([&] { return updater.app().ended(); }));
+    EXPECT_TRUE(std::filesystem::exists(target));
+}
+
+TEST_F(UpdateTest, SetupThatCannotStartLeavesTheProgramRunning) {
+    LaunchRecord launches;
+    const auto setup = recorderBytes();
+    UpdateSite site;
+    site.publishRelease(versionFileNaming("SumwiseSetup.exe", "MD5", hexOf("MD5", setup)));
+    site.publishDownload("SumwiseSetup.exe", setup);
+    TempDir folder;
+    const auto target = folder.path() / "SumwiseSetup.exe";
+    Updater updater(site);
+    ASSERT_TRUE(updater.open());
+    ASSERT_TRUE(updater.download(IDC_UPDATE_SECOND, target));
+    ASSERT_TRUE(updater.waitForHeading(L"Download complete"));
+    std::filesystem::remove(target);
+    updater.click(IDC_UPDATE_SECOND);
+    EXPECT_TRUE(waitFor([&] { return !IsWindow(updater.about()); }));
+    Sleep(300);
+    EXPECT_FALSE(updater.app().ended());
+    EXPECT_TRUE(launches.lines().empty());
+}
+
+}  // namespace
+}  // namespace sumwise::test

@@ -1,0 +1,214 @@
+// The update server's version files, the ordering of versions, the server's
+// URLs and download names, and the integrity check of a download.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "jobs/stream_control.h"
+#include "test_support.h"
+#include "update/download_check.h"
+#include "update/update_server.h"
+#include "update/version_file.h"
+
+namespace sumwise {
+namespace {
+
+struct VersionFileCase {
+    const char* what;
+    std::wstring text;
+    std::wstring version;
+    std::vector<DownloadEntry> entries;
+};
+
+class VersionFileTest : public testing::TestWithParam<VersionFileCase> {};
+
+TEST_P(VersionFileTest, ReadsVersionAndEntries) {
+    const VersionFileCase& c = GetParam();
+    const VersionFile file = parseVersionFile(c.text);
+    EXPECT_EQ(file.version, c.version);
+    ASSERT_EQ(file.entryCount, c.entries.size());
+    for (std::size_t i = 0; i < c.entries.size(); ++i) EXPECT_EQ(file.entries[i], c.entries[i]) << i;
+}
+
+const std::wstring kLong(300, L'x');
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, VersionFileTest,
+    testing::Values(
+        VersionFileCase{"three entries",
+                        L"1.63.790.7300\nSumwise_x64.exe:SHA-1:AB12\nSumwiseSetup.exe:MD5:cd34\nSumwise_x86.exe:CRC32:"
+                        L"EF56\n",
+                        L"1.63.790.7300",
+                        {{L"Sumwise_x64.exe", L"SHA-1", L"AB12"},
+                         {L"SumwiseSetup.exe", L"MD5", L"cd34"},
+                         {L"Sumwise_x86.exe", L"CRC32", L"EF56"}}},
+        VersionFileCase{"no LF at all: no version", L"1.63.790.7300", L"", {}},
+        VersionFileCase{"empty", L"", L"", {}},
+        VersionFileCase{"version only", L"1.63\n", L"1.63", {}},
+        VersionFileCase{"last value runs to the end", L"2\na:MD5:0011", L"2", {{L"a", L"MD5", L"0011"}}},
+        VersionFileCase{"CR LF line ends", L"1.63\r\na:MD5:0011\r\nb:CRC32:22\r\n", L"1.63",
+                        {{L"a", L"MD5", L"0011"}, {L"b", L"CRC32", L"22"}}},
+        VersionFileCase{"at most three entries", L"1\na:A:1\nb:B:2\nc:C:3\nd:D:4\n", L"1",
+                        {{L"a", L"A", L"1"}, {L"b", L"B", L"2"}, {L"c", L"C", L"3"}}},
+        VersionFileCase{"a line without both colons is no entry", L"1\nno colon\nhalf:way\na:B:c\n", L"1",
+                        {{L"a", L"B", L"c"}}},
+        VersionFileCase{"only lines 2 to 4 count", L"1\n\n\n\na:B:c\n", L"1", {}},
+        VersionFileCase{"the digest keeps further colons", L"1\na:B:c:d\n", L"1", {{L"a", L"B", L"c:d"}}},
+        VersionFileCase{"empty fields", L"1\n::\n", L"1", {{L"", L"", L""}}},
+        VersionFileCase{"fields cut to their limits", L"1.2.3.4.5.6.7.8.9.10.11.12.13.14.15\n" + kLong + L":" +
+                                                          kLong.substr(0, 12) + L":" + kLong + L"\n",
+                        L"1.2.3.4.5.6.7.8.9.10.11.12.13.1", {{kLong.substr(0, 31), kLong.substr(0, 9), kLong.substr(0, 128)}}},
+        VersionFileCase{"nothing beyond 511 characters", L"1\na:B:" + std::wstring(503, L'0') + L"\nz:MD5:1\n", L"1",
+                        {{L"a", L"B", std::wstring(128, L'0')}}},
+        VersionFileCase{"an LF beyond 511 characters ends nothing", std::wstring(511, L'1') + L"\n", L"", {}}),
+    [](const testing::TestParamInfo<VersionFileCase>& row) { return "Case" + std::to_string(row.index); });
+
+TEST(VersionFile, EntryLookupIgnoresLetterCaseAndTakesTheFirst) {
+    const VersionFile file = parseVersionFile(L"1\nSumwise_x64.exe:MD5:11\nSUMWISE_X64.EXE:CRC32:22\n");
+    ASSERT_NE(file.entryFor(L"sumwise_x64.exe"), nullptr);
+    EXPECT_EQ(file.entryFor(L"sumwise_x64.exe")->digest, L"11");
+    EXPECT_EQ(file.entryFor(L"Sumwise_x86.exe"), nullptr);
+    EXPECT_EQ(file.entryFor(L""), nullptr);
+}
+
+struct NormalCase {
+    std::wstring version;
+    std::wstring normal;
+};
+
+class NormaliseVersionTest : public testing::TestWithParam<NormalCase> {};
+
+TEST_P(NormaliseVersionTest, PadsAndCutsComponents) {
+    EXPECT_EQ(normaliseVersion(GetParam().version), GetParam().normal);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Versions, NormaliseVersionTest,
+    testing::Values(NormalCase{L"1.62.780.7200", L"00001000620078007200"}, NormalCase{L"1", L"00001"},
+                    NormalCase{L"", L"00000"}, NormalCase{L"1.62.780.72000", L"00001000620078072000"},
+                    NormalCase{L"1.62.780.720000", L"00001000620078072000"},
+                    NormalCase{L"1.2.3.4.5", L"00001000020000300004"}, NormalCase{L"1..2", L"000010000000002"},
+                    NormalCase{L".", L"0000000000"}, NormalCase{L"1.2.", L"000010000200000"},
+                    NormalCase{L"beta.x", L"0beta0000x"}));
+
+TEST(NormaliseVersion, AnyTextGivesAtMostTwentyCharacters) {
+    std::mt19937 generator(7);
+    const std::wstring alphabet = L"0123456789..ab\r\n";
+    for (int round = 0; round < 2000; ++round) {
+        std::wstring text(generator() % 60, L' ');
+        for (wchar_t& c : text) c = alphabet[generator() % alphabet.size()];
+        EXPECT_LE(normaliseVersion(text).size(), 20u);
+    }
+}
+
+struct NewerCase {
+    std::wstring baseline;
+    std::wstring candidate;
+    bool newer;
+};
+
+class NewerVersionTest : public testing::TestWithParam<NewerCase> {};
+
+TEST_P(NewerVersionTest, ComparesByNormalForm) {
+    const NewerCase& c = GetParam();
+    EXPECT_EQ(isNewerVersion(c.baseline, c.candidate), c.newer)
+        << std::string(c.baseline.begin(), c.baseline.end()) << " / " << std::string(c.candidate.begin(), c.candidate.end());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pairs, NewerVersionTest,
+    testing::Values(NewerCase{L"1.62.780.7200", L"1.62.780.7200", false},
+                    NewerCase{L"1.62.780.7200", L"1.62.780.7201", true},
+                    NewerCase{L"1.62.780.7200", L"1.62.780.72000", true},
+                    NewerCase{L"1.62.780.7200", L"1.62.780.7199", false},
+                    NewerCase{L"1.62.780.7200", L"1.63", true}, NewerCase{L"1.62.780.7200", L"1.62", false},
+                    NewerCase{L"1.62.780.7200", L"", false},
+                    // The baseline while Shift is held: everything that parses is newer.
+                    NewerCase{L"1", L"1.62.780.7200", true}, NewerCase{L"1", L"1.0", true},
+                    NewerCase{L"1", L"0.9", false}, NewerCase{L"1", L"", false}));
+
+struct BaseUrlCase {
+    std::optional<std::wstring> configured;
+    bool taken;
+};
+
+class UpdateBaseUrlTest : public testing::TestWithParam<BaseUrlCase> {};
+
+TEST_P(UpdateBaseUrlTest, TakesOnlyAnHttpUrlEndingInASlash) {
+    const BaseUrlCase& c = GetParam();
+    std::optional<std::wstring_view> configured;
+    if (c.configured) configured = *c.configured;
+    EXPECT_EQ(updateBaseUrl(configured), c.taken ? *c.configured : std::wstring(kBuiltInUpdateUrl));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, UpdateBaseUrlTest,
+    testing::Values(BaseUrlCase{std::nullopt, false}, BaseUrlCase{L"", false},
+                    BaseUrlCase{L"http://127.0.0.1:8080/", true}, BaseUrlCase{L"HTTPS://mirror.example/sumwise/", true},
+                    BaseUrlCase{L"http://mirror.example/sumwise", false}, BaseUrlCase{L"ftp://mirror.example/", false},
+                    BaseUrlCase{L"http:///", false}, BaseUrlCase{L"http://", false},
+                    BaseUrlCase{L"http://mirror example/", false}, BaseUrlCase{L"http://mirror\n.example/", false},
+                    BaseUrlCase{L"http://" + std::wstring(192, L'm') + L"/", true},
+                    BaseUrlCase{L"http://" + std::wstring(193, L'm') + L"/", false}));
+
+TEST(UpdateServer, PathsAndDownloadNames) {
+    EXPECT_EQ(versionFileUrl(L"http://h/", kLatestFileName), L"http://h/files/latest.txt");
+    EXPECT_EQ(versionFileUrl(L"http://h/", kBetaFileName), L"http://h/files/beta.txt");
+    EXPECT_EQ(downloadUrl(L"http://h/", kSetupFileName), L"http://h/download.php?file=SumwiseSetup.exe");
+    EXPECT_EQ(portableFileName(false, false), L"Sumwise_x64.exe");
+    EXPECT_EQ(portableFileName(true, false), L"Sumwise_x86.exe");
+    EXPECT_EQ(portableFileName(false, true), L"Sumwise_x64_beta.exe");
+    EXPECT_EQ(portableFileName(true, true), L"Sumwise_x86_beta.exe");
+}
+
+struct CheckCase {
+    const char* what;
+    std::wstring versionFile;
+    DownloadCheck expected;
+};
+
+class DownloadCheckTest : public testing::TestWithParam<CheckCase> {};
+
+TEST_P(DownloadCheckTest, ComparesThePublishedDigest) {
+    const CheckCase& c = GetParam();
+    test::TempDir dir;
+    const auto file = dir.write("download.tmp", "abc");
+    EXPECT_EQ(checkDownload(parseVersionFile(c.versionFile), L"Sumwise_x64.exe", file), c.expected) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, DownloadCheckTest,
+    testing::Values(
+        CheckCase{"CRC32", L"1\nSumwise_x64.exe:CRC32:352441C2\n", DownloadCheck::Verified},
+        CheckCase{"MD5 in lower case", L"1\nSumwise_x64.exe:MD5:900150983cd24fb0d6963f7d28e17f72\n",
+                  DownloadCheck::Verified},
+        CheckCase{"SHA-1", L"1\nSumwise_x64.exe:SHA-1:A9993E364706816ABA3E25717850C26C9CD0D89D\n",
+                  DownloadCheck::Verified},
+        CheckCase{"SHA-256, algorithm name in other case",
+                  L"1\nSumwise_x64.exe:sha-256:ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad\n",
+                  DownloadCheck::Verified},
+        CheckCase{"file name in other case", L"1\nSUMWISE_X64.EXE:CRC32:352441c2\n", DownloadCheck::Verified},
+        CheckCase{"the first naming entry counts", L"1\nSumwise_x64.exe:CRC32:00000000\nSumwise_x64.exe:CRC32:352441C2\n",
+                  DownloadCheck::Mismatch},
+        CheckCase{"wrong digest", L"1\nSumwise_x64.exe:CRC32:352441C3\n", DownloadCheck::Mismatch},
+        CheckCase{"digest with a character more", L"1\nSumwise_x64.exe:CRC32:352441C20\n", DownloadCheck::Mismatch},
+        CheckCase{"empty digest", L"1\nSumwise_x64.exe:CRC32:\n", DownloadCheck::Mismatch},
+        CheckCase{"no entry names it", L"1\nSumwise_x86.exe:CRC32:352441C2\n", DownloadCheck::NotPublished},
+        CheckCase{"no entries", L"1\n", DownloadCheck::NotPublished},
+        CheckCase{"unknown algorithm", L"1\nSumwise_x64.exe:SHA-3:352441C2\n", DownloadCheck::UnknownAlgorithm}),
+    [](const testing::TestParamInfo<CheckCase>& row) { return "Case" + std::to_string(row.index); });
+
+TEST(DownloadCheck, MissingFileAndStopRequest) {
+    test::TempDir dir;
+    const VersionFile published = parseVersionFile(L"1\nSumwise_x64.exe:CRC32:352441C2\n");
+    EXPECT_EQ(checkDownload(published, L"Sumwise_x64.exe", dir.path() / "missing.exe"), DownloadCheck::Unreadable);
+    EXPECT_EQ(checkDownload(published, L"Sumwise_x64.exe", dir.path()), DownloadCheck::Unreadable);
+    const auto file = dir.write("download.tmp", "abc");
+    JobSignals signals;
+    signals.stop();
+    EXPECT_EQ(checkDownload(published, L"Sumwise_x64.exe", file, &signals), DownloadCheck::Stopped);
+}
+
+}  // namespace
+}  // namespace sumwise
