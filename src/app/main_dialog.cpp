@@ -70,6 +70,7 @@ INT_PTR MainDialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         {kEnterBusyMessage, &MainDialog::onEnterBusy},
         {kJobEndedMessage, &MainDialog::onJobEnded},
         {kChosenVolumeMessage, &MainDialog::onChosenVolume},
+        {WM_CONTEXTMENU, &MainDialog::onContextMenu},
     };
     if (message == taskbarCreatedMessage_ && message != 0) return onTaskbarButtonCreated(wParam, lParam);
     return route(*this, kRoutes, message, wParam, lParam);
@@ -154,7 +155,7 @@ void MainDialog::setInitialTexts() {
 }
 
 void MainDialog::setUpResultsList() {
-    const DWORD extended = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP;
+    const DWORD extended = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_INFOTIP;
     SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
 
     int nameWidth = 0;
@@ -212,6 +213,7 @@ void MainDialog::readThemeColours() {
 INT_PTR MainDialog::onNotify(WPARAM, LPARAM lParam) {
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
     if (header == nullptr || header->idFrom != IDC_RESULTS) return FALSE;
+    if (header->code != LVN_ITEMCHANGED) return onListNotify(*header, lParam);
     if (header->code == LVN_ITEMCHANGED) {
         // Whatever changed (tick, selection, focus): the ticks decide the algorithms.
         job_.rowCount = results::rowCount(list_);

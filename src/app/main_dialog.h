@@ -15,6 +15,7 @@
 #include "jobs/daily_log_file.h"
 #include "jobs/hash_job.h"
 #include "jobs/job_driver.h"
+#include "results/results_host.h"
 
 namespace sumwise {
 
@@ -68,6 +69,9 @@ private:
     INT_PTR onJobEnded(WPARAM, LPARAM);
     INT_PTR onChosenVolume(WPARAM, LPARAM);
     INT_PTR onTaskbarButtonCreated(WPARAM, LPARAM);
+    INT_PTR onContextMenu(WPARAM, LPARAM);
+    // The results list's keys, right click and value tips.
+    INT_PTR onListNotify(const NMHDR& header, LPARAM lParam);
 
     // Commands
     void onOkOrCancel(const Command&);
@@ -106,6 +110,7 @@ private:
     std::wstring textLengthCaption() const;
     bool loadHashFile(const std::wstring& path);
     void loadCompanionHashFile(bool force);
+    results::ResultsHost resultsHost();
 
     HashJob& job_;
     const AppServices& services_;
