@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "app/version.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -522,7 +523,7 @@ TEST(StringLayout, UpdateDialogTextsFitTheirControls) {
 
         // The message box below it, wrapped.
         const int messageLines = dialog.y(40) / meter.lineHeight();
-        const std::wstring version = L"1.62.780.7200";
+        const std::wstring version = sumwise::kVersionWideText;
         for (const std::wstring& m :
              {fill(s(IDS_NEW_VERSION_TEXT), {version, L"1.63.801.7300"}), fill(s(IDS_NO_NEW_VERSION_TEXT), {version}),
               s(IDS_DOWNLOAD_RUN_HINT), s(IDS_DOWNLOAD_INSTALL_HINT), s(IDS_CONNECTION_ERROR_TEXT),
@@ -562,7 +563,7 @@ TEST(StringLayout, AboutDialogTextsFitTheirControls) {
             EXPECT_LE(meter.width(s(id)), dialog.x(60)) << id;
         }
         // The version line, bold, unwrapped.
-        EXPECT_LE(boldMeter.width(fill(s(IDS_VERSION_FOR), {L"1.62.780.7200", L"64-bit"})), dialog.x(280));
+        EXPECT_LE(boldMeter.width(fill(s(IDS_VERSION_FOR), {sumwise::kVersionWideText, L"64-bit"})), dialog.x(280));
         // The translator's name (or address) is sized to its text and must
         // stay inside the dialog.
         const std::wstring credit = s(IDS_TRANSLATOR_NAME).empty() ? s(IDS_TRANSLATOR_EMAIL) : s(IDS_TRANSLATOR_NAME);

@@ -25,6 +25,9 @@ struct AppServices {
     std::function<bool()> shiftDown = [] { return GetKeyState(VK_SHIFT) < 0; };
     // Where the daily log goes; empty: beside the program.
     std::wstring logFolder;
+    // Where it goes when the day's file there cannot be written; empty: the
+    // user's application data.
+    std::wstring fallbackLogFolder;
     // The open dialog of the Browse button: the chosen path, or none.
     std::function<std::optional<std::wstring>(HWND owner)> chooseFileToOpen = results::chooseFileToOpen;
     // The results list's context menu, shown at a screen point: the chosen command, or 0.

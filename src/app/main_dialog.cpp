@@ -108,7 +108,7 @@ INT_PTR MainDialog::onInitDialog(WPARAM, LPARAM) {
     job_.rowCount = 0;
 
     jobWindow_ = std::make_unique<JobWindow>(*this);
-    log_ = std::make_unique<DailyLogFile>(services_.logFolder);
+    log_ = std::make_unique<DailyLogFile>(services_.logFolder, services_.fallbackLogFolder);
     driver_ = std::make_unique<JobDriver>(job_, *jobWindow_, *log_);
 
     addSystemMenuItem();

@@ -39,11 +39,12 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds l
     return true;
 }
 
-RunningApp::RunningApp(const std::wstring& commandLine, std::wstring logFolder) {
+RunningApp::RunningApp(const std::wstring& commandLine, std::wstring logFolder, std::wstring fallbackLogFolder) {
     services_.makeTaskbarButton = [this](HWND) { return std::make_unique<RecordingTaskbar>(taskbar); };
     services_.ctrlDown = [this] { return ctrl.load(); };
     services_.shiftDown = [this] { return shift.load(); };
     services_.logFolder = std::move(logFolder);
+    services_.fallbackLogFolder = std::move(fallbackLogFolder);
     services_.chooseDownloadTarget = [this](HWND, const std::wstring& name) {
         std::lock_guard lock(saveMutex_);
         offeredNames_.push_back(name);

@@ -65,7 +65,8 @@ struct DialogRecord {
 
 class RunningApp {
 public:
-    explicit RunningApp(const std::wstring& commandLine, std::wstring logFolder = {});
+    explicit RunningApp(const std::wstring& commandLine, std::wstring logFolder = {},
+                        std::wstring fallbackLogFolder = {});
     ~RunningApp();
     RunningApp(const RunningApp&) = delete;
     RunningApp& operator=(const RunningApp&) = delete;
