@@ -1,7 +1,8 @@
 # make run   ARGS='...'   build the Windows program and start it under Wine
 # make test              build natively and for Windows, run every test
 # make bench             measure the algorithms beside the peer libraries
-.PHONY: run test bench deps clean
+# make fuzz              fuzz every parser for FUZZ_SECONDS (60) each
+.PHONY: run test bench fuzz deps clean
 
 ARGS ?=
 # The program reads ARGS from the environment, so quotes and backslashes arrive as typed.
@@ -22,6 +23,10 @@ bench: deps
 	@cmake --preset native >/dev/null
 	@cmake --build --preset native --target sumwise-bench
 	@build/native/bench/sumwise-bench
+
+fuzz:
+	@scripts/install-deps.sh fuzz
+	@scripts/fuzz.sh
 
 clean:
 	rm -rf build

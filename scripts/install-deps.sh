@@ -1,11 +1,15 @@
 #!/bin/sh
 # Installs the Debian packages the build, the tests and the benchmark need,
-# skipping those already there. Uses sudo only when not run as root.
+# skipping those already there; with the argument "fuzz" also clang and its
+# libFuzzer runtime. Uses sudo only when not run as root.
 set -eu
 
 packages="cmake ninja-build g++ make python3 libgtest-dev
-  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 xvfb
   zlib1g-dev libssl-dev librhash-dev"
+if [ "${1:-}" = fuzz ]; then
+    packages="$packages clang libclang-rt-14-dev"
+fi
 
 missing=""
 for package in $packages; do

@@ -1,6 +1,8 @@
 #!/bin/bash
 # Builds every configuration and runs every test: natively, with the
-# sanitizers, and the Windows build under Wine. Exits non-zero on any failure.
+# address and undefined-behaviour sanitizers, the threaded tests with the
+# thread sanitizer, and the Windows build under Wine. Exits non-zero on any
+# failure.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,10 +25,11 @@ trap 'scripts/wine-session.sh stop build/windows >/dev/null 2>&1 || true' EXIT
 
 run_preset native
 run_preset native-asan
+run_preset native-tsan
 run_preset windows
 
 if [ ${#failed[@]} -ne 0 ]; then
     echo "FAILED: ${failed[*]}"
     exit 1
 fi
-echo "All tests passed (native, native-asan, windows under Wine)."
+echo "All tests passed (native, native-asan, native-tsan, windows under Wine)."

@@ -178,7 +178,7 @@ TEST_F(CliTest, HelpAndVersion) {
     for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 79u) << line;
     const Outcome version = runCli({"--version"});
     EXPECT_EQ(version.status, kExitSuccess);
-    EXPECT_EQ(version.out, "sumwise-cli 1.62.780.7200\n");
+    EXPECT_EQ(version.out, std::string("sumwise-cli ") + SUMWISE_PROJECT_VERSION + "\n");
 }
 
 TEST_F(CliTest, DefaultAlgorithmsAreThoseOfCrc32Md5Sha1ThatExist) {

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <bit>
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <set>
 
 #include "jobs/job_driver.h"
 #include "jobs/streaming.h"
@@ -283,6 +285,47 @@ TEST_F(JobDriverTest, EveryJobAndThisJobLogging) {
     runToEnd();
     EXPECT_EQ(log.entries.size(), 9u);
     EXPECT_EQ(job.logMode.load(), LogMode::EveryJob);
+}
+
+// Every worker posts at once; the log gets each entry whole, one at a time,
+// and every algorithm exactly once.
+TEST_F(JobDriverTest, WorkersLogOneWholeEntryEachAndNeverAtOnce) {
+    class OneAtATimeLog final : public ResultLog {
+    public:
+        bool append(const LocalTime&, const std::vector<std::wstring>& lines) override {
+            if (inside_.fetch_add(1) != 0) overlapped = true;
+            std::this_thread::sleep_for(std::chrono::microseconds(200));  // widen the window
+            entries.push_back(lines);  // unguarded: the driver must serialise the calls
+            inside_.fetch_sub(1);
+            return true;
+        }
+        LocalTime now() const override { return {}; }
+        std::vector<std::vector<std::wstring>> entries;
+        std::atomic<bool> overlapped{false};
+
+    private:
+        std::atomic<int> inside_{0};
+    } oneAtATime;
+    JobDriver logged(job, view, oneAtATime);
+    view.driver = &logged;
+    job.fileMode = false;
+    job.text = "abc";
+    job.jobMask = availableAlgorithms();
+    job.logMode = LogMode::EveryJob;
+    for (int round = 0; round < 3; ++round) {
+        oneAtATime.entries.clear();
+        logged.hashPressed();
+        logged.waitUntilIdle();
+        EXPECT_FALSE(oneAtATime.overlapped.load());
+        std::set<std::wstring> names;
+        for (const auto& entry : oneAtATime.entries) {
+            ASSERT_EQ(entry.size(), 6u);
+            names.insert(entry[2].substr(0, entry[2].find(L':')));
+        }
+        EXPECT_EQ(oneAtATime.entries.size(), static_cast<std::size_t>(std::popcount(job.jobMask)));
+        EXPECT_EQ(names.size(), oneAtATime.entries.size());
+    }
+    view.driver = &driver;
 }
 
 TEST_F(JobDriverTest, UnreadableInputShowsNoValueAndSaysWhy) {

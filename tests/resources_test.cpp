@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <cstring>
 #include <set>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "app/version.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -184,6 +186,44 @@ TEST(Resources, SystemLoadsTheIconsAtTheSizesTheProgramAsks) {
         DeleteObject(info.hbmMask);
         DestroyIcon(icon);
     }
+}
+
+// The version is written once, in the project() call; the version block, the
+// manifest and the code all carry that one.
+TEST(Resources, EveryVersionIsTheProjectVersion) {
+    const std::string project = SUMWISE_PROJECT_VERSION;
+    wchar_t path[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameW(nullptr, path, MAX_PATH), 0u);
+    const DWORD size = GetFileVersionInfoSizeW(path, nullptr);
+    ASSERT_GT(size, 0u);
+    std::vector<char> block(size);
+    ASSERT_TRUE(GetFileVersionInfoW(path, 0, size, block.data()));
+    auto text = [&](const wchar_t* name) {
+        void* value = nullptr;
+        UINT length = 0;
+        const std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+        if (!VerQueryValueW(block.data(), query.c_str(), &value, &length) || length == 0) return std::string("<none>");
+        const std::wstring wide(static_cast<const wchar_t*>(value));
+        return std::string(wide.begin(), wide.end());
+    };
+    EXPECT_EQ(text(L"FileVersion"), project);
+    EXPECT_EQ(text(L"ProductVersion"), project);
+    void* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", &fixed, &length));
+    const auto* info = static_cast<const VS_FIXEDFILEINFO*>(fixed);
+    for (const auto& [most, least] : {std::pair{info->dwFileVersionMS, info->dwFileVersionLS},
+                                      std::pair{info->dwProductVersionMS, info->dwProductVersionLS}}) {
+        EXPECT_EQ(std::to_string(HIWORD(most)) + "." + std::to_string(LOWORD(most)) + "." +
+                      std::to_string(HIWORD(least)) + "." + std::to_string(LOWORD(least)),
+                  project);
+    }
+    const HRSRC manifest = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(manifest, nullptr);
+    const std::string xml(static_cast<const char*>(LockResource(LoadResource(nullptr, manifest))),
+                          SizeofResource(nullptr, manifest));
+    EXPECT_NE(xml.find("name=\"Sumwise\" version=\"" + project + "\""), std::string::npos);
+    EXPECT_EQ(sumwise::kVersionText, project);
 }
 
 }  // namespace

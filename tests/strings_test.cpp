@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "app/version.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -40,10 +41,10 @@ constexpr UINT kProgramStrings[] = {
     IDS_PROMPT_TEXT, IDS_PROMPT_DRIVE, IDS_HASH_TEXT, IDS_HASH_DISK, IDS_COMPARE_GROUP, IDS_COMPARE_RESULT,
     IDS_NEGATIVE, IDS_COMPUTING, IDS_SUSPENDED, IDS_ALWAYS_ON_TOP, IDS_SET_PARAMETERS, IDS_MENU_COPY,
     IDS_MENU_COPY_ALL, IDS_MENU_COPY_TO_COMPARE, IDS_MENU_SAVE, IDS_MENU_SAVE_AS, IDS_MENU_SAVE_ALL,
-    IDS_CHOOSE_FILE, IDS_ALL_FILES, IDS_HASH_FILE_TYPE, IDS_EMPTY_VOLUME, IDS_EMPTY_STRING, IDS_NO_PERMISSION,
-    IDS_SAVE_ELSEWHERE, IDS_DROP_APPLY, IDS_DROP_COMPARE, IDS_DROP_ONE_FILE, IDS_CANNOT_OPEN, IDS_READ_FAILED,
-    IDS_FILE_NOT_FOUND, IDS_INPUT_IS_FOLDER, IDS_NO_DRIVES, IDS_NO_DRIVE_CHOSEN, IDS_INPUT_ERROR_CODE,
-    IDS_HOMEPAGE, IDS_EMAIL,
+    IDS_CHOOSE_FILE, IDS_ALL_FILES, IDS_HASH_FILE_TYPE, IDS_EMPTY_VOLUME, IDS_EMPTY_STRING, IDS_TEXT_LENGTH_UTF8,
+    IDS_NO_PERMISSION, IDS_SAVE_ELSEWHERE, IDS_DROP_APPLY, IDS_DROP_COMPARE, IDS_DROP_ONE_FILE, IDS_CANNOT_OPEN,
+    IDS_READ_FAILED, IDS_FILE_NOT_FOUND, IDS_INPUT_IS_FOLDER, IDS_NO_DRIVES, IDS_NO_DRIVE_CHOSEN,
+    IDS_INPUT_ERROR_CODE, IDS_HOMEPAGE, IDS_EMAIL,
     IDS_VERSION_FOR, IDS_CHECK_UPDATES_HINT, IDS_UPDATING, IDS_CHECKING, IDS_NEW_VERSION, IDS_NEW_VERSION_TEXT,
     IDS_NO_NEW_VERSION, IDS_NO_NEW_VERSION_TEXT, IDS_CONNECTING, IDS_DOWNLOADING, IDS_DOWNLOAD_PROGRESS,
     IDS_DOWNLOAD_COMPLETE, IDS_DOWNLOAD_RUN_HINT, IDS_DOWNLOAD_INSTALL_HINT, IDS_CONNECTION_ERROR,
@@ -457,6 +458,7 @@ TEST(StringLayout, MainDialogTextsFitTheirControls) {
         }
         EXPECT_LE(meter.width(fill(text(IDS_FILE_SIZE, language.id), {L"1,023.99 MB"})), groupRoom);
         EXPECT_LE(meter.width(fill(text(IDS_TEXT_LENGTH, language.id), {L"256"})), groupRoom);
+        EXPECT_LE(meter.width(fill(text(IDS_TEXT_LENGTH_UTF8, language.id), {L"1024"})), groupRoom);
 
         // The compare line: label, then the algorithm name or the negative
         // result 5 pixels further right, inside the compare box.
@@ -522,7 +524,7 @@ TEST(StringLayout, UpdateDialogTextsFitTheirControls) {
 
         // The message box below it, wrapped.
         const int messageLines = dialog.y(40) / meter.lineHeight();
-        const std::wstring version = L"1.62.780.7200";
+        const std::wstring version = sumwise::kVersionWideText;
         for (const std::wstring& m :
              {fill(s(IDS_NEW_VERSION_TEXT), {version, L"1.63.801.7300"}), fill(s(IDS_NO_NEW_VERSION_TEXT), {version}),
               s(IDS_DOWNLOAD_RUN_HINT), s(IDS_DOWNLOAD_INSTALL_HINT), s(IDS_CONNECTION_ERROR_TEXT),
@@ -562,7 +564,7 @@ TEST(StringLayout, AboutDialogTextsFitTheirControls) {
             EXPECT_LE(meter.width(s(id)), dialog.x(60)) << id;
         }
         // The version line, bold, unwrapped.
-        EXPECT_LE(boldMeter.width(fill(s(IDS_VERSION_FOR), {L"1.62.780.7200", L"64-bit"})), dialog.x(280));
+        EXPECT_LE(boldMeter.width(fill(s(IDS_VERSION_FOR), {sumwise::kVersionWideText, L"64-bit"})), dialog.x(280));
         // The translator's name (or address) is sized to its text and must
         // stay inside the dialog.
         const std::wstring credit = s(IDS_TRANSLATOR_NAME).empty() ? s(IDS_TRANSLATOR_EMAIL) : s(IDS_TRANSLATOR_NAME);

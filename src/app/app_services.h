@@ -5,24 +5,45 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "algorithms/haval/haval_dialog.h"
+#include "algorithms/md6/md6_dialog.h"
 #include "app/taskbar_button.h"
 #include "inputs/device_catalog.h"
 
 struct IDropTarget;
 struct IDropTargetHelper;
+#include "results/browse.h"
+#include "results/save_file_dialog.h"
 
 namespace sumwise {
 
 struct AppServices {
     // The taskbar button, created when the shell announces it.
     std::function<std::unique_ptr<TaskbarButton>(HWND)> makeTaskbarButton = shellTaskbarButton;
-    // Modifier keys held while Hash is pressed.
+    // Modifier keys, sampled when a command asks (Ctrl+Hash logs the job,
+    // Ctrl+Browse reloads the hash file, the results list's keys).
     std::function<bool()> ctrlDown = [] { return GetKeyState(VK_CONTROL) < 0; };
     std::function<bool()> shiftDown = [] { return GetKeyState(VK_SHIFT) < 0; };
     // Where the daily log goes; empty: beside the program.
     std::wstring logFolder;
+    // Where it goes when the day's file there cannot be written; empty: the
+    // user's application data.
+    std::wstring fallbackLogFolder;
+    // The open dialog of the Browse button: the chosen path, or none.
+    std::function<std::optional<std::wstring>(HWND owner)> chooseFileToOpen = results::chooseFileToOpen;
+    // The results list's context menu, shown at a screen point: the chosen command, or 0.
+    std::function<UINT(HWND owner, HMENU menu, POINT at)> choosePopupCommand = [](HWND owner, HMENU menu, POINT at) {
+        return static_cast<UINT>(
+            TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, owner, nullptr));
+    };
+    // The parameter dialogs, modal over the main dialog: true when the parameters changed.
+    std::function<bool(HWND owner, HWND list, HavalParams&)> setHavalParameters = runHavalParametersDialog;
+    std::function<bool(HWND owner, HWND list, Md6Params&)> setMd6Parameters = runMd6ParametersDialog;
+    // The save dialog: the confirmed path, or none.
+    std::function<std::optional<std::wstring>(const SaveFileRequest&)> chooseSaveFile = showSaveFileDialog;
     // Where a downloaded update is saved, given the suggested file name; an
     // empty answer cancels. Unset: the system's save dialog.
     std::function<std::wstring(HWND owner, const std::wstring& suggestedName)> chooseDownloadTarget;

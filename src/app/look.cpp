@@ -9,17 +9,15 @@
 #include <vector>
 
 #include "app/strings.h"
+#include "app/system_functions.h"
 
 namespace sumwise::look {
 
-UINT dpiOf(HWND window) {
-    const UINT dpi = window != nullptr ? GetDpiForWindow(window) : 0;
-    return dpi != 0 ? dpi : 96;
-}
+UINT dpiOf(HWND window) { return system::dpiForWindow(window); }
 
 int scaled(HWND window, int pixels) { return MulDiv(pixels, static_cast<int>(dpiOf(window)), 96); }
 
-int systemMetric(HWND window, int index) { return GetSystemMetricsForDpi(index, dpiOf(window)); }
+int systemMetric(HWND window, int index) { return system::systemMetricForDpi(index, dpiOf(window)); }
 
 bool windowsVersionIsAtLeast(DWORD major, DWORD minor) {
     OSVERSIONINFOEXW version{};
@@ -102,9 +100,7 @@ void fitButtonRow(HWND dialog, const int* ids, int count) {
 LOGFONTW messageFont(HWND window) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
-    if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpiOf(window))) {
-        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-    }
+    system::systemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, dpiOf(window));
     return metrics.lfMessageFont;
 }
 

@@ -76,6 +76,7 @@ INT_PTR MainDialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         {kEnterBusyMessage, &MainDialog::onEnterBusy},
         {kJobEndedMessage, &MainDialog::onJobEnded},
         {kChosenVolumeMessage, &MainDialog::onChosenVolume},
+        {WM_CONTEXTMENU, &MainDialog::onContextMenu},
     };
     if (message == taskbarCreatedMessage_ && message != 0) return onTaskbarButtonCreated(wParam, lParam);
     return route(*this, kRoutes, message, wParam, lParam);
@@ -113,7 +114,7 @@ INT_PTR MainDialog::onInitDialog(WPARAM, LPARAM) {
     job_.rowCount = 0;
 
     jobWindow_ = std::make_unique<JobWindow>(*this);
-    log_ = std::make_unique<DailyLogFile>(services_.logFolder);
+    log_ = std::make_unique<DailyLogFile>(services_.logFolder, services_.fallbackLogFolder);
     driver_ = std::make_unique<JobDriver>(job_, *jobWindow_, *log_);
 
     addSystemMenuItem();
@@ -126,6 +127,8 @@ INT_PTR MainDialog::onInitDialog(WPARAM, LPARAM) {
     SendMessageW(item(IDC_COMPARE), EM_LIMITTEXT, 128, 0);
     registerDropTarget();
     startDrives();
+    // Enter starts Hash (when it may), never OK: OK would end the program and lose the results.
+    SendMessageW(window_, DM_SETDEFID, IDC_HASH, 0);
     applyCommandLine();
     readThemeColours();
     if (services_.dialogCreated) services_.dialogCreated(window_);
@@ -154,14 +157,13 @@ void MainDialog::setInitialTexts() {
         {IDC_TEXT_MODE, IDS_HASH_TEXT},
         {IDC_DISK_MODE, IDS_HASH_DISK},
         {IDC_COMPARE_GROUP, IDS_COMPARE_GROUP},
-        {IDC_COMPARE_LABEL, IDS_COMPARE_RESULT},
         {IDC_COMPARE_NEGATIVE, IDS_NEGATIVE},
     };
     for (const auto& [id, stringId] : texts) look::setControlText(window_, id, loadText(stringId));
 }
 
 void MainDialog::setUpResultsList() {
-    const DWORD extended = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP;
+    const DWORD extended = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_INFOTIP;
     SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
 
     int nameWidth = 0;
@@ -219,6 +221,7 @@ void MainDialog::readThemeColours() {
 INT_PTR MainDialog::onNotify(WPARAM, LPARAM lParam) {
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
     if (header == nullptr || header->idFrom != IDC_RESULTS) return FALSE;
+    if (header->code != LVN_ITEMCHANGED) return onListNotify(*header, lParam);
     if (header->code == LVN_ITEMCHANGED) {
         // Whatever changed (tick, selection, focus): the ticks decide the algorithms.
         job_.rowCount = results::rowCount(list_);
@@ -278,6 +281,8 @@ INT_PTR MainDialog::onTaskbarButtonCreated(WPARAM, LPARAM) {
 INT_PTR MainDialog::onShowResult(WPARAM wParam, LPARAM lParam) {
     const auto flag = static_cast<std::uint32_t>(wParam);
     const auto* text = reinterpret_cast<const std::wstring*>(lParam);
+    // A job that started on another input: its value belongs to that one (the log still has it).
+    if (jobInput_ != inputGeneration_) return TRUE;
     const int row = results::rowForFlag(list_, flag);
     // A row removed meanwhile shows nothing; the value is still in its slot.
     if (row >= 0 && text != nullptr) results::setRowValue(list_, row, results::recased(*text, job_.upperCase));
@@ -301,14 +306,6 @@ INT_PTR MainDialog::onChosenVolume(WPARAM, LPARAM lParam) {
 }
 
 void MainDialog::refreshCompare() { SendMessageW(window_, WM_COMMAND, MAKEWPARAM(IDC_COMPARE, EN_CHANGE), 0); }
-
-void MainDialog::onCompareChanged(const Command&) {
-    // Comparing with the expected hash comes with the compare support.
-}
-
-void MainDialog::onBrowse(const Command&) {
-    // Browsing for a file comes with the compare support.
-}
 
 void MainDialog::onAbout(const Command&) {
     if (runAboutDialog(window_, job_.uiLanguage, services_) != AboutOutcome::EndProgram) return;

@@ -17,6 +17,7 @@
 #include "jobs/daily_log_file.h"
 #include "jobs/hash_job.h"
 #include "jobs/job_driver.h"
+#include "results/results_host.h"
 
 namespace sumwise {
 
@@ -81,6 +82,9 @@ private:
     INT_PTR onJobEnded(WPARAM, LPARAM);
     INT_PTR onChosenVolume(WPARAM, LPARAM);
     INT_PTR onTaskbarButtonCreated(WPARAM, LPARAM);
+    INT_PTR onContextMenu(WPARAM, LPARAM);
+    // The results list's keys, right click and value tips.
+    INT_PTR onListNotify(const NMHDR& header, LPARAM lParam);
 
     // Commands
     void onOkOrCancel(const Command&);
@@ -116,6 +120,10 @@ private:
     void enterBusyLayout(std::uint64_t totalSteps);
     void finishJob(const JobEnd& end);
     void showSuspended(bool suspended);
+    std::wstring textLengthCaption() const;
+    bool loadHashFile(const std::wstring& path);
+    void loadCompanionHashFile(bool force);
+    results::ResultsHost resultsHost();
 
     // Progress, shown at the window's own pace; failures the user sees
     void showProgress();
@@ -153,6 +161,11 @@ private:
     COLORREF headingColour_ = RGB(0, 51, 153);
     COLORREF errorColour_ = RGB(228, 0, 33);
     wchar_t lastDriveLetter_ = L'\0';
+    // Counts changes of the input; a job's values are shown only while the
+    // input it started on is still the current one.
+    std::uint64_t inputGeneration_ = 0;
+    std::uint64_t jobInput_ = 0;
+    bool textAsUtf8_ = false;  // the typed text is hashed as UTF-8 (the code page lacks some of it)
     // The program ends when the running job has stopped (a new version's Setup was started).
     bool endAfterJob_ = false;
 

@@ -7,10 +7,7 @@
 #include "app/strings.h"
 #include "app/win32_text.h"
 #include "inputs/drop_target.h"
-#include "jobs/input_source.h"
 #include "resources/resource_ids.h"
-#include "results/hash_file.h"
-#include "results/results_list.h"
 
 namespace sumwise {
 
@@ -19,41 +16,6 @@ namespace {
 bool sameText(const std::wstring& a, const std::wstring& b) {
     return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
            CSTR_EQUAL;
-}
-
-// The value a hash file stands for, or none when it cannot be read.
-std::optional<std::wstring> hashFileText(const std::wstring& path) {
-    const auto source = openInput(std::filesystem::path(path));
-    if (!source) return std::nullopt;
-    std::string bytes(kHashFileReadLimit, '\0');
-    bytes.resize(source->read(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size()));
-    const HashFileValue value = hashFileValue(bytes);
-    if (value.encoding == TextEncoding::Ansi) return fromAnsi(value.text);
-    std::wstring text(value.text.size(), L'\0');
-    text.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, value.text.data(),
-                                                             static_cast<int>(value.text.size()), text.data(),
-                                                             static_cast<int>(text.size()))));
-    return text;
-}
-
-// A file named like a hash file: its value goes into the compare box.
-bool loadDroppedHashFile(HWND dialog, const std::wstring& path) {
-    if (!isHashFileName(path)) return false;
-    if (const auto value = hashFileText(path)) SetDlgItemTextW(dialog, IDC_COMPARE, value->c_str());
-    return true;
-}
-
-// The hash file beside the input of the first ticked row that has one,
-// when the compare box is still empty.
-void loadCompanion(HWND dialog, HWND list, const std::wstring& input) {
-    if (!look::controlText(dialog, IDC_COMPARE).empty()) return;
-    for (int row = 0; row < results::rowCount(list); ++row) {
-        if (!results::rowTicked(list, row)) continue;
-        if (const auto value = hashFileText(input + L"." + results::rowName(list, row))) {
-            SetDlgItemTextW(dialog, IDC_COMPARE, value->c_str());
-            return;
-        }
-    }
 }
 
 }  // namespace
@@ -83,7 +45,7 @@ void MainDialog::revokeDropTarget() {
 }
 
 void MainDialog::onFileDropped(const std::wstring& path) {
-    if (loadDroppedHashFile(window_, path)) return;
+    if (loadHashFile(path)) return;  // a hash file fills the compare box; the input stays
     // A job reads the input it started on: that stays until the job ends.
     if (jobActive()) return;
     if (sameText(look::controlText(window_, IDC_INPUT), path)) return;
@@ -95,7 +57,7 @@ void MainDialog::onFileDropped(const std::wstring& path) {
     onDiskMode(kNoCommand);
     setInput(path);
     showSizeLabel();
-    loadCompanion(window_, list_, job_.path);
+    loadCompanionHashFile(false);
 }
 
 }  // namespace sumwise

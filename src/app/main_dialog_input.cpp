@@ -71,19 +71,27 @@ void MainDialog::updateHashButton() {
 void MainDialog::setInput(const std::wstring& text) { SetDlgItemTextW(window_, IDC_INPUT, text.c_str()); }
 
 void MainDialog::onInputChanged(const Command&) {
-    // A path is kept whole, however long; only a text is bounded.
-    job_.path = look::controlText(window_, IDC_INPUT);
-    if (!job_.fileMode) job_.path.resize(std::min(job_.path.size(), kMaxPathCharacters));
+    ++inputGeneration_;
+    const std::wstring typed = look::controlText(window_, IDC_INPUT);
+    // A path is kept whole (a shortened one names another file); a text is at most 259 characters.
+    job_.path = job_.fileMode ? typed : typed.substr(0, kMaxPathCharacters);
     restoreInputCaption();
-    job_.text = toAnsi(job_.path, kMaxPathCharacters);
+    // A text the code page cannot hold exactly is hashed as UTF-8, so that
+    // different texts never share a digest through replacement characters.
+    textAsUtf8_ = !job_.fileMode && !toAnsiExactly(job_.path);
+    // (At most 259 bytes come from at most 259 characters: a long path is not converted whole.)
+    job_.text = textAsUtf8_ ? toUtf8(job_.path)
+                            : toAnsi(std::wstring_view(job_.path).substr(0, kMaxPathCharacters), kMaxPathCharacters);
     updateHashButton();
     results::clearValues(list_);  // every value belonged to the previous input
     refreshCompare();
     SetWindowTextW(window_, loadText(IDS_PRODUCT).c_str());
-    if (!job_.fileMode) {
-        look::setControlText(window_, IDC_INPUT_GROUP,
-                             loadFormatted(IDS_TEXT_LENGTH, {static_cast<std::int64_t>(job_.text.size())}));
-    }
+    if (!job_.fileMode) look::setControlText(window_, IDC_INPUT_GROUP, textLengthCaption());
+}
+
+std::wstring MainDialog::textLengthCaption() const {
+    return loadFormatted(textAsUtf8_ ? IDS_TEXT_LENGTH_UTF8 : IDS_TEXT_LENGTH,
+                         {static_cast<std::int64_t>(job_.text.size())});
 }
 
 void MainDialog::showSizeLabel() {
@@ -91,12 +99,12 @@ void MainDialog::showSizeLabel() {
     if (job_.fileMode) {
         look::setControlText(window_, IDC_INPUT_GROUP, fileSizeCaption(job_.path));
     } else {
-        look::setControlText(window_, IDC_INPUT_GROUP,
-                             loadFormatted(IDS_TEXT_LENGTH, {static_cast<std::int64_t>(job_.text.size())}));
+        look::setControlText(window_, IDC_INPUT_GROUP, textLengthCaption());
     }
 }
 
 void MainDialog::onTextMode(const Command&) {
+    ++inputGeneration_;
     setInput(L"");
     setChecked(IDC_DISK_MODE, false);
     job_.diskMode = false;
@@ -111,6 +119,7 @@ void MainDialog::onTextMode(const Command&) {
 }
 
 void MainDialog::onDiskMode(const Command&) {
+    ++inputGeneration_;
     setInput(L"");
     setChecked(IDC_TEXT_MODE, false);
     SendMessageW(item(IDC_INPUT), EM_SETREADONLY, TRUE, 0);
@@ -131,6 +140,7 @@ void MainDialog::onDriveSelected(const Command& command) {
     if (selected == CB_ERR) return;
     const auto letter = static_cast<wchar_t>(SendMessageW(item(IDC_DRIVES), CB_GETITEMDATA, selected, 0));
     if (letter != lastDriveLetter_) {
+        ++inputGeneration_;
         setInput(L"");  // another medium: every value is stale
         lastDriveLetter_ = letter;
     }
@@ -156,6 +166,8 @@ void MainDialog::onSmallCaps(const Command&) {
 }
 
 void MainDialog::onHash(const Command&) {
+    // Enter comes here too: it does nothing while Hash may not be pressed.
+    if (!IsWindowEnabled(item(IDC_HASH))) return;
     job_.jobMask = job_.tickedMask;
     if (services_.ctrlDown && services_.ctrlDown() && job_.logMode.load() != LogMode::EveryJob) {
         job_.logMode = LogMode::ThisJob;
@@ -176,6 +188,7 @@ void MainDialog::onHash(const Command&) {
     if (!job_.fileMode && !job_.diskMode && job_.text.empty()) {
         look::setControlText(window_, IDC_INPUT_GROUP, loadFormatted(IDS_TEXT_LENGTH, {std::int64_t{0}}));
     }
+    if (driver_->state() == JobState::Idle) jobInput_ = inputGeneration_;  // the job's values belong to this input
     driver_->hashPressed();
 }
 
@@ -236,6 +249,7 @@ void MainDialog::applyCommandLine() {
         if ((parsed.tickedMask & entry.flag) != 0) results::addRow(list_, entry.name, true);
     }
     onShowAll(kNoCommand);
+    loadCompanionHashFile(false);
 }
 
 }  // namespace sumwise

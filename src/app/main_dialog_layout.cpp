@@ -120,6 +120,8 @@ void MainDialog::relayout() {
                                SWP_NOZORDER | SWP_NOACTIVATE);
     }
     if (batch != nullptr) EndDeferWindowPos(batch);
+    // Everything moved is drawn anew at its place (some systems leave moved controls blank until hovered).
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     if (layout_->valueColumn == 0) {
         layout_->valueColumn = static_cast<int>(SendMessageW(list_, LVM_GETCOLUMNWIDTH, 1, 0));
     }

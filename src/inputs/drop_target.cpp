@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "jobs/long_path.h"
-#include "jobs/registry.h"
+#include "results/compare.h"
 
 namespace sumwise {
 
@@ -26,12 +26,6 @@ void copyBounded(WCHAR (&destination)[MAX_PATH], const std::wstring& text) {
 }
 
 }  // namespace
-
-bool isHashFileName(std::wstring_view path) {
-    const std::wstring name = fileNamePart(path);
-    const std::size_t dot = name.rfind(L'.');
-    return dot != std::wstring::npos && flagForName(std::wstring_view(name).substr(dot + 1)).has_value();
-}
 
 std::wstring fileNamePart(std::wstring_view path) {
     const std::size_t slash = path.find_last_of(L"\\/");
@@ -124,7 +118,7 @@ HRESULT CDragDropHelper::DragEnter(IDataObject* data, DWORD, POINTL point, DWORD
             setDescription(data, DROPIMAGE_NONE, messages_[kDropFolder], L"");
         } else {
             droppedPath_ = *path;
-            setDescription(data, acceptedImage_, messages_[isHashFileName(*path) ? kDropHashFile : kDropFile],
+            setDescription(data, acceptedImage_, messages_[results::algorithmOfHashFile(*path) != nullptr ? kDropHashFile : kDropFile],
                            fileNamePart(*path));
         }
         if (effect != nullptr) *effect = this->effect();

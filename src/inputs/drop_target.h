@@ -20,8 +20,6 @@ namespace sumwise {
 enum DropMessage : std::size_t { kDropFile = 0, kDropHashFile = 1, kDropFolder = 2, kDropNotOneFile = 3 };
 using DropMessages = std::array<std::wstring, 4>;
 
-// Whether a path's extension (without its full stop) names an algorithm.
-bool isHashFileName(std::wstring_view path);
 // The part of a path after its last backslash or slash.
 std::wstring fileNamePart(std::wstring_view path);
 // The one path a file-drop data object carries, at its full length; none

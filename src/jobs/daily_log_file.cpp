@@ -36,22 +36,31 @@ std::wstring applicationDataLogs() {
     return logs;
 }
 
+// The folder, made when missing (a failure shows when the file is opened).
+const std::wstring& made(const std::wstring& folder) {
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+// The day's file opened for writing, shared with the other windows'
+// writers; a writer that finds it held by some other program waits briefly.
+HANDLE openDayFile(const std::wstring& folder, const LocalTime& postedAt) {
+    const std::wstring name = logFileName(folder, postedAt);
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        const HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) return file;
+        const DWORD error = GetLastError();
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) break;
+        Sleep(20);
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
 }  // namespace
 
-DailyLogFile::DailyLogFile(std::wstring folder) : fixedFolder_(std::move(folder)) {}
-
-std::wstring DailyLogFile::folder() const {
-    if (!fixedFolder_.empty()) {
-        CreateDirectoryW(fixedFolder_.c_str(), nullptr);
-        return fixedFolder_;
-    }
-    const std::wstring beside = programFolder() + L"\\Logs";
-    if (!CreateDirectoryW(beside.c_str(), nullptr) && GetLastError() == ERROR_ACCESS_DENIED) {
-        const std::wstring elsewhere = applicationDataLogs();
-        if (!elsewhere.empty()) return elsewhere;
-    }
-    return beside;
-}
+DailyLogFile::DailyLogFile(std::wstring folder, std::wstring fallbackFolder)
+    : folder_(std::move(folder)), fallbackFolder_(std::move(fallbackFolder)) {}
 
 LocalTime DailyLogFile::now() const {
     SYSTEMTIME time{};
@@ -80,18 +89,11 @@ std::string encodeLogLines(const std::vector<std::wstring>& lines) {
 }
 
 bool DailyLogFile::append(const LocalTime& postedAt, const std::vector<std::wstring>& lines) {
-    const std::wstring name = logFileName(folder(), postedAt);
     const std::string bytes = encodeLogLines(lines);
-    // Sharing lets another Sumwise window append to the same day's file; a
-    // writer that finds it held by some other program waits briefly.
-    HANDLE file = INVALID_HANDLE_VALUE;
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        file = CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) break;
-        const DWORD error = GetLastError();
-        if (error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION) return false;
-        Sleep(20);
+    HANDLE file = openDayFile(made(folder_.empty() ? programFolder() + L"\\Logs" : folder_), postedAt);
+    if (file == INVALID_HANDLE_VALUE) {
+        const std::wstring elsewhere = fallbackFolder_.empty() ? applicationDataLogs() : made(fallbackFolder_);
+        if (!elsewhere.empty()) file = openDayFile(elsewhere, postedAt);
     }
     if (file == INVALID_HANDLE_VALUE) return false;
     // Writers take turns on a lock far beyond any real data (readers of the

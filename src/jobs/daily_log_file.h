@@ -1,5 +1,7 @@
-// The daily log on disk: folder "Logs" beside the program (or under the
-// user's application data when that is not allowed), one file per day.
+// The daily log on disk: one file per day in the folder "Logs" beside the
+// program, or, whenever the day's file cannot be opened for appending there
+// (the folder cannot be made or written, the file is read-only...), in
+// "Sumwise\Logs" under the user's application data.
 #pragma once
 
 #include <windows.h>
@@ -12,17 +14,18 @@ namespace sumwise {
 
 class DailyLogFile final : public ResultLog {
 public:
-    // `folder` empty: the folder beside the program, as the program finds it.
-    explicit DailyLogFile(std::wstring folder = {});
+    // `folder` empty: "Logs" beside the program; `fallbackFolder` empty:
+    // the one under the user's application data.
+    explicit DailyLogFile(std::wstring folder = {}, std::wstring fallbackFolder = {});
 
+    // Appends to the day's file beside the program, else to the one in the
+    // fallback folder; false only when neither can be written.
     bool append(const LocalTime& postedAt, const std::vector<std::wstring>& lines) override;
     LocalTime now() const override;
 
-    // The folder entries go to, created when missing.
-    std::wstring folder() const;
-
 private:
-    std::wstring fixedFolder_;
+    std::wstring folder_;
+    std::wstring fallbackFolder_;
 };
 
 // The lines joined with CR LF in the ANSI code page, each line at most

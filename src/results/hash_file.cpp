@@ -47,10 +47,15 @@ std::u16string utf16Units(std::string_view bytes, bool bigEndian) {
 // The first `limit` characters: bytes, or whole UTF-8 sequences.
 std::string_view leading(std::string_view text, std::size_t limit, TextEncoding encoding) {
     if (encoding == TextEncoding::Ansi) return text.substr(0, limit);
+    // A character is a byte and at most three continuation bytes, so a file
+    // of malformed UTF-8 cannot stretch the token beyond four bytes each.
     std::size_t end = 0;
     for (std::size_t characters = 0; end < text.size() && characters < limit; ++characters) {
         ++end;
-        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+        for (int more = 0; more < 3 && end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80;
+             ++more) {
+            ++end;
+        }
     }
     return text.substr(0, end);
 }

@@ -2,8 +2,12 @@
 
 #include <commctrl.h>
 
+#include <utility>
+#include <cstring>
+
 #include "app/application.h"
 #include "app/look.h"
+#include "app/main_dialog.h"
 #include "resources/resource_ids.h"
 #include "results/results_list.h"
 
@@ -65,9 +69,10 @@ HWND createRunner() {
 // drop target once in its life, the tests start dialog after dialog in one
 // process. So tests reach the target directly, unless they ask for the
 // system's registration.
-RunningApp::RunningApp(const std::wstring& commandLine, std::wstring logFolder) {
+RunningApp::RunningApp(const std::wstring& commandLine, std::wstring logFolder, std::wstring fallbackLogFolder) {
     services_.dropTargetWithSystem = false;
     services_.logFolder = std::move(logFolder);
+    services_.fallbackLogFolder = std::move(fallbackLogFolder);
     start(commandLine);
 }
 
@@ -91,6 +96,53 @@ void RunningApp::start(const std::wstring& commandLine) {
         dialog_ = window;
     };
     services_.dropTargetRegistered = [this](IDropTarget* target) { dropTarget_ = target; };
+    services_.chooseFileToOpen = [this](HWND) {
+        std::lock_guard lock(chooserMutex_);
+        return std::exchange(chosenFile_, std::nullopt);
+    };
+    services_.choosePopupCommand = [this](HWND, HMENU menu, POINT) {
+        std::vector<MenuEntry> entries;
+        for (int position = 0; position < GetMenuItemCount(menu); ++position) {
+            MenuEntry entry;
+            wchar_t text[64] = {};
+            MENUITEMINFOW info{};
+            info.cbSize = sizeof info;
+            info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
+            info.dwTypeData = text;
+            info.cch = 64;
+            GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info);
+            entry.separator = (info.fType & MFT_SEPARATOR) != 0;
+            entry.text = entry.separator ? L"" : text;
+            entry.command = info.wID;
+            entry.enabled = (info.fState & (MFS_DISABLED | MFS_GRAYED)) == 0;
+            entries.push_back(entry);
+        }
+        std::lock_guard lock(RecordingTaskbar::mutex);
+        dialogs.menus.push_back(entries);
+        return dialogs.menuChoice;
+    };
+    services_.chooseSaveFile = [this](const SaveFileRequest& request) -> std::optional<std::wstring> {
+        std::lock_guard lock(RecordingTaskbar::mutex);
+        dialogs.saveRequests.push_back(request);
+        if (dialogs.saveAnswers.empty()) return std::nullopt;
+        auto answer = dialogs.saveAnswers.front();
+        dialogs.saveAnswers.pop_front();
+        return answer;
+    };
+    services_.setHavalParameters = [this](HWND owner, HWND list, HavalParams& params) {
+        {
+            std::lock_guard lock(RecordingTaskbar::mutex);
+            dialogs.parameterDialogs.push_back(L"Haval");
+        }
+        return realParameterDialogs && runHavalParametersDialog(owner, list, params);
+    };
+    services_.setMd6Parameters = [this](HWND owner, HWND list, Md6Params& params) {
+        {
+            std::lock_guard lock(RecordingTaskbar::mutex);
+            dialogs.parameterDialogs.push_back(L"MD6");
+        }
+        return realParameterDialogs && runMd6ParametersDialog(owner, list, params);
+    };
     thread_ = std::thread([this, commandLine] {
         runApplication(GetModuleHandleW(nullptr), commandLine, services_);
         ended_ = true;
@@ -108,6 +160,7 @@ void RunningApp::onDialogThread(const std::function<void()>& work) {
 }
 
 RunningApp::~RunningApp() {
+    if (resultHook_ != nullptr) UnhookWindowsHookEx(resultHook_);
     close();
     if (thread_.joinable()) thread_.join();
 }
@@ -157,6 +210,76 @@ void RunningApp::hashAndWait() {
 
 void RunningApp::announceTaskbarButton() {
     SendMessageW(dialog_, RegisterWindowMessageW(L"TaskbarButtonCreated"), 0, 0);
+}
+
+void RunningApp::browse(std::optional<std::wstring> chosen) {
+    {
+        std::lock_guard lock(chooserMutex_);
+        chosenFile_ = std::move(chosen);
+    }
+    click(IDC_BROWSE);
+}
+
+void RunningApp::pressKey(int id, UINT key) {
+    // Through the dialog's message loop, which turns Enter into the default button.
+    PostMessageW(control(id), WM_KEYDOWN, key, 1);
+    PostMessageW(control(id), WM_KEYUP, key, 0xC0000001);
+    settle();
+}
+
+namespace {
+
+// A marker posted behind other messages: once the loop takes it, they are done.
+const UINT kSettledMessage = RegisterWindowMessageW(L"SumwiseTestSettled");
+std::atomic<unsigned> settledCount{0};
+
+LRESULT CALLBACK watchQueue(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* message = reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && message->message == kSettledMessage) ++settledCount;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+void RunningApp::settle() {
+    const DWORD thread = GetWindowThreadProcessId(dialog_, nullptr);
+    const HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, watchQueue, nullptr, thread);
+    const unsigned before = settledCount.load();
+    PostMessageW(dialog_, kSettledMessage, 0, 0);
+    // A dialog that has ended takes no more messages.
+    waitFor([this, before] { return settledCount.load() != before || ended_.load(); }, std::chrono::seconds(5));
+    if (hook != nullptr) UnhookWindowsHookEx(hook);
+}
+
+namespace {
+
+std::mutex resultActionMutex;
+std::function<void()> resultAction;
+
+LRESULT CALLBACK watchResults(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && message->message == kShowResultMessage) {
+        std::function<void()> action;
+        {
+            std::lock_guard lock(resultActionMutex);
+            action = std::exchange(resultAction, nullptr);
+        }
+        if (action) action();
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+void RunningApp::beforeNextResult(std::function<void()> action) {
+    {
+        std::lock_guard lock(resultActionMutex);
+        resultAction = std::move(action);
+    }
+    if (resultHook_ == nullptr) {
+        resultHook_ = SetWindowsHookExW(WH_CALLWNDPROC, watchResults, nullptr,
+                                        GetWindowThreadProcessId(dialog_, nullptr));
+    }
 }
 
 void RunningApp::answerSaveDialog(const std::filesystem::path& target) {
@@ -214,6 +337,169 @@ bool RunningApp::close() {
         waitFor([this] { return ended_.load(); }, std::chrono::milliseconds(1000));
     }
     return ended_;
+}
+
+}  // namespace sumwise::test
+
+namespace sumwise::test {
+
+void RunningApp::select(const std::vector<std::wstring>& names) {
+    const HWND list = control(IDC_RESULTS);
+    LVITEMW none{};
+    none.stateMask = LVIS_SELECTED;
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+    for (const std::wstring& name : names) {
+        LVITEMW item{};
+        item.stateMask = LVIS_SELECTED;
+        item.state = LVIS_SELECTED;
+        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(results::rowForName(list, name)),
+                     reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+std::vector<std::wstring> RunningApp::selected() const {
+    const HWND list = control(IDC_RESULTS);
+    std::vector<std::wstring> names;
+    for (int row = -1; (row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row),
+                                                             LVNI_SELECTED))) >= 0;) {
+        names.push_back(results::rowName(list, row));
+    }
+    return names;
+}
+
+void RunningApp::setValue(const std::wstring& name, const std::wstring& value) {
+    const HWND list = control(IDC_RESULTS);
+    results::setRowValue(list, results::rowForName(list, name), value);
+}
+
+void RunningApp::keyInList(WORD key) { SendMessageW(control(IDC_RESULTS), WM_KEYDOWN, key, 1); }
+
+void RunningApp::postKeyInList(WORD key) {
+    // The list's notification itself: a posted WM_KEYDOWN would also be translated into a
+    // character, which the list takes for a search and selects the row it names.
+    keyDown_ = {};
+    keyDown_.hdr = {control(IDC_RESULTS), IDC_RESULTS, LVN_KEYDOWN};
+    keyDown_.wVKey = key;
+    PostMessageW(dialog_, WM_NOTIFY, IDC_RESULTS, reinterpret_cast<LPARAM>(&keyDown_));
+}
+
+std::vector<MenuEntry> RunningApp::rightClick(UINT choice) {
+    std::size_t before = 0;
+    {
+        std::lock_guard lock(RecordingTaskbar::mutex);
+        dialogs.menuChoice = choice;
+        before = dialogs.menus.size();
+    }
+    NMITEMACTIVATE click{};
+    click.hdr = {control(IDC_RESULTS), IDC_RESULTS, NM_RCLICK};
+    click.iItem = -1;
+    SendMessageW(dialog_, WM_NOTIFY, IDC_RESULTS, reinterpret_cast<LPARAM>(&click));
+    std::lock_guard lock(RecordingTaskbar::mutex);
+    return dialogs.menus.size() > before ? dialogs.menus.back() : std::vector<MenuEntry>{};
+}
+
+void RunningApp::postRightClick(UINT choice) {
+    {
+        std::lock_guard lock(RecordingTaskbar::mutex);
+        dialogs.menuChoice = choice;
+    }
+    rightClick_ = {};
+    rightClick_.hdr = {control(IDC_RESULTS), IDC_RESULTS, NM_RCLICK};
+    rightClick_.iItem = -1;
+    PostMessageW(dialog_, WM_NOTIFY, IDC_RESULTS, reinterpret_cast<LPARAM>(&rightClick_));
+}
+
+std::wstring RunningApp::valueTip(const std::wstring& name) {
+    const HWND list = control(IDC_RESULTS);
+    std::vector<wchar_t> text(INFOTIPSIZE, L'\0');
+    NMLVGETINFOTIPW tip{};
+    tip.hdr = {list, IDC_RESULTS, LVN_GETINFOTIPW};
+    tip.dwFlags = LVGIT_UNFOLDED;
+    tip.pszText = text.data();
+    tip.cchTextMax = static_cast<int>(text.size());
+    tip.iItem = results::rowForName(list, name);
+    SendMessageW(dialog_, WM_NOTIFY, IDC_RESULTS, reinterpret_cast<LPARAM>(&tip));
+    return text.data();
+}
+
+HWND RunningApp::waitForOwnedDialog() const {
+    return waitForDialog(GetWindowThreadProcessId(dialog_, nullptr), dialog_);
+}
+
+HWND waitForDialog(DWORD thread, HWND except) {
+    struct Search {
+        HWND except;
+        HWND found = nullptr;
+    } search{except};
+    waitFor(
+        [&] {
+            EnumThreadWindows(
+                thread,
+                [](HWND window, LPARAM context) -> BOOL {
+                    auto* s = reinterpret_cast<Search*>(context);
+                    wchar_t name[16] = {};
+                    GetClassNameW(window, name, 16);
+                    if (window == s->except || std::wstring(name) != L"#32770" || !IsWindowVisible(window)) return TRUE;
+                    s->found = window;
+                    return FALSE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        std::chrono::seconds(10));
+    return search.found;
+}
+
+std::vector<std::wstring> childTexts(HWND parent, const wchar_t* className) {
+    struct Search {
+        const wchar_t* className;
+        std::vector<std::wstring> texts;
+    } search{className, {}};
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            wchar_t name[32] = {};
+            GetClassNameW(child, name, 32);
+            if (_wcsicmp(name, s->className) == 0) s->texts.push_back(look::windowText(child));
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.texts;
+}
+
+std::wstring clipboardText() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = chars;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+void setClipboardText(const std::wstring& text) {
+    if (!OpenClipboard(nullptr)) return;
+    EmptyClipboard();
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    if (const HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+        std::memcpy(GlobalLock(block), text.c_str(), bytes);
+        GlobalUnlock(block);
+        if (SetClipboardData(CF_UNICODETEXT, block) == nullptr) GlobalFree(block);
+    }
+    CloseClipboard();
+}
+
+std::wstring messageBoxText(HWND box) {
+    // The longest static text: the message (the icon is a static too, without text).
+    std::wstring longest;
+    for (const std::wstring& text : childTexts(box, L"Static")) {
+        if (text.size() > longest.size()) longest = text;
+    }
+    return longest;
 }
 
 }  // namespace sumwise::test

@@ -3,13 +3,16 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <deque>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -43,9 +46,27 @@ struct ListRow {
     bool ticked = false;
 };
 
+// One entry of a context menu as the program built it.
+struct MenuEntry {
+    std::wstring text;  // empty for a separator
+    UINT command = 0;
+    bool enabled = false;
+    bool separator = false;
+};
+
+// What the program asked of the dialogs tests stand in for, and what they answer.
+struct DialogRecord {
+    std::vector<std::vector<MenuEntry>> menus;  // every context menu shown
+    UINT menuChoice = 0;                        // the command every menu returns
+    std::vector<SaveFileRequest> saveRequests;
+    std::deque<std::optional<std::wstring>> saveAnswers;  // taken in turn; none left: cancel
+    std::vector<std::wstring> parameterDialogs;            // "Haval" or "MD6", one per dialog opened
+};
+
 class RunningApp {
 public:
-    explicit RunningApp(const std::wstring& commandLine, std::wstring logFolder = {});
+    explicit RunningApp(const std::wstring& commandLine, std::wstring logFolder = {},
+                        std::wstring fallbackLogFolder = {});
     // With platform pieces the test sets before the program starts.
     RunningApp(const std::wstring& commandLine, const std::function<void(AppServices&)>& adjust);
     ~RunningApp();
@@ -72,6 +93,18 @@ public:
     // Announces the taskbar button, as the shell does, so progress is recorded.
     void announceTaskbarButton();
 
+    // Clicks Browse with the open dialog answering `chosen` (none: cancelled).
+    void browse(std::optional<std::wstring> chosen);
+    // Posts a key press (down and up) to a control, as typing it would
+    // arrive, and waits until the dialog's message loop has handled it.
+    void pressKey(int id, UINT key);
+    // Waits until the dialog's thread has handled every message posted so far.
+    void settle();
+    // Runs `action` once, on the dialog's thread, when the next digest of a
+    // job reaches the dialog and before the dialog shows it: as if the user
+    // acted just before the worker posted.
+    void beforeNextResult(std::function<void()> action);
+
     // Closes the dialog (stopping a job first if one runs); true when it ended.
     bool close();
     // Whether the program has ended.
@@ -89,6 +122,25 @@ public:
     void onDialogThread(const std::function<void()>& work);
     // The window's registered drop target, or null.
     IDropTarget* dropTarget() const { return dropTarget_.load(); }
+    // The results list: select exactly the named rows; put a value into a row as a worker would.
+    void select(const std::vector<std::wstring>& names);
+    std::vector<std::wstring> selected() const;
+    void setValue(const std::wstring& name, const std::wstring& value);
+    // A key pressed in the list (with `ctrl` as it is set), sent or posted.
+    void keyInList(WORD key);
+    void postKeyInList(WORD key);
+    // A right click in the list: the menu shown (choosing `dialogs.menuChoice`), sent or posted.
+    std::vector<MenuEntry> rightClick(UINT choice = 0);
+    void postRightClick(UINT choice);
+    // The list's tip for the named row's value ("" when it gives none).
+    std::wstring valueTip(const std::wstring& name);
+    // A message box or other dialog the program opened over the main dialog, once visible; null after 10 s.
+    HWND waitForOwnedDialog() const;
+
+    // Guarded by RecordingTaskbar::mutex.
+    DialogRecord dialogs;
+    // The parameter dialogs are only recorded, unless this is set: then they open.
+    std::atomic<bool> realParameterDialogs{false};
 
     std::atomic<bool> ctrl{false};
     std::atomic<bool> shift{false};
@@ -100,13 +152,29 @@ private:
     AppServices services_;
     std::atomic<IDropTarget*> dropTarget_{nullptr};
     HWND runner_ = nullptr;  // runs work on the dialog's thread
+    std::mutex chooserMutex_;
+    std::optional<std::wstring> chosenFile_;
+    HHOOK resultHook_ = nullptr;
     mutable std::mutex saveMutex_;
     std::filesystem::path saveTarget_;
     std::vector<std::wstring> offeredNames_;
     std::thread thread_;
     std::atomic<HWND> dialog_{nullptr};
     std::atomic<bool> ended_{false};
+    NMITEMACTIVATE rightClick_{};  // a posted right click points here
+    NMLVKEYDOWN keyDown_{};        // and a posted key
 };
+
+// The clipboard's Unicode text ("" when it has none), and a text put there.
+std::wstring clipboardText();
+void setClipboardText(const std::wstring& text);
+
+// A visible dialog of the thread other than `except`, once it shows; null after 10 s.
+HWND waitForDialog(DWORD thread, HWND except = nullptr);
+// The texts of a window's children of one class ("Edit", "Static"...), in order.
+std::vector<std::wstring> childTexts(HWND parent, const wchar_t* className);
+// The text of a message box.
+std::wstring messageBoxText(HWND box);
 
 // A path in double quotes, as a command line carries it.
 inline std::wstring quoted(const std::filesystem::path& path) { return L"\"" + path.wstring() + L"\""; }

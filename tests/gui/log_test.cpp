@@ -136,5 +136,101 @@ TEST(DailyLog, LinesAreCutToFitTheirLineEnd) {
     EXPECT_EQ(bytes, std::string(1022, 'x') + "\r\nshort\r\n");
 }
 
+// Ways the day's file beside the program cannot be opened for appending.
+struct UnwritableLogs {
+    const char* name;
+    void (*arrange)(const std::filesystem::path& logs, const std::filesystem::path& dayFile);
+};
+
+void PrintTo(const UnwritableLogs& row, std::ostream* out) { *out << row.name; }
+
+// Whether the system refuses to open the file for writing. Wine run by root
+// keeps a read-only file writable (root passes the Unix permission check);
+// Windows refuses.
+bool refusesWriting(const std::filesystem::path& file) {
+    const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return true;
+    CloseHandle(handle);
+    return false;
+}
+
+const UnwritableLogs kUnwritableLogs[] = {
+    {"DayFileReadOnly",
+     [](const std::filesystem::path& logs, const std::filesystem::path& dayFile) {
+         std::filesystem::create_directory(logs);
+         std::ofstream(dayFile, std::ios::binary) << "earlier\r\n";
+         SetFileAttributesW(dayFile.c_str(), FILE_ATTRIBUTE_READONLY);
+     }},
+    {"DayFileNameTakenByAFolder",
+     [](const std::filesystem::path&, const std::filesystem::path& dayFile) {
+         std::filesystem::create_directories(dayFile);
+     }},
+    {"LogsIsAFile",
+     [](const std::filesystem::path& logs, const std::filesystem::path&) {
+         std::ofstream(logs, std::ios::binary) << "not a folder";
+     }},
+};
+
+class LogFallback : public ::testing::TestWithParam<UnwritableLogs> {
+protected:
+    void SetUp() override {
+        GetParam().arrange(logs, dayFile);
+        if (std::filesystem::is_regular_file(dayFile) && !refusesWriting(dayFile)) {
+            GTEST_SKIP() << "this system lets a read-only file be written";
+        }
+    }
+    ~LogFallback() override { SetFileAttributesW(dayFile.c_str(), FILE_ATTRIBUTE_NORMAL); }
+
+    TempDir beside;
+    TempDir elsewhere;
+    const std::filesystem::path logs = beside.path() / L"Logs";
+    const LocalTime day{2026, 12, 7, 9, 30, 0, 0};
+    const std::filesystem::path dayFile = logs / L"20261207.log";
+};
+
+TEST_P(LogFallback, EntriesGoToTheFallbackFolderAndNothingBesideChanges) {
+    const auto before = std::filesystem::is_regular_file(dayFile) ? readAll(dayFile) : std::string();
+    DailyLogFile log(logs.wstring(), elsewhere.path().wstring());
+    ASSERT_TRUE(log.append(day, logEntryLines(day, {}, L"MD5", L"X", 0)));
+    ASSERT_TRUE(log.append(day, logEntryLines(day, {}, L"CRC32", L"Y", 0)));
+    const auto lines = splitLines(readAll(elsewhere.path() / L"20261207.log"));
+    ASSERT_EQ(lines.size(), 12u);
+    EXPECT_EQ(lines[8], "      CRC32: Y");
+    if (std::filesystem::is_regular_file(dayFile)) {
+        EXPECT_EQ(readAll(dayFile), before);
+    }
+}
+
+TEST_P(LogFallback, NowhereToWriteIsReportedNotHidden) {
+    const std::filesystem::path blocked = elsewhere.path() / L"taken";
+    std::ofstream(blocked, std::ios::binary) << "a file where the fallback folder would be";
+    DailyLogFile log(logs.wstring(), blocked.wstring());
+    EXPECT_FALSE(log.append(day, logEntryLines(day, {}, L"MD5", L"X", 0)));
+}
+
+INSTANTIATE_TEST_SUITE_P(DailyLog, LogFallback, ::testing::ValuesIn(kUnwritableLogs),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+TEST(DailyLog, JobWhoseLogFileCannotBeOpenedLogsInTheFallbackFolder) {
+    TempDir beside;
+    TempDir elsewhere;
+    SYSTEMTIME today{};
+    GetLocalTime(&today);
+    wchar_t name[16];
+    swprintf(name, 16, L"%04u%02u%02u.log", today.wYear, today.wMonth, today.wDay);
+    // A folder where the day's file would be: refused on Windows and under Wine alike.
+    const auto dayFile = beside.path() / name;
+    std::filesystem::create_directory(dayFile);
+    {
+        RunningApp app(L"/LOG /T /H:CRC32", beside.path().wstring(), elsewhere.path().wstring());
+        app.setText(IDC_INPUT, L"hello");
+        app.hashAndWait();
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dayFile));
+    const auto lines = splitLines(readAll(elsewhere.path() / name));
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[2], "      CRC32: 3610A686");
+}
+
 }  // namespace
 }  // namespace sumwise::test

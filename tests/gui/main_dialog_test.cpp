@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "app/strings.h"
+#include "app/system_functions.h"
 #include "app_harness.h"
 #include "fake_inputs.h"
 #include "resources/resource_ids.h"
@@ -202,7 +203,7 @@ TEST(MainDialog, WindowNeverShrinksBelowItsStartAndGrowsTheList) {
     EXPECT_EQ(okAfter.left - okBefore.left, dx);
     EXPECT_EQ(okAfter.top - okBefore.top, dy);
     EXPECT_EQ(SendMessageW(app.control(IDC_RESULTS), LVM_GETCOLUMNWIDTH, 1, 0), columnBefore + dx);
-    if (GetDpiForWindow(app.dialog()) == 96) {
+    if (system::dpiForWindow(app.dialog()) == 96) {
         EXPECT_EQ(dx, 120);
         EXPECT_EQ(dy, 80);
     }
@@ -277,7 +278,7 @@ TEST(MainDialog, EveryLanguageLaysOutWithoutClippedTexts) {
 TEST(MainDialog, PixelConstantsFollowTheDpi) {
     RunningApp app(L"/A");
     const HWND dialog = app.dialog();
-    const int dpi = static_cast<int>(GetDpiForWindow(dialog));
+    const int dpi = static_cast<int>(system::dpiForWindow(dialog));
     ASSERT_GE(dpi, 96);
     auto scaled = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
     for (int id : {IDC_HASH, IDC_BROWSE, IDOK, IDC_ABOUT}) {
@@ -301,7 +302,7 @@ TEST(MainDialog, PixelConstantsFollowTheDpi) {
         GetTextExtentPoint32W(dc, row.name.c_str(), static_cast<int>(row.name.size()), &size);
         SelectObject(dc, previous);
         ReleaseDC(list, dc);
-        EXPECT_LE(size.cx + GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi), nameColumn) << std::string(row.name.begin(), row.name.end());
+        EXPECT_LE(size.cx + system::systemMetricForDpi(SM_CXMENUCHECK, static_cast<UINT>(dpi)), nameColumn) << std::string(row.name.begin(), row.name.end());
     }
 }
 

@@ -72,7 +72,7 @@ SUMWISE_FOLD_TARGET inline std::uint64_t finishFolding(__m128i x, const std::uin
 }
 
 // Takes whole 16-byte units, at least 128 bytes; returns the register.
-SUMWISE_FOLD_TARGET [[gnu::always_inline]] inline std::uint64_t crc64FoldedBody(std::uint64_t crc,
+[[gnu::always_inline]] SUMWISE_FOLD_TARGET inline std::uint64_t crc64FoldedBody(std::uint64_t crc,
                                                                                  const std::uint8_t* data,
                                                                                  std::size_t size) {
     // Eight lanes: the multiplications' latency is hidden behind the others'.
@@ -111,7 +111,9 @@ __attribute__((target("avx2,pclmul,ssse3,sse4.1"))) std::uint64_t crc64FoldedVex
 // AVX-512 headers.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wuninitialized"
+#if !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #define SUMWISE_WIDE_TARGET __attribute__((target("avx512f,avx512bw,avx512vl,vpclmulqdq,pclmul,ssse3,sse4.1")))
 
 SUMWISE_WIDE_TARGET inline __m512i loadWide(const std::uint8_t* p) {

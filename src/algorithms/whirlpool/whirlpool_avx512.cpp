@@ -9,7 +9,9 @@
 
 // GCC 12 takes the deliberately undefined filler of the unmasked AVX-512
 // intrinsics (_mm512_undefined_epi32) for an uninitialised variable.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
 
 #include "algorithms/cpu_features.h"
@@ -76,20 +78,20 @@ constexpr Lanes kReverse = makeReverse();
 constexpr std::uint64_t kTimes[5] = {multiplication(2), multiplication(4), multiplication(5), multiplication(8),
                                      multiplication(9)};
 
-SUMWISE_WHIRLPOOL_TARGET [[gnu::always_inline]] inline __m512i load(const Lanes& lanes) {
+[[gnu::always_inline]] SUMWISE_WHIRLPOOL_TARGET inline __m512i load(const Lanes& lanes) {
     return _mm512_load_si512(lanes.word);
 }
 
-SUMWISE_WHIRLPOOL_TARGET [[gnu::always_inline]] inline __m512i xor3(__m512i a, __m512i b, __m512i c) {
+[[gnu::always_inline]] SUMWISE_WHIRLPOOL_TARGET inline __m512i xor3(__m512i a, __m512i b, __m512i c) {
     return _mm512_ternarylogic_epi64(a, b, c, 0x96);
 }
 
-SUMWISE_WHIRLPOOL_TARGET [[gnu::always_inline]] inline __m512i times(__m512i x, int factor) {
+[[gnu::always_inline]] SUMWISE_WHIRLPOOL_TARGET inline __m512i times(__m512i x, int factor) {
     return _mm512_gf2p8affine_epi64_epi8(x, _mm512_set1_epi64(static_cast<long long>(kTimes[factor])), 0);
 }
 
 // The round function: column shift, S-box, row mix, then the key added.
-SUMWISE_WHIRLPOOL_TARGET [[gnu::always_inline]] inline __m512i round(__m512i x, __m512i key) {
+[[gnu::always_inline]] SUMWISE_WHIRLPOOL_TARGET inline __m512i round(__m512i x, __m512i key) {
     using whirlpool_tables::kSbox;
     x = _mm512_permutexvar_epi8(load(kShift), x);
     const __m512i low = _mm512_permutex2var_epi8(_mm512_loadu_si512(kSbox), x, _mm512_loadu_si512(kSbox + 64));

@@ -1,0 +1,36 @@
+// The program's command line: every option, quoted and unquoted inputs, and
+// the /LANG code read at start-up.
+#include <algorithm>
+
+#include "app/command_line.h"
+#include "app/ui_language.h"
+#include "fuzz_input.h"
+#include "jobs/registry.h"
+
+using namespace sumwise;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::wstring text = fuzz::wideOf(fuzz::bytesOf(data, size));
+
+    const CommandLine parsed = parseCommandLine(text);
+    std::uint32_t known = 0;
+    for (const AlgorithmEntry& entry : algorithms()) known |= entry.flag;
+    fuzz::require((parsed.tickedMask & ~known) == 0, "/H ticks only registry algorithms");
+    int inputs = 0;
+    for (const CommandLine::Step& step : parsed.steps) {
+        if (step.kind != CommandLine::Step::Kind::Input) continue;
+        ++inputs;
+        fuzz::require(step.input.size() <= kMaxInputArgument, "the input argument is cut to its limit");
+    }
+    fuzz::require(inputs <= 1, "only the first input argument counts");
+
+    if (const auto language = languageFromCommandLine(text)) {
+        fuzz::require(std::find(std::begin(kLanguages), std::end(kLanguages), *language) != std::end(kLanguages),
+                      "/LANG selects one of the eight languages");
+    }
+    // The full command line, with the program's name in front.
+    const std::wstring_view arguments = argumentsOf(text);
+    fuzz::require(arguments.empty() || std::wstring_view(text).ends_with(arguments),
+                  "the arguments are the end of the command line");
+    return 0;
+}

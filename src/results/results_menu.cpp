@@ -1,0 +1,159 @@
+#include "results/results_menu.h"
+
+#include <memory>
+#include <string>
+#include <type_traits>
+
+#include "app/look.h"
+#include "app/strings.h"
+#include "results/copy_results.h"
+#include "results/results_list.h"
+#include "results/save_results.h"
+
+namespace sumwise::results {
+
+namespace {
+
+bool fileInput(const ResultsHost& host) { return host.job.fileMode && !host.job.diskMode; }
+
+bool sameName(const std::wstring& name, std::wstring_view other) {
+    return CompareStringOrdinal(name.c_str(), static_cast<int>(name.size()), other.data(),
+                                static_cast<int>(other.size()), TRUE) == CSTR_EQUAL;
+}
+
+// The name of the first selected row, or empty when none is selected.
+std::wstring firstSelectedName(HWND list) {
+    const int row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    return row >= 0 ? rowName(list, row) : std::wstring();
+}
+
+bool hasParameters(const std::wstring& name) { return sameName(name, L"MD6") || sameName(name, L"Haval"); }
+
+void setEveryRowState(HWND list, UINT mask, UINT state) {
+    // Row by row: the list refuses to give the focus to all rows at once.
+    const int count = rowCount(list);
+    for (int row = 0; row < count; ++row) {
+        LVITEMW item{};
+        item.stateMask = mask;
+        item.state = state;
+        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+struct MenuDeleter {
+    void operator()(HMENU menu) const { DestroyMenu(menu); }
+};
+using Menu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
+
+void insertAtTop(HMENU menu, UINT command, UINT stringId, bool enabled) {
+    const std::wstring text = loadText(stringId);
+    InsertMenuW(menu, 0, MF_BYPOSITION | MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED), command, text.c_str());
+}
+
+Menu buildMenu(const ResultsHost& host) {
+    Menu menu(CreatePopupMenu());
+    if (!menu) return menu;
+    const bool selectedResult = nextSelectedResult(host.list, -1) >= 0;
+    const bool anyResult = countResults(host.list) > 0;
+    // Inserted bottom first, each at the top.
+    insertAtTop(menu.get(), kSaveAllCommand, IDS_MENU_SAVE_ALL, fileInput(host) && anyResult);
+    insertAtTop(menu.get(), kSaveAsCommand, IDS_MENU_SAVE_AS, selectedResult);
+    insertAtTop(menu.get(), kSaveCommand, IDS_MENU_SAVE, fileInput(host) && selectedResult);
+    insertAtTop(menu.get(), kCopyToCompareCommand, IDS_MENU_COPY_TO_COMPARE, selectedResult);
+    insertAtTop(menu.get(), kCopyAllCommand, IDS_MENU_COPY_ALL, anyResult);
+    insertAtTop(menu.get(), kCopyCommand, IDS_MENU_COPY, selectedResult);
+    InsertMenuW(menu.get(), 3, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+    if (hasParameters(firstSelectedName(host.list))) {
+        // A job under way keeps the parameters it started with: no new ones meanwhile.
+        InsertMenuW(menu.get(), 0, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+        insertAtTop(menu.get(), kSetParametersCommand, IDS_SET_PARAMETERS, !host.jobActive);
+    }
+    return menu;
+}
+
+void setParameters(const ResultsHost& host) {
+    if (host.jobActive) return;
+    const std::wstring name = firstSelectedName(host.list);
+    bool changed = false;
+    if (sameName(name, L"MD6") && host.services.setMd6Parameters) {
+        changed = host.services.setMd6Parameters(host.dialog, host.list, host.job.params.md6);
+    } else if (sameName(name, L"Haval") && host.services.setHavalParameters) {
+        changed = host.services.setHavalParameters(host.dialog, host.list, host.job.params.haval);
+    }
+    // The row lost its value: the comparison may no longer hold.
+    if (changed) SendMessageW(host.dialog, WM_COMMAND, MAKEWPARAM(IDC_COMPARE, EN_CHANGE), 0);
+}
+
+}  // namespace
+
+void onListKey(const ResultsHost& host, WORD key) {
+    const bool ctrl = host.services.ctrlDown && host.services.ctrlDown();
+    switch (key) {
+    case 'A':
+        if (ctrl) {
+            setEveryRowState(host.list, LVIS_SELECTED | LVIS_FOCUSED | LVIS_CUT | LVIS_DROPHILITED,
+                             LVIS_SELECTED | LVIS_FOCUSED);
+        }
+        break;
+    case 'C':
+        if (ctrl) {
+            copyResults(host, false, false);
+        } else {
+            setEveryRowState(host.list, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(1));
+        }
+        break;
+    case 'S':
+    case 'G':
+        if (!ctrl) {
+            setEveryRowState(host.list, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(2));
+        } else if (fileInput(host)) {
+            saveSelected(host);
+        }
+        break;
+    default: break;
+    }
+}
+
+void showContextMenu(const ResultsHost& host, POINT at) {
+    const Menu menu = buildMenu(host);
+    if (!menu || !host.services.choosePopupCommand) return;
+    const UINT command = host.services.choosePopupCommand(host.dialog, menu.get(), at);
+    runCommand(host, command);
+}
+
+void runCommand(const ResultsHost& host, UINT command) {
+    switch (command) {
+    case kSetParametersCommand: setParameters(host); break;
+    case kCopyCommand: copyResults(host, false, false); break;
+    case kCopyAllCommand: copyResults(host, true, false); break;
+    case kCopyToCompareCommand: copyResults(host, false, true); break;
+    case kSaveCommand:
+        if (fileInput(host)) saveSelected(host);
+        break;
+    case kSaveAsCommand:
+        for (int row = nextSelectedResult(host.list, -1); row >= 0; row = nextSelectedResult(host.list, row)) {
+            saveResultAs(host, row);
+        }
+        break;
+    case kSaveAllCommand:
+        if (fileInput(host)) saveAll(host);
+        break;
+    default: break;  // dismissed
+    }
+}
+
+void fillValueTip(HWND list, NMLVGETINFOTIPW& tip) {
+    if (tip.pszText == nullptr || tip.cchTextMax <= 1 || tip.iItem < 0) return;
+    const std::wstring value = rowValue(list, tip.iItem);
+    if (value.empty()) return;
+    // The list leaves a margin on either side of a value.
+    const int needed = static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(value.c_str()))) +
+                       look::scaled(list, 12);
+    const int column = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0));
+    if (needed <= column) return;
+    const std::size_t length = std::min(value.size(), static_cast<std::size_t>(tip.cchTextMax - 1));
+    value.copy(tip.pszText, length);
+    tip.pszText[length] = L'\0';
+}
+
+}  // namespace sumwise::results
