@@ -2,6 +2,7 @@
 // suspend, resume, stop, logging, and inputs that cannot be read.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <bit>
 #include <condition_variable>
 #include <map>
@@ -30,12 +31,6 @@ public:
         std::lock_guard lock(mutex_);
         busyTotal = total;
     }
-    void progressStep(std::uint64_t completed, std::uint64_t total) override {
-        std::lock_guard lock(mutex_);
-        ++steps;
-        lastStep = completed;
-        stepTotal = total;
-    }
     void showSuspended(bool suspended) override {
         std::lock_guard lock(mutex_);
         suspendedLabels.push_back(suspended);
@@ -45,12 +40,13 @@ public:
         results[flag] = text;
     }
     void jobEnded() override { driver->finish(); }
-    void jobFinished(std::uint32_t elapsed, bool wasBusy, bool fileJob) override {
+    void jobFinished(const JobEnd& end) override {
         std::lock_guard lock(mutex_);
         finishedCalls++;
-        lastElapsed = elapsed;
-        lastWasBusy = wasBusy;
-        lastFileJob = fileJob;
+        lastElapsed = end.elapsedMilliseconds;
+        lastWasBusy = end.wasBusy;
+        lastFileJob = end.fileJob;
+        lastFailure = end.failure;
     }
 
     void holdAtStart() {
@@ -72,15 +68,13 @@ public:
     std::optional<VolumeChoice> volume;
     int compareRefreshes = 0;
     std::optional<std::uint64_t> busyTotal;
-    int steps = 0;
-    std::uint64_t lastStep = 0;
-    std::uint64_t stepTotal = 0;
     std::vector<bool> suspendedLabels;
     std::map<std::uint32_t, std::wstring> results;
     int finishedCalls = 0;
     std::uint32_t lastElapsed = 0;
     bool lastWasBusy = false;
     bool lastFileJob = false;
+    std::optional<InputFailure> lastFailure;
 
 private:
     std::mutex mutex_;
@@ -104,9 +98,60 @@ private:
 
 std::uint32_t flag(const char* name) { return *flagForName(std::string_view(name)); }
 
+std::uint32_t everyAlgorithm() {
+    std::uint32_t mask = 0;
+    for (const AlgorithmEntry& entry : algorithms()) mask |= entry.flag;
+    return mask;
+}
+
+// What the job's reader took from its input, counted by the source itself.
+struct ReadCount {
+    std::atomic<int> opens{0};
+    std::atomic<int> closes{0};
+    std::atomic<std::uint64_t> bytes{0};
+};
+
+class CountingSource final : public InputSource {
+public:
+    CountingSource(std::unique_ptr<InputSource> inner, ReadCount& count) : inner_(std::move(inner)), count_(count) {
+        count_.opens.fetch_add(1);
+    }
+    ~CountingSource() override { count_.closes.fetch_add(1); }
+    std::size_t read(std::uint8_t* buffer, std::size_t capacity) override {
+        const std::size_t got = inner_->read(buffer, capacity);
+        count_.bytes.fetch_add(got);
+        return got;
+    }
+    bool failed() const override { return inner_->failed(); }
+    std::error_code error() const override { return std::make_error_code(std::errc::io_error); }
+    std::optional<std::uint64_t> size() const override { return inner_->size(); }
+
+private:
+    std::unique_ptr<InputSource> inner_;
+    ReadCount& count_;
+};
+
+// An input that never ends (a disc read at the speed of memory).
+class EndlessSource final : public InputSource {
+public:
+    std::size_t read(std::uint8_t* buffer, std::size_t capacity) override {
+        std::fill_n(buffer, capacity, std::uint8_t{0x5A});
+        return capacity;
+    }
+    bool failed() const override { return false; }
+    std::optional<std::uint64_t> size() const override { return std::uint64_t{1} << 40; }
+};
+
 class JobDriverTest : public ::testing::Test {
 protected:
     JobDriverTest() { view.driver = &driver; }
+
+    // Inputs go through the counter; `replacement`, when set, stands for every path.
+    std::unique_ptr<InputSource> open(const std::filesystem::path& path, std::error_code* error) {
+        std::unique_ptr<InputSource> inner = replacement ? replacement() : openInput(path, error);
+        if (!inner) return nullptr;
+        return std::make_unique<CountingSource>(std::move(inner), count);
+    }
 
     void runToEnd() {
         driver.hashPressed();
@@ -117,7 +162,11 @@ protected:
     HashJob job;
     RecordingView view;
     MemoryLog log;
-    JobDriver driver{job, view, log};
+    ReadCount count;
+    std::function<std::unique_ptr<InputSource>()> replacement;
+    JobDriver driver{job, view, log, [this](const std::filesystem::path& path, std::error_code* error) {
+                         return open(path, error);
+                     }};
 };
 
 TEST(JobSizes, StepsPerBlockPerAlgorithmAndTheBusyThreshold) {
@@ -149,7 +198,7 @@ TEST_F(JobDriverTest, TextJobPostsEveryAlgorithmWithoutBusyLayout) {
     EXPECT_FALSE(view.busyTotal.has_value());
     EXPECT_EQ(view.finishedCalls, 1);
     EXPECT_FALSE(view.lastFileJob);
-    EXPECT_EQ(view.steps, 0);
+    EXPECT_EQ(driver.completedSteps(), 0u);
     // Once at the start, once per posted value.
     EXPECT_EQ(view.compareRefreshes, 4);
     EXPECT_EQ(driver.state(), JobState::Idle);
@@ -170,7 +219,7 @@ TEST_F(JobDriverTest, BusyLayoutOnlyAboveFiftySteps) {
     runToEnd();
     EXPECT_FALSE(view.busyTotal.has_value());
     EXPECT_EQ(job.progressTotal.load(), 49u);
-    EXPECT_EQ(view.steps, 48);  // one per block read, none for the empty read at the end
+    EXPECT_EQ(driver.completedSteps(), 48u);  // one per block read, none for the empty read at the end
     EXPECT_FALSE(view.lastWasBusy);
 
     job.path = dir.write("large.bin", std::vector<std::uint8_t>((25u << 20) + 1, 1)).wstring();
@@ -279,21 +328,52 @@ TEST_F(JobDriverTest, WorkersLogOneWholeEntryEachAndNeverAtOnce) {
     view.driver = &driver;
 }
 
-TEST_F(JobDriverTest, UnreadableInputShowsNoValueAndTheJobStillEnds) {
-    job.jobMask = flag("CRC32");
-    job.path = (dir.path() / "missing.bin").wstring();
+TEST_F(JobDriverTest, UnreadableInputShowsNoValueAndSaysWhy) {
+    struct Case {
+        const char* what;
+        std::filesystem::path path;
+        std::error_code reason;
+    };
+#ifdef _WIN32
+    const Case cases[] = {
+        {"vanished", dir.path() / "missing.bin", std::error_code(2, std::system_category())},  // not found
+        {"folder", dir.path(), std::error_code(336, std::system_category())},  // not supported on a folder
+    };
+#else
+    const Case cases[] = {
+        {"vanished", dir.path() / "missing.bin", std::make_error_code(std::errc::no_such_file_or_directory)},
+        {"folder", dir.path(), std::make_error_code(std::errc::is_a_directory)},
+    };
+#endif
+    for (const Case& c : cases) {
+        for (const std::uint32_t mask : {flag("CRC32"), flag("CRC32") | flag("MD5") | flag("SHA-1")}) {
+            job.jobMask = mask;
+            job.path = c.path.wstring();
+            runToEnd();
+            EXPECT_TRUE(view.resultsNow().empty()) << c.what;
+            EXPECT_EQ(job.progressTotal.load(), 0u);
+            ASSERT_TRUE(view.lastFailure.has_value()) << c.what;
+            EXPECT_EQ(view.lastFailure->kind, InputFailure::Kind::CannotOpen);
+            EXPECT_EQ(view.lastFailure->error, c.reason) << c.what << ": " << view.lastFailure->error.message();
+        }
+    }
+    // The next job that reads its input is no failure.
+    job.path = dir.write("fine.bin", "abc").wstring();
     runToEnd();
-    EXPECT_TRUE(view.resultsNow().empty());
-    EXPECT_EQ(view.finishedCalls, 1);
-    EXPECT_EQ(job.progressTotal.load(), 0u);
-
-    job.path = dir.path().wstring();  // a folder
-    runToEnd();
-    EXPECT_TRUE(view.resultsNow().empty());
+    EXPECT_FALSE(view.lastFailure.has_value());
+    EXPECT_EQ(view.finishedCalls, 5);
 }
 
 TEST_F(JobDriverTest, DiskJobReadsTheChosenVolume) {
     const auto bytes = test::randomBytes(kBlockSize + 100, 5);
+    view.volume.reset();
+    job.diskMode = true;
+    job.jobMask = flag("CRC32");
+    runToEnd();  // no drive chosen
+    ASSERT_TRUE(view.lastFailure.has_value());
+    EXPECT_EQ(view.lastFailure->kind, InputFailure::Kind::NoDrive);
+    EXPECT_TRUE(view.resultsNow().empty());
+
     VolumeChoice volume;
     volume.letter = L'E';
     volume.path = dir.write("volume.img", bytes);
@@ -311,6 +391,89 @@ TEST_F(JobDriverTest, DiskJobReadsTheChosenVolume) {
     ASSERT_EQ(log.entries.size(), 1u);
     EXPECT_EQ(log.entries[0][1], L"       Disk: (E:) DISC");
     EXPECT_FALSE(view.lastFileJob);
+}
+
+TEST_F(JobDriverTest, ReadsTheInputOnceWhateverTheAlgorithms) {
+    struct Case {
+        std::uint32_t mask;
+        std::size_t size;
+    };
+    const Case cases[] = {
+        {flag("CRC32"), 3 * kBlockSize + 17},
+        {flag("CRC32") | flag("MD5") | flag("SHA-1"), 3 * kBlockSize + 17},
+        {everyAlgorithm(), 3 * kBlockSize + 17},
+        {everyAlgorithm(), kBlockSize},
+        {everyAlgorithm(), 0},
+    };
+    for (const Case& c : cases) {
+        count.opens = 0;
+        count.closes = 0;
+        count.bytes = 0;
+        const auto bytes = test::randomBytes(c.size, static_cast<std::uint32_t>(c.size));
+        job.path = dir.write("input.bin", bytes).wstring();
+        job.jobMask = c.mask;
+        runToEnd();
+        const int algorithmsInJob = algorithmCount(c.mask);
+        EXPECT_EQ(count.opens.load(), 1) << algorithmsInJob << " algorithms";
+        EXPECT_EQ(count.closes.load(), 1);
+        EXPECT_EQ(count.bytes.load(), c.size) << algorithmsInJob << " algorithms";
+        EXPECT_EQ(driver.completedSteps(), algorithmsInJob * ((c.size + kBlockSize - 1) / kBlockSize));
+        const auto results = view.resultsNow();
+        for (const AlgorithmEntry& entry : algorithms()) {
+            if ((c.mask & entry.flag) == 0) continue;
+            const std::string expected = test::hexOf(entry.asciiName(), bytes);
+            ASSERT_EQ(results.count(entry.flag), 1u) << entry.asciiName();
+            EXPECT_EQ(results.at(entry.flag), std::wstring(expected.begin(), expected.end())) << entry.asciiName();
+        }
+        view.results.clear();
+    }
+}
+
+TEST_F(JobDriverTest, ReadErrorPartWayGivesNoAlgorithmAValue) {
+    for (const std::uint32_t mask : {flag("CRC32"), everyAlgorithm()}) {
+        replacement = [] { return std::make_unique<test::MemorySource>(test::randomBytes(3 * kBlockSize, 12), kBlockSize + 5); };
+        job.path = L"input.bin";
+        job.jobMask = mask;
+        job.logMode = LogMode::EveryJob;
+        runToEnd();
+        EXPECT_TRUE(view.resultsNow().empty());
+        EXPECT_TRUE(log.entries.empty());
+        ASSERT_TRUE(view.lastFailure.has_value());
+        EXPECT_EQ(view.lastFailure->kind, InputFailure::Kind::ReadError);
+        EXPECT_EQ(view.lastFailure->bytesRead, kBlockSize + 5);
+        EXPECT_EQ(view.lastFailure->error, std::make_error_code(std::errc::io_error));
+        EXPECT_EQ(count.closes.load(), count.opens.load());
+    }
+}
+
+TEST_F(JobDriverTest, SuspendAndStopReachTheReaderAndEveryAlgorithm) {
+    using namespace std::chrono_literals;
+    for (const std::uint32_t mask : {flag("MD2"), everyAlgorithm()}) {
+        count.opens = 0;
+        count.closes = 0;
+        replacement = [] { return std::make_unique<EndlessSource>(); };
+        job.path = L"endless.bin";
+        job.jobMask = mask;
+        job.logMode = LogMode::EveryJob;
+        driver.hashPressed();
+        ASSERT_TRUE(test::waitUntil([&] { return driver.completedSteps() >= 2; }));
+        driver.hashPressed();  // suspend
+        std::this_thread::sleep_for(100ms);  // a piece under way ends
+        const std::uint64_t stepsHeld = driver.completedSteps();
+        const std::uint64_t bytesHeld = count.bytes.load();
+        std::this_thread::sleep_for(150ms);
+        EXPECT_EQ(driver.completedSteps(), stepsHeld);
+        EXPECT_EQ(count.bytes.load(), bytesHeld) << "the reader is held too";
+        driver.hashPressed();  // resume
+        ASSERT_TRUE(test::waitUntil([&] { return driver.completedSteps() > stepsHeld; }));
+        EXPECT_TRUE(driver.stopPressed());
+        driver.waitUntilIdle();
+        EXPECT_EQ(count.opens.load(), 1);
+        EXPECT_EQ(count.closes.load(), 1);
+        EXPECT_TRUE(view.resultsNow().empty());
+        EXPECT_TRUE(log.entries.empty());
+        EXPECT_FALSE(view.lastFailure.has_value()) << "a stop is no failure";
+    }
 }
 
 TEST_F(JobDriverTest, ZeroMaskDoesNothing) {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <fstream>
 #include <random>
+#include <thread>
 
 namespace sumwise::test {
 
@@ -96,6 +97,15 @@ std::string hexOfRepeated(std::string_view algorithmName, std::string_view text,
         remaining -= copies;
     }
     return digestText(hasher->finish(), LetterCase::Upper);
+}
+
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
 }
 
 MemorySource::MemorySource(std::vector<std::uint8_t> bytes, std::optional<std::size_t> failAfter)

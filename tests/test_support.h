@@ -1,8 +1,10 @@
 // Helpers shared by the tests: temporary files, byte patterns, one-call hashing.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +32,9 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// Polls `condition` until it holds (true) or the time is up (false).
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(30));
 
 // Deterministic pseudo-random bytes.
 std::vector<std::uint8_t> randomBytes(std::size_t size, std::uint32_t seed);

@@ -11,6 +11,11 @@
 #include "algorithms/haval/haval_dialog.h"
 #include "algorithms/md6/md6_dialog.h"
 #include "app/taskbar_button.h"
+#include "inputs/device_catalog.h"
+
+struct IDropTarget;
+struct IDropTargetHelper;
+#include "results/browse.h"
 #include "results/save_file_dialog.h"
 
 namespace sumwise {
@@ -18,7 +23,8 @@ namespace sumwise {
 struct AppServices {
     // The taskbar button, created when the shell announces it.
     std::function<std::unique_ptr<TaskbarButton>(HWND)> makeTaskbarButton = shellTaskbarButton;
-    // Modifier keys, sampled when a command asks (Hash, the results list's keys).
+    // Modifier keys, sampled when a command asks (Ctrl+Hash logs the job,
+    // Ctrl+Browse reloads the hash file, the results list's keys).
     std::function<bool()> ctrlDown = [] { return GetKeyState(VK_CONTROL) < 0; };
     std::function<bool()> shiftDown = [] { return GetKeyState(VK_SHIFT) < 0; };
     // Where the daily log goes; empty: beside the program.
@@ -26,6 +32,8 @@ struct AppServices {
     // Where it goes when the day's file there cannot be written; empty: the
     // user's application data.
     std::wstring fallbackLogFolder;
+    // The open dialog of the Browse button: the chosen path, or none.
+    std::function<std::optional<std::wstring>(HWND owner)> chooseFileToOpen = results::chooseFileToOpen;
     // The results list's context menu, shown at a screen point: the chosen command, or 0.
     std::function<UINT(HWND owner, HMENU menu, POINT at)> choosePopupCommand = [](HWND owner, HMENU menu, POINT at) {
         return static_cast<UINT>(
@@ -41,6 +49,16 @@ struct AppServices {
     std::function<std::wstring(HWND owner, const std::wstring& suggestedName)> chooseDownloadTarget;
     // Told the main dialog's window once it exists (tests drive it from there).
     std::function<void(HWND)> dialogCreated;
+    // The optical drives; null: the machine's own.
+    std::shared_ptr<DeviceCatalog> devices;
+    // The shell's drag-image object (a new reference, or null when there is
+    // none); unset: the shell's own.
+    std::function<IDropTargetHelper*()> makeDragImages;
+    // Whether the drop target is registered with the system, which makes it
+    // reachable from other processes' drags (tests call it directly).
+    bool dropTargetWithSystem = true;
+    // Told the window's drop target once it is registered (tests drag onto it).
+    std::function<void(IDropTarget*)> dropTargetRegistered;
 };
 
 }  // namespace sumwise

@@ -135,7 +135,8 @@ std::wstring inputArgument(Scanner& scanner) {
         // Blanks belong to an unquoted path, but not those before the next option.
         while (!argument.empty() && isBlank(argument.back())) argument.remove_suffix(1);
     }
-    return std::wstring(argument.substr(0, kMaxInputArgument));
+    // A path is taken whole, however long.
+    return std::wstring(argument);
 }
 
 }  // namespace

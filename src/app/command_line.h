@@ -16,7 +16,7 @@ struct CommandLine {
     struct Step {
         enum class Kind { ShowAll, SmallCaps, TextMode, DiskMode, LogEveryJob, Input };
         Kind kind;
-        std::wstring input;  // for Input: the path or text, at most 259 characters
+        std::wstring input;  // for Input: the path or text, whole
 
         friend bool operator==(const Step&, const Step&) = default;
     };
@@ -29,8 +29,6 @@ struct CommandLine {
     std::optional<std::int32_t> md6L;
     std::optional<std::int32_t> md6R;
 };
-
-inline constexpr std::size_t kMaxInputArgument = 259;
 
 // Parses the command line without the program name.
 CommandLine parseCommandLine(std::wstring_view commandLine);

@@ -8,6 +8,8 @@
 #include "about/about_dialog.h"
 #include "app/look.h"
 #include "app/strings.h"
+#include "inputs/drive_scanner.h"
+#include "inputs/drop_target.h"
 #include "resources/resource_ids.h"
 #include "results/results_list.h"
 
@@ -23,20 +25,22 @@ public:
     std::optional<VolumeChoice> chosenVolume() override {
         std::optional<VolumeChoice> choice;
         send(kChosenVolumeMessage, 0, reinterpret_cast<LPARAM>(&choice));
+        if (choice) {
+            // Asked here, on the job's thread: a drive may take its time to answer.
+            DeviceCatalog& devices = *dialog_.devices_;
+            choice->size = devices.diskLength(choice->devicePath);
+            const VolumeInformation volume = devices.volumeInformation(choice->letter);
+            if (volume.serial != 0) choice->label = volume.label;
+        }
         return choice;
     }
     void enterBusyLayout(std::uint64_t totalSteps) override { send(kEnterBusyMessage, totalSteps, 0); }
-    void progressStep(std::uint64_t completed, std::uint64_t total) override {
-        send(kProgressStepMessage, completed, static_cast<LPARAM>(total));
-    }
     void showSuspended(bool suspended) override { dialog_.showSuspended(suspended); }
     void showResult(std::uint32_t flag, const std::wstring& digestText) override {
         send(kShowResultMessage, flag, reinterpret_cast<LPARAM>(&digestText));
     }
     void jobEnded() override { PostMessageW(dialog_.window_, kJobEndedMessage, 0, 0); }
-    void jobFinished(std::uint32_t elapsed, bool wasBusy, bool fileJob) override {
-        dialog_.finishJob(elapsed, wasBusy, fileJob);
-    }
+    void jobFinished(const JobEnd& end) override { dialog_.finishJob(end); }
 
 private:
     LRESULT send(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -66,7 +70,9 @@ INT_PTR MainDialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         {WM_DEVICECHANGE, &MainDialog::onDeviceChange},
         {WM_DESTROY, &MainDialog::onDestroy},
         {kShowResultMessage, &MainDialog::onShowResult},
-        {kProgressStepMessage, &MainDialog::onProgressStep},
+        {WM_TIMER, &MainDialog::onTimer},
+        {kDrivesScannedMessage, &MainDialog::onDrivesScanned},
+        {kDrivesBusyMessage, &MainDialog::onDrivesBusy},
         {kEnterBusyMessage, &MainDialog::onEnterBusy},
         {kJobEndedMessage, &MainDialog::onJobEnded},
         {kChosenVolumeMessage, &MainDialog::onChosenVolume},
@@ -119,6 +125,10 @@ INT_PTR MainDialog::onInitDialog(WPARAM, LPARAM) {
     loadIcons();
     SendMessageW(item(IDC_INPUT), EM_LIMITTEXT, 256, 0);
     SendMessageW(item(IDC_COMPARE), EM_LIMITTEXT, 128, 0);
+    registerDropTarget();
+    startDrives();
+    // Enter starts Hash (when it may), never OK: OK would end the program and lose the results.
+    SendMessageW(window_, DM_SETDEFID, IDC_HASH, 0);
     applyCommandLine();
     readThemeColours();
     if (services_.dialogCreated) services_.dialogCreated(window_);
@@ -147,7 +157,6 @@ void MainDialog::setInitialTexts() {
         {IDC_TEXT_MODE, IDS_HASH_TEXT},
         {IDC_DISK_MODE, IDS_HASH_DISK},
         {IDC_COMPARE_GROUP, IDS_COMPARE_GROUP},
-        {IDC_COMPARE_LABEL, IDS_COMPARE_RESULT},
         {IDC_COMPARE_NEGATIVE, IDS_NEGATIVE},
     };
     for (const auto& [id, stringId] : texts) look::setControlText(window_, id, loadText(stringId));
@@ -243,8 +252,9 @@ INT_PTR MainDialog::onCtlColorStatic(WPARAM wParam, LPARAM lParam) {
     return reinterpret_cast<INT_PTR>(look::staticColours(dc, colour));
 }
 
-INT_PTR MainDialog::onDeviceChange(WPARAM, LPARAM) {
-    // Drive arrival and removal reach the drive list once it is written.
+INT_PTR MainDialog::onDeviceChange(WPARAM wParam, LPARAM) {
+    if (drives_ && wParam == DBT_DEVICEARRIVAL) drives_->rescanAfterArrival();
+    if (drives_ && wParam == DBT_DEVICEREMOVECOMPLETE) drives_->rescan();
     SetWindowLongPtrW(window_, DWLP_MSGRESULT, TRUE);
     return TRUE;
 }
@@ -255,6 +265,10 @@ INT_PTR MainDialog::onDestroy(WPARAM, LPARAM) {
         *icon = nullptr;
     }
     taskbar_.reset();
+    revokeDropTarget();
+    drives_.reset();
+    if (driveImages_ != nullptr) ImageList_Destroy(driveImages_);
+    driveImages_ = nullptr;
     return FALSE;
 }
 
@@ -267,15 +281,11 @@ INT_PTR MainDialog::onTaskbarButtonCreated(WPARAM, LPARAM) {
 INT_PTR MainDialog::onShowResult(WPARAM wParam, LPARAM lParam) {
     const auto flag = static_cast<std::uint32_t>(wParam);
     const auto* text = reinterpret_cast<const std::wstring*>(lParam);
+    // A job that started on another input: its value belongs to that one (the log still has it).
+    if (jobInput_ != inputGeneration_) return TRUE;
     const int row = results::rowForFlag(list_, flag);
     // A row removed meanwhile shows nothing; the value is still in its slot.
     if (row >= 0 && text != nullptr) results::setRowValue(list_, row, results::recased(*text, job_.upperCase));
-    return TRUE;
-}
-
-INT_PTR MainDialog::onProgressStep(WPARAM wParam, LPARAM lParam) {
-    SendMessageW(item(IDC_PROGRESS), PBM_STEPIT, 0, 0);
-    if (taskbar_) taskbar_->setProgressValue(wParam, static_cast<std::uint64_t>(lParam));
     return TRUE;
 }
 
@@ -290,20 +300,12 @@ INT_PTR MainDialog::onJobEnded(WPARAM, LPARAM) {
     return TRUE;
 }
 
-INT_PTR MainDialog::onChosenVolume(WPARAM, LPARAM) {
-    // The drive list comes with the optical-drive support; until then no volume is chosen.
+INT_PTR MainDialog::onChosenVolume(WPARAM, LPARAM lParam) {
+    if (auto* choice = reinterpret_cast<std::optional<VolumeChoice>*>(lParam)) *choice = chosenDrive();
     return TRUE;
 }
 
 void MainDialog::refreshCompare() { SendMessageW(window_, WM_COMMAND, MAKEWPARAM(IDC_COMPARE, EN_CHANGE), 0); }
-
-void MainDialog::onCompareChanged(const Command&) {
-    // Comparing with the expected hash comes with the compare support.
-}
-
-void MainDialog::onBrowse(const Command&) {
-    // Browsing for a file comes with the compare support.
-}
 
 void MainDialog::onAbout(const Command&) {
     if (runAboutDialog(window_, job_.uiLanguage, services_) != AboutOutcome::EndProgram) return;

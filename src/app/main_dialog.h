@@ -3,11 +3,13 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <array>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/app_services.h"
 #include "app/command_line.h"
@@ -22,11 +24,20 @@ namespace sumwise {
 // Messages the job's threads send to the dialog's thread.
 enum : UINT {
     kShowResultMessage = WM_APP + 1,    // wParam: flag; lParam: const std::wstring* digest text
-    kProgressStepMessage = WM_APP + 2,  // wParam: completed steps; lParam: total steps
     kEnterBusyMessage = WM_APP + 3,     // wParam: total steps
     kJobEndedMessage = WM_APP + 4,      // posted: the job's threads are done
     kChosenVolumeMessage = WM_APP + 5,  // lParam: std::optional<VolumeChoice>* to fill
+    kDrivesScannedMessage = WM_APP + 40,  // posted: a drive scan has finished
+    kDrivesBusyMessage = WM_APP + 41,     // posted; wParam: DriveScanBusy flags
 };
+
+// The progress bar and taskbar button show the job's steps this often.
+inline constexpr UINT_PTR kProgressTimer = 1;
+inline constexpr UINT kProgressInterval = 50;  // milliseconds
+
+class CSumwise;
+class DriveScanner;
+struct DriveItem;
 
 class MainDialog final : public Dialog {
 public:
@@ -64,7 +75,9 @@ private:
     INT_PTR onDeviceChange(WPARAM, LPARAM);
     INT_PTR onDestroy(WPARAM, LPARAM);
     INT_PTR onShowResult(WPARAM, LPARAM);
-    INT_PTR onProgressStep(WPARAM, LPARAM);
+    INT_PTR onTimer(WPARAM, LPARAM);
+    INT_PTR onDrivesScanned(WPARAM, LPARAM);
+    INT_PTR onDrivesBusy(WPARAM, LPARAM);
     INT_PTR onEnterBusy(WPARAM, LPARAM);
     INT_PTR onJobEnded(WPARAM, LPARAM);
     INT_PTR onChosenVolume(WPARAM, LPARAM);
@@ -105,9 +118,30 @@ private:
     void updateHashButton();
     void refreshCompare();
     void enterBusyLayout(std::uint64_t totalSteps);
-    void finishJob(std::uint32_t elapsedMilliseconds, bool wasBusy, bool fileJob);
+    void finishJob(const JobEnd& end);
     void showSuspended(bool suspended);
+    std::wstring textLengthCaption() const;
+    bool loadHashFile(const std::wstring& path);
+    void loadCompanionHashFile(bool force);
     results::ResultsHost resultsHost();
+
+    // Progress, shown at the window's own pace; failures the user sees
+    void showProgress();
+    void showJobFailure(const InputFailure& failure);
+    void restoreInputCaption();
+    bool jobActive() const;
+
+    // Drives
+    void startDrives();
+    void applyDrives(std::vector<DriveItem> items);
+    void showDrivePrompt();
+    bool driveChosen() const;
+    std::optional<VolumeChoice> chosenDrive() const;
+
+    // Dropped files
+    void registerDropTarget();
+    void revokeDropTarget();
+    void onFileDropped(const std::wstring& path);
 
     HashJob& job_;
     const AppServices& services_;
@@ -127,8 +161,23 @@ private:
     COLORREF headingColour_ = RGB(0, 51, 153);
     COLORREF errorColour_ = RGB(228, 0, 33);
     wchar_t lastDriveLetter_ = L'\0';
+    // Counts changes of the input; a job's values are shown only while the
+    // input it started on is still the current one.
+    std::uint64_t inputGeneration_ = 0;
+    std::uint64_t jobInput_ = 0;
+    bool textAsUtf8_ = false;  // the typed text is hashed as UTF-8 (the code page lacks some of it)
     // The program ends when the running job has stopped (a new version's Setup was started).
     bool endAfterJob_ = false;
+
+    std::uint64_t progressShown_ = 0;
+    bool failureShown_ = false;
+    std::shared_ptr<DeviceCatalog> devices_;
+    std::unique_ptr<DriveScanner> drives_;
+    HIMAGELIST driveImages_ = nullptr;
+    std::vector<std::wstring> drivePaths_;          // device path of each drive box item
+    std::array<std::uint32_t, 26> driveSerials_{};  // medium last seen, by letter
+    bool drivesListed_ = false;  // the first scan has come in
+    CSumwise* dropTarget_ = nullptr;
 
     friend class MainDialogTestAccess;
 };

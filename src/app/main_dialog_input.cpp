@@ -3,12 +3,14 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "app/input_failure_text.h"
 #include "app/look.h"
 #include "app/main_dialog.h"
 #include "app/size_text.h"
 #include "app/strings.h"
 #include "app/win32_text.h"
 #include "jobs/input_source.h"
+#include "jobs/long_path.h"
 #include "resources/resource_ids.h"
 #include "results/results_list.h"
 
@@ -29,49 +31,80 @@ bool isVolumePath(const std::wstring& path) {
            path[5] == L':';
 }
 
+// "File size: ..." for a file, measured without opening it (a file another
+// program holds still has its size); what the path names instead otherwise.
+std::wstring fileSizeCaption(const std::wstring& path) {
+    if (path.empty()) return loadText(IDS_PROMPT_FILE);
+    std::uint64_t size = 0;
+    WIN32_FILE_ATTRIBUTE_DATA attributes{};
+    if (!isVolumePath(path)) {
+        if (!GetFileAttributesExW(extendedLengthPath(path).c_str(), GetFileExInfoStandard, &attributes)) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME) {
+                return loadText(IDS_FILE_NOT_FOUND);
+            }
+            const std::wstring reason = systemReason(std::error_code(static_cast<int>(error), std::system_category()));
+            return loadFormatted(IDS_CANNOT_OPEN, {std::wstring_view(reason)});
+        }
+        if ((attributes.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return loadText(IDS_INPUT_IS_FOLDER);
+        size = (std::uint64_t{attributes.nFileSizeHigh} << 32) | attributes.nFileSizeLow;
+    }
+    const std::wstring sizeLabel = sizeText(size, decimalSeparator()).substr(0, 31);
+    return loadFormatted(IDS_FILE_SIZE, {std::wstring_view(sizeLabel)});
+}
+
 }  // namespace
 
 bool inputExists(const std::wstring& path) {
     if (isVolumePath(path)) return true;
     if (path.empty()) return false;
     // The attributes of exactly this path: wildcards match nothing here.
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const DWORD attributes = GetFileAttributesW(extendedLengthPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 void MainDialog::updateHashButton() {
-    const bool inputReady = !job_.fileMode || job_.diskMode || inputExists(job_.path);
+    const bool inputReady = job_.diskMode ? driveChosen() : !job_.fileMode || inputExists(job_.path);
     EnableWindow(item(IDC_HASH), job_.tickedMask != 0 && inputReady);
 }
 
 void MainDialog::setInput(const std::wstring& text) { SetDlgItemTextW(window_, IDC_INPUT, text.c_str()); }
 
 void MainDialog::onInputChanged(const Command&) {
-    job_.path = look::controlText(window_, IDC_INPUT).substr(0, kMaxPathCharacters);
-    job_.text = toAnsi(job_.path, kMaxPathCharacters);
+    ++inputGeneration_;
+    const std::wstring typed = look::controlText(window_, IDC_INPUT);
+    // A path is kept whole (a shortened one names another file); a text is at most 259 characters.
+    job_.path = job_.fileMode ? typed : typed.substr(0, kMaxPathCharacters);
+    restoreInputCaption();
+    // A text the code page cannot hold exactly is hashed as UTF-8, so that
+    // different texts never share a digest through replacement characters.
+    textAsUtf8_ = !job_.fileMode && !toAnsiExactly(job_.path);
+    // (At most 259 bytes come from at most 259 characters: a long path is not converted whole.)
+    job_.text = textAsUtf8_ ? toUtf8(job_.path)
+                            : toAnsi(std::wstring_view(job_.path).substr(0, kMaxPathCharacters), kMaxPathCharacters);
     updateHashButton();
     results::clearValues(list_);  // every value belonged to the previous input
     refreshCompare();
     SetWindowTextW(window_, loadText(IDS_PRODUCT).c_str());
-    if (!job_.fileMode) {
-        look::setControlText(window_, IDC_INPUT_GROUP,
-                             loadFormatted(IDS_TEXT_LENGTH, {static_cast<std::int64_t>(job_.text.size())}));
-    }
+    if (!job_.fileMode) look::setControlText(window_, IDC_INPUT_GROUP, textLengthCaption());
+}
+
+std::wstring MainDialog::textLengthCaption() const {
+    return loadFormatted(textAsUtf8_ ? IDS_TEXT_LENGTH_UTF8 : IDS_TEXT_LENGTH,
+                         {static_cast<std::int64_t>(job_.text.size())});
 }
 
 void MainDialog::showSizeLabel() {
     if (job_.diskMode) return;
     if (job_.fileMode) {
-        const std::uint64_t size = measureInput(std::filesystem::path(job_.path)).value_or(0);
-        const std::wstring sizeLabel = sizeText(size, decimalSeparator()).substr(0, 31);
-        look::setControlText(window_, IDC_INPUT_GROUP, loadFormatted(IDS_FILE_SIZE, {std::wstring_view(sizeLabel)}));
+        look::setControlText(window_, IDC_INPUT_GROUP, fileSizeCaption(job_.path));
     } else {
-        look::setControlText(window_, IDC_INPUT_GROUP,
-                             loadFormatted(IDS_TEXT_LENGTH, {static_cast<std::int64_t>(job_.text.size())}));
+        look::setControlText(window_, IDC_INPUT_GROUP, textLengthCaption());
     }
 }
 
 void MainDialog::onTextMode(const Command&) {
+    ++inputGeneration_;
     setInput(L"");
     setChecked(IDC_DISK_MODE, false);
     job_.diskMode = false;
@@ -86,6 +119,7 @@ void MainDialog::onTextMode(const Command&) {
 }
 
 void MainDialog::onDiskMode(const Command&) {
+    ++inputGeneration_;
     setInput(L"");
     setChecked(IDC_TEXT_MODE, false);
     SendMessageW(item(IDC_INPUT), EM_SETREADONLY, TRUE, 0);
@@ -95,6 +129,7 @@ void MainDialog::onDiskMode(const Command&) {
     ShowWindow(item(IDC_INPUT), diskMode ? SW_HIDE : SW_SHOW);
     ShowWindow(item(IDC_DRIVES), diskMode ? SW_SHOW : SW_HIDE);
     look::setControlText(window_, IDC_INPUT_GROUP, loadText(diskMode ? IDS_PROMPT_DRIVE : IDS_PROMPT_FILE));
+    if (diskMode) showDrivePrompt();
     EnableWindow(item(IDC_BROWSE), !diskMode);
     updateHashButton();
 }
@@ -105,6 +140,7 @@ void MainDialog::onDriveSelected(const Command& command) {
     if (selected == CB_ERR) return;
     const auto letter = static_cast<wchar_t>(SendMessageW(item(IDC_DRIVES), CB_GETITEMDATA, selected, 0));
     if (letter != lastDriveLetter_) {
+        ++inputGeneration_;
         setInput(L"");  // another medium: every value is stale
         lastDriveLetter_ = letter;
     }
@@ -130,6 +166,8 @@ void MainDialog::onSmallCaps(const Command&) {
 }
 
 void MainDialog::onHash(const Command&) {
+    // Enter comes here too: it does nothing while Hash may not be pressed.
+    if (!IsWindowEnabled(item(IDC_HASH))) return;
     job_.jobMask = job_.tickedMask;
     if (services_.ctrlDown && services_.ctrlDown() && job_.logMode.load() != LogMode::EveryJob) {
         job_.logMode = LogMode::ThisJob;
@@ -150,6 +188,7 @@ void MainDialog::onHash(const Command&) {
     if (!job_.fileMode && !job_.diskMode && job_.text.empty()) {
         look::setControlText(window_, IDC_INPUT_GROUP, loadFormatted(IDS_TEXT_LENGTH, {std::int64_t{0}}));
     }
+    if (driver_->state() == JobState::Idle) jobInput_ = inputGeneration_;  // the job's values belong to this input
     driver_->hashPressed();
 }
 
@@ -199,8 +238,9 @@ void MainDialog::applyCommandLine() {
             break;
         case Kind::LogEveryJob: job_.logMode = LogMode::EveryJob; break;
         case Kind::Input:
-            // The exact wide path, so names outside the ANSI code page work.
-            setInput(step.input);
+            // The exact wide path, so names outside the ANSI code page work,
+            // and whole; a text only as long as the box lets one type.
+            setInput(job_.fileMode ? step.input : step.input.substr(0, 256));
             showSizeLabel();
             break;
         }
@@ -209,6 +249,7 @@ void MainDialog::applyCommandLine() {
         if ((parsed.tickedMask & entry.flag) != 0) results::addRow(list_, entry.name, true);
     }
     onShowAll(kNoCommand);
+    loadCompanionHashFile(false);
 }
 
 }  // namespace sumwise

@@ -120,6 +120,8 @@ void MainDialog::relayout() {
                                SWP_NOZORDER | SWP_NOACTIVATE);
     }
     if (batch != nullptr) EndDeferWindowPos(batch);
+    // Everything moved is drawn anew at its place (some systems leave moved controls blank until hovered).
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     if (layout_->valueColumn == 0) {
         layout_->valueColumn = static_cast<int>(SendMessageW(list_, LVM_GETCOLUMNWIDTH, 1, 0));
     }
@@ -184,6 +186,10 @@ void MainDialog::enterBusyLayout(std::uint64_t totalSteps) {
         taskbar_->setProgressState(TaskbarButton::Progress::Normal);
         taskbar_->setProgressValue(0, totalSteps);
     }
+    // The steps are shown at a steady pace, never one message per step, so
+    // clicks and keys always get through.
+    progressShown_ = 0;
+    SetTimer(window_, kProgressTimer, kProgressInterval, nullptr);
 }
 
 void MainDialog::showSuspended(bool suspended) {
@@ -191,15 +197,26 @@ void MainDialog::showSuspended(bool suspended) {
     look::setControlText(window_, IDC_FUNCTIONS_GROUP, loadText(suspended ? IDS_SUSPENDED : IDS_COMPUTING));
 }
 
-void MainDialog::finishJob(std::uint32_t elapsed, bool wasBusy, bool fileJob) {
-    const std::wstring product = loadText(IDS_PRODUCT);
-    const std::wstring time = loadText(IDS_TIME);
-    SetWindowTextW(window_, formatText(L"%s (%s: %02i:%02i:%03i)",
-                                       {std::wstring_view(product), std::wstring_view(time),
-                                        static_cast<std::int64_t>(elapsed / 60000),
-                                        static_cast<std::int64_t>(elapsed % 60000 / 1000),
-                                        static_cast<std::int64_t>(elapsed % 1000)})
-                                .c_str());
+void MainDialog::finishJob(const JobEnd& end) {
+    const std::uint32_t elapsed = end.elapsedMilliseconds;
+    const bool wasBusy = end.wasBusy;
+    const bool fileJob = end.fileJob;
+    if (end.failure) {
+        // No time in the title: nothing was computed.
+        showJobFailure(*end.failure);
+    } else {
+        const std::wstring product = loadText(IDS_PRODUCT);
+        const std::wstring time = loadText(IDS_TIME);
+        SetWindowTextW(window_, formatText(L"%s (%s: %02i:%02i:%03i)",
+                                           {std::wstring_view(product), std::wstring_view(time),
+                                            static_cast<std::int64_t>(elapsed / 60000),
+                                            static_cast<std::int64_t>(elapsed % 60000 / 1000),
+                                            static_cast<std::int64_t>(elapsed % 1000)})
+                                    .c_str());
+        restoreInputCaption();
+    }
+    KillTimer(window_, kProgressTimer);
+    if (wasBusy) showProgress();  // the whole count, also when the last steps came after the last tick
     if (taskbar_) taskbar_->setProgressState(TaskbarButton::Progress::None);
     if (wasBusy) {
         ShowWindow(item(IDC_PROGRESS), SW_HIDE);

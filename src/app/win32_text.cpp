@@ -38,4 +38,38 @@ std::wstring fromAnsi(std::string_view text) {
     return wide;
 }
 
+std::optional<std::string> toAnsiExactly(std::wstring_view text) {
+    if (text.empty()) return std::string();
+    if (GetACP() == CP_UTF8) return toUtf8(text);  // takes no flags, and holds every character
+    const int length = static_cast<int>(text.size());
+    BOOL usedDefault = FALSE;
+    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0, nullptr,
+                                         &usedDefault);
+    if (size <= 0 || usedDefault) return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, bytes.data(), size, nullptr,
+                        &usedDefault);
+    // Converting back must give the very text: a look-alike would not.
+    if (usedDefault || fromAnsi(bytes) != text) return std::nullopt;
+    return bytes;
+}
+
+std::string toUtf8(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int length = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(std::max(size, 0)), '\0');
+    if (size > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), length, bytes.data(), size, nullptr, nullptr);
+    return bytes;
+}
+
+std::wstring fromUtf8(std::string_view text) {
+    if (text.empty()) return {};
+    const int length = static_cast<int>(text.size());
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(std::max(size, 0)), L'\0');
+    if (size > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), length, wide.data(), size);
+    return wide;
+}
+
 }  // namespace sumwise

@@ -46,7 +46,8 @@ Hashed hashSource(InputSource& input, const std::vector<const AlgorithmEntry*>& 
     Hashed hashed;
     const StreamOutcome outcome = streamInput(
         source, [&](const std::uint8_t* data, std::size_t size) { fanOut.feed(data, size); }, &control);
-    std::vector<Digest> digests = fanOut.finish();
+    // An input that failed part-way leaves the algorithms unfinished.
+    std::vector<Digest> digests = fanOut.end(outcome.status == StreamStatus::Complete);
     hashed.bytesRead = outcome.bytesRead;
     if (outcome.status == StreamStatus::Complete) {
         hashed.digests = std::move(digests);

@@ -27,8 +27,10 @@ struct HashJob {
     std::uint16_t uiLanguage = 1033;
     AlgorithmParams params;        // HAVAL and MD6 parameters
 
-    std::wstring path;             // the input box's text, at most 259 characters
-    std::string text;              // `path` in the ANSI code page, at most 259 bytes
+    std::wstring path;             // the input box's text: a file path of any length, or a text of at most
+                                   // 259 characters
+    std::string text;              // a typed text's bytes: the ANSI code page (at most 259 bytes), or UTF-8 when
+                                   // the code page cannot hold it exactly
 
     // Written by the job's threads.
     std::atomic<std::uint64_t> progressTotal{0};

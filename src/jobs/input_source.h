@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <system_error>
 
 namespace sumwise {
 
@@ -18,6 +19,8 @@ public:
     // error, which `failed` then tells apart.
     virtual std::size_t read(std::uint8_t* buffer, std::size_t capacity) = 0;
     virtual bool failed() const = 0;
+    // Why reading failed, when the system said.
+    virtual std::error_code error() const { return {}; }
     // The size in bytes when the input knows it (regular files), else none.
     virtual std::optional<std::uint64_t> size() const = 0;
 };
@@ -25,8 +28,8 @@ public:
 // Opens a file for reading while other programs may still read it. On Windows
 // the path is wide and may name a raw volume ("\\.\X:"); on other systems it
 // is the path's bytes. Returns null when the path cannot be opened for
-// reading or names a directory.
-std::unique_ptr<InputSource> openInput(const std::filesystem::path& path);
+// reading or names a directory; `error` then tells the system's reason.
+std::unique_ptr<InputSource> openInput(const std::filesystem::path& path, std::error_code* error = nullptr);
 
 // The process's standard input, read in binary.
 std::unique_ptr<InputSource> openStandardInput();

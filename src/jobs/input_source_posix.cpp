@@ -30,11 +30,13 @@ public:
                 break;
             } else if (errno != EINTR) {
                 failed_ = true;
+                error_ = std::error_code(errno, std::generic_category());
             }
         }
         return filled;
     }
     bool failed() const override { return failed_; }
+    std::error_code error() const override { return error_; }
     std::optional<std::uint64_t> size() const override { return size_; }
 
 private:
@@ -42,20 +44,26 @@ private:
     bool owned_;
     std::optional<std::uint64_t> size_;
     bool failed_ = false;
+    std::error_code error_;
 };
 
 }  // namespace
 
-std::unique_ptr<InputSource> openInput(const std::filesystem::path& path) {
+std::unique_ptr<InputSource> openInput(const std::filesystem::path& path, std::error_code* error) {
+    const auto fail = [error](int code) -> std::unique_ptr<InputSource> {
+        if (error != nullptr) *error = std::error_code(code, std::generic_category());
+        return nullptr;
+    };
     int fd;
     do {
         fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return nullptr;
+    if (fd < 0) return fail(errno);
     struct stat info {};
     if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        const int code = S_ISDIR(info.st_mode) ? EISDIR : errno;
         ::close(fd);
-        return nullptr;
+        return fail(code);
     }
     std::optional<std::uint64_t> size;
     if (S_ISREG(info.st_mode)) size = static_cast<std::uint64_t>(info.st_size);

@@ -8,6 +8,9 @@ namespace sumwise {
 
 namespace {
 
+// ERROR_DIRECTORY_NOT_SUPPORTED, which older headers lack.
+constexpr DWORD kNotForFolders = 336;
+
 class HandleSource final : public InputSource {
 public:
     HandleSource(HANDLE handle, bool owned, std::optional<std::uint64_t> size)
@@ -27,7 +30,10 @@ public:
                 const DWORD error = GetLastError();
                 // The end of a volume or of a pipe whose writer has gone is
                 // the end of the input, not a failure.
-                if (error != ERROR_HANDLE_EOF && error != ERROR_BROKEN_PIPE) failed_ = true;
+                if (error != ERROR_HANDLE_EOF && error != ERROR_BROKEN_PIPE) {
+                    failed_ = true;
+                    error_ = std::error_code(static_cast<int>(error), std::system_category());
+                }
                 break;
             }
             if (got == 0) break;
@@ -36,6 +42,7 @@ public:
         return filled;
     }
     bool failed() const override { return failed_; }
+    std::error_code error() const override { return error_; }
     std::optional<std::uint64_t> size() const override { return size_; }
 
 private:
@@ -43,6 +50,7 @@ private:
     bool owned_;
     std::optional<std::uint64_t> size_;
     bool failed_ = false;
+    std::error_code error_;
 };
 
 std::optional<std::uint64_t> fileSize(HANDLE handle) {
@@ -54,18 +62,29 @@ std::optional<std::uint64_t> fileSize(HANDLE handle) {
 
 }  // namespace
 
-std::unique_ptr<InputSource> openInput(const std::filesystem::path& path) {
+std::unique_ptr<InputSource> openInput(const std::filesystem::path& path, std::error_code* error) {
+    const auto fail = [error](DWORD code) -> std::unique_ptr<InputSource> {
+        if (error != nullptr) *error = std::error_code(static_cast<int>(code), std::system_category());
+        return nullptr;
+    };
     // Others may go on reading and writing the file while it is hashed; a
     // directory fails here because it is opened without backup semantics.
-    const HANDLE handle = CreateFileW(extendedLengthPath(path.native()).c_str(), GENERIC_READ,
+    const std::wstring longPath = extendedLengthPath(path.native());
+    const HANDLE handle = CreateFileW(longPath.c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        // A folder is refused as "access denied"; say what it is instead.
+        const DWORD attributes = GetFileAttributesW(longPath.c_str());
+        const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        return fail(folder ? kNotForFolders : code);
+    }
     BY_HANDLE_FILE_INFORMATION info{};
     if (GetFileInformationByHandle(handle, &info) &&
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         CloseHandle(handle);
-        return nullptr;
+        return fail(kNotForFolders);
     }
     // A raw volume ("\\.\X:") reports no meaningful file size.
     const std::wstring& text = path.native();

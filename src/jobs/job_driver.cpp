@@ -1,13 +1,16 @@
 #include "jobs/job_driver.h"
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
+#include "jobs/fan_out.h"
 #include "jobs/streaming.h"
 
 namespace sumwise {
 
-// What the workers of one job read: taken when the job starts, so that the
-// window may change its fields while a short job runs.
+// What the job reads: taken when the job starts, so that the window may
+// change its fields while a short job runs.
 struct JobDriver::Snapshot {
     std::uint32_t mask = 0;
     bool fileMode = true;
@@ -29,16 +32,22 @@ std::uint32_t millisecondsSince(Clock::time_point start) {
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
 }
 
-class WorkerProgress final : public ProgressSink {
+// A typed text as an input: its bytes before the first NUL.
+class TextSource final : public InputSource {
 public:
-    WorkerProgress(JobView& view, std::atomic<std::uint64_t>& completed, std::uint64_t total)
-        : view_(view), completed_(completed), total_(total) {}
-    void blockRead(std::uint64_t) override { view_.progressStep(completed_.fetch_add(1) + 1, total_); }
+    explicit TextSource(std::string_view text) : text_(text.substr(0, std::min(text.find('\0'), text.size()))) {}
+    std::size_t read(std::uint8_t* buffer, std::size_t capacity) override {
+        const std::size_t take = std::min(capacity, text_.size() - offset_);
+        std::memcpy(buffer, text_.data() + offset_, take);
+        offset_ += take;
+        return take;
+    }
+    bool failed() const override { return false; }
+    std::optional<std::uint64_t> size() const override { return text_.size(); }
 
 private:
-    JobView& view_;
-    std::atomic<std::uint64_t>& completed_;
-    std::uint64_t total_;
+    std::string_view text_;
+    std::size_t offset_ = 0;
 };
 
 }  // namespace
@@ -52,7 +61,12 @@ bool usesBusyLayout(std::uint64_t progressTotal, bool diskMode) {
     return progressTotal > kBusyLayoutThreshold || (diskMode && progressTotal != 0);
 }
 
-JobDriver::JobDriver(HashJob& job, JobView& view, ResultLog& log) : job_(job), view_(view), log_(log) {}
+JobDriver::JobDriver(HashJob& job, JobView& view, ResultLog& log, InputOpener opener)
+    : job_(job), view_(view), log_(log), opener_(std::move(opener)) {
+    if (!opener_) {
+        opener_ = [](const std::filesystem::path& path, std::error_code* error) { return openInput(path, error); };
+    }
+}
 
 JobDriver::~JobDriver() {
     signals_.stop();
@@ -81,7 +95,7 @@ bool JobDriver::stopPressed() {
     JobState current = state_.load();
     while (current == JobState::Running || current == JobState::Suspended) {
         if (state_.compare_exchange_weak(current, JobState::Stopping)) {
-            signals_.stop();  // also releases paused workers
+            signals_.stop();  // also releases paused threads
             return true;
         }
     }
@@ -115,8 +129,10 @@ void JobDriver::start() {
 
 void JobDriver::runJob(const Snapshot& start) {
     Snapshot snapshot = start;
+    JobEnd end;
     try {
         view_.refreshCompare();
+        std::unique_ptr<InputSource> source;
         std::uint64_t size = 0;
         if (snapshot.diskMode) {
             if (const auto volume = view_.chosenVolume()) {
@@ -125,56 +141,82 @@ void JobDriver::runJob(const Snapshot& start) {
                 snapshot.logInput.driveLetter = volume->letter;
                 snapshot.logInput.volumeLabel = volume->label;
             } else {
-                snapshot.path.clear();
+                end.failure = InputFailure{InputFailure::Kind::NoDrive, {}, 0};
             }
+        }
+        if (end.failure) {
+            // Nothing to open.
         } else if (snapshot.fileMode) {
-            size = measureInput(snapshot.path).value_or(0);
+            // The one open of the input: its size comes from the same handle.
+            std::error_code error;
+            source = opener_(snapshot.path, &error);
+            if (!source) {
+                end.failure = InputFailure{InputFailure::Kind::CannotOpen, error, 0};
+            } else if (!snapshot.diskMode) {
+                size = source->size().value_or(0);
+            }
+        } else {
+            source = std::make_unique<TextSource>(snapshot.text);
         }
         if (snapshot.fileMode) {
-            snapshot.progressTotal = progressSteps(size, algorithmCount(snapshot.mask));
+            snapshot.progressTotal = source ? progressSteps(size, algorithmCount(snapshot.mask)) : 0;
             job_.progressTotal = snapshot.progressTotal;
         }
-        wasBusy_ = snapshot.fileMode && usesBusyLayout(snapshot.progressTotal, snapshot.diskMode);
-        fileJob_ = snapshot.fileMode && !snapshot.diskMode;
-        if (wasBusy_) view_.enterBusyLayout(snapshot.progressTotal);
+        end.wasBusy = source && snapshot.fileMode && usesBusyLayout(snapshot.progressTotal, snapshot.diskMode);
+        end.fileJob = snapshot.fileMode && !snapshot.diskMode;
+        if (end.wasBusy) view_.enterBusyLayout(snapshot.progressTotal);
 
         const Clock::time_point startedAt = Clock::now();
-        std::vector<std::thread> workers;
-        workers.reserve(kAlgorithmCount);
-        for (const AlgorithmEntry& algorithm : algorithms()) {
-            if ((snapshot.mask & algorithm.flag) == 0) continue;
-            try {
-                workers.emplace_back([this, &algorithm, &snapshot] { runWorker(algorithm, snapshot); });
-            } catch (...) {
-                // No thread for this algorithm: it gets no value; the others go on.
-            }
+        if (source) {
+            if (auto failure = hashInput(*source, snapshot)) end.failure = failure;
         }
-        for (std::thread& worker : workers) worker.join();
-        elapsedMilliseconds_ = millisecondsSince(startedAt);
+        end.elapsedMilliseconds = millisecondsSince(startedAt);
     } catch (...) {
-        elapsedMilliseconds_ = 0;
+        end.elapsedMilliseconds = 0;
+    }
+    {
+        std::lock_guard lock(endMutex_);
+        end_ = std::move(end);
     }
     view_.jobEnded();
 }
 
-void JobDriver::runWorker(const AlgorithmEntry& algorithm, const Snapshot& snapshot) {
-    try {
-        const Clock::time_point startedAt = Clock::now();
-        Digest digest;
-        if (snapshot.fileMode) {
-            WorkerProgress progress(view_, completedSteps_, snapshot.progressTotal);
-            const StreamControl control{&signals_, &progress};
-            const HashResult result = hashFile(algorithm, snapshot.path, snapshot.params, &control);
-            // A stopped job, an input that cannot be opened or that fails part-way shows no value.
-            if (!result.complete()) return;
-            digest = result.digest;
-        } else {
-            if (!signals_.waitWhilePaused()) return;
-            digest = hashText(algorithm, snapshot.text, snapshot.params);
+std::optional<InputFailure> JobDriver::hashInput(InputSource& source, const Snapshot& snapshot) {
+    std::vector<const AlgorithmEntry*> chosen;
+    std::vector<std::unique_ptr<Hasher>> hashers;
+    for (const AlgorithmEntry& algorithm : algorithms()) {
+        if ((snapshot.mask & algorithm.flag) == 0) continue;
+        // An algorithm that cannot be computed gets no value; the others go on.
+        if (auto hasher = algorithm.newHasher(snapshot.params)) {
+            chosen.push_back(&algorithm);
+            hashers.push_back(std::move(hasher));
         }
+    }
+    const Clock::time_point startedAt = Clock::now();
+    FanOutOptions options;
+    options.signals = &signals_;
+    // A text gives no progress.
+    options.blocksTaken = snapshot.fileMode ? &completedSteps_ : nullptr;
+    options.finished = [&](std::size_t index, const Digest& digest) {
+        postResult(*chosen[index], digest, snapshot, startedAt);
+    };
+    FanOut fanOut(std::move(hashers), std::move(options));
+    const StreamControl control{&signals_, nullptr};
+    const StreamOutcome outcome = streamInput(
+        source, [&](const std::uint8_t* data, std::size_t size) { fanOut.feed(data, size); }, &control);
+    // A read error part-way gives no algorithm a value; a stop posts nothing.
+    fanOut.end(outcome.status == StreamStatus::Complete);
+    if (outcome.status == StreamStatus::ReadError) {
+        return InputFailure{InputFailure::Kind::ReadError, source.error(), outcome.bytesRead};
+    }
+    return std::nullopt;
+}
+
+void JobDriver::postResult(const AlgorithmEntry& algorithm, const Digest& digest, const Snapshot& snapshot,
+                           Clock::time_point startedAt) {
+    try {
         if (signals_.stopRequested()) return;  // a stopped job posts nothing
         const std::uint32_t elapsed = millisecondsSince(startedAt);
-
         {
             std::lock_guard lock(job_.resultMutex);
             const std::wstring text =
@@ -194,7 +236,12 @@ void JobDriver::runWorker(const AlgorithmEntry& algorithm, const Snapshot& snaps
 
 void JobDriver::finish() {
     if (job_.logMode.load() == LogMode::ThisJob) job_.logMode = LogMode::Off;
-    view_.jobFinished(elapsedMilliseconds_, wasBusy_, fileJob_);
+    JobEnd end;
+    {
+        std::lock_guard lock(endMutex_);
+        end = end_;
+    }
+    view_.jobFinished(end);
     signals_.reset();
     state_ = JobState::Idle;
 }

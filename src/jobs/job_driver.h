@@ -1,9 +1,10 @@
-// Starts, suspends, resumes and stops hash jobs. A job runs every chosen
-// algorithm on a worker thread of its own over the same input; a driver
-// thread sizes the progress, starts the workers, waits for them and ends the
-// job. Pausing and stopping are cooperative: the workers' streaming loop
-// waits on the pause signal and tests the stop flag between blocks, so no
-// thread is ever ended from outside and every input is closed.
+// Starts, suspends, resumes and stops hash jobs. A job reads its input once:
+// the driver thread opens it, reads it block by block and hands every block
+// to all chosen algorithms, each computing on a thread of its own and
+// posting its value as soon as it has the whole input (see FanOut). Pausing
+// and stopping are cooperative: the reader and every algorithm look at the
+// signals between pieces, so no thread is ever ended from outside and the
+// input is always closed.
 #pragma once
 
 #include <atomic>
@@ -11,11 +12,16 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include "algorithms/params.h"
 #include "jobs/hash_job.h"
+#include "jobs/input_source.h"
 #include "jobs/job_view.h"
 #include "jobs/result_log.h"
 #include "jobs/stream_control.h"
@@ -32,9 +38,12 @@ inline constexpr std::uint64_t kBusyLayoutThreshold = 50;
 std::uint64_t progressSteps(std::uint64_t inputSize, int algorithmCount);
 bool usesBusyLayout(std::uint64_t progressTotal, bool diskMode);
 
+// How a job opens its input (tests count what is read).
+using InputOpener = std::function<std::unique_ptr<InputSource>(const std::filesystem::path&, std::error_code*)>;
+
 class JobDriver {
 public:
-    JobDriver(HashJob& job, JobView& view, ResultLog& log);
+    JobDriver(HashJob& job, JobView& view, ResultLog& log, InputOpener opener = {});
     ~JobDriver();
     JobDriver(const JobDriver&) = delete;
     JobDriver& operator=(const JobDriver&) = delete;
@@ -50,6 +59,8 @@ public:
     void finish();
 
     JobState state() const { return state_.load(); }
+    // Progress steps done in the current (or last) job: one per block per algorithm.
+    std::uint64_t completedSteps() const { return completedSteps_.load(); }
     // Blocks until no job is active (for tests and for leaving).
     void waitUntilIdle();
 
@@ -57,18 +68,21 @@ private:
     struct Snapshot;
     void start();
     void runJob(const Snapshot& snapshot);
-    void runWorker(const AlgorithmEntry& algorithm, const Snapshot& snapshot);
+    // Reads the input once into every algorithm; the failure, if any.
+    std::optional<InputFailure> hashInput(InputSource& source, const Snapshot& snapshot);
+    void postResult(const AlgorithmEntry& algorithm, const Digest& digest, const Snapshot& snapshot,
+                    std::chrono::steady_clock::time_point startedAt);
 
     HashJob& job_;
     JobView& view_;
     ResultLog& log_;
+    InputOpener opener_;
     std::atomic<JobState> state_{JobState::Idle};
     JobSignals signals_;
     std::atomic<std::uint64_t> completedSteps_{0};
     // Set by the driver thread before it hands the end over to finish().
-    std::atomic<std::uint32_t> elapsedMilliseconds_{0};
-    std::atomic<bool> wasBusy_{false};
-    std::atomic<bool> fileJob_{true};
+    std::mutex endMutex_;
+    JobEnd end_;
     std::thread driver_;
 };
 

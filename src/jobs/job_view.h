@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 
 namespace sumwise {
 
@@ -15,8 +16,29 @@ namespace sumwise {
 struct VolumeChoice {
     wchar_t letter = L'\0';
     std::filesystem::path path;
+    std::wstring devicePath;  // what the size is asked from
     std::uint64_t size = 0;
     std::optional<std::wstring> label;  // none when the drive's information cannot be read
+};
+
+// Why a job's input gave no values.
+struct InputFailure {
+    enum class Kind {
+        CannotOpen,  // nothing was read
+        ReadError,   // reading failed after `bytesRead` bytes
+        NoDrive,     // a disk job without a chosen drive
+    };
+    Kind kind = Kind::CannotOpen;
+    std::error_code error;  // the system's reason, when it gave one
+    std::uint64_t bytesRead = 0;
+};
+
+// How a job ended, for the window to show.
+struct JobEnd {
+    std::uint32_t elapsedMilliseconds = 0;
+    bool wasBusy = false;  // the busy layout was shown
+    bool fileJob = false;  // a file (not a text or disk) job
+    std::optional<InputFailure> failure;
 };
 
 class JobView {
@@ -28,10 +50,10 @@ public:
     // The drive chosen for a disk job, or none.
     virtual std::optional<VolumeChoice> chosenVolume() = 0;
     // Shows the progress bar and Suspend/Stop, disables the input controls,
-    // and starts the taskbar progress, for `totalSteps` steps.
+    // and starts the taskbar progress, for `totalSteps` steps. The steps
+    // done are not reported one by one: the window reads
+    // JobDriver::completedSteps at a pace of its own.
     virtual void enterBusyLayout(std::uint64_t totalSteps) = 0;
-    // One block read by one algorithm; `completedSteps` counts all algorithms.
-    virtual void progressStep(std::uint64_t completedSteps, std::uint64_t totalSteps) = 0;
     // Labels of a paused (true) or running (false) job.
     virtual void showSuspended(bool suspended) = 0;
     // A digest for the list row of the algorithm with `flag`.
@@ -40,9 +62,10 @@ public:
     // the window's thread (a view without a thread of its own may call it
     // right away). This is the driver thread's last action.
     virtual void jobEnded() = 0;
-    // Called by JobDriver::finish(): the elapsed time in the title, the
-    // layout back to normal, the taskbar progress off, the window flashed.
-    virtual void jobFinished(std::uint32_t elapsedMilliseconds, bool wasBusy, bool fileJob) = 0;
+    // Called by JobDriver::finish(): the elapsed time in the title (or the
+    // failure in the window), the layout back to normal, the taskbar
+    // progress off, the window flashed.
+    virtual void jobFinished(const JobEnd& end) = 0;
 };
 
 }  // namespace sumwise

@@ -1,32 +1,53 @@
 // How a running computation is paused, stopped and asked for progress.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <vector>
 
 namespace sumwise {
 
-// Pause and stop signals shared by all workers of one job. Any thread may
-// signal; the streaming loop checks between blocks, so a worker never stops
-// in the middle of a block and never holds a lock while it waits.
+// Told whenever a job's signals change, so that threads waiting on locks of
+// their own (the fan-out's) can look at the signals again.
+class SignalWatcher {
+public:
+    virtual void signalsChanged() = 0;
+
+protected:
+    ~SignalWatcher() = default;
+};
+
+// Pause and stop signals shared by all threads of one job. Any thread may
+// signal; the streaming loop and the fan-out check between pieces, so no
+// thread stops in the middle of an update or waits while it holds a lock.
 class JobSignals {
 public:
     void pause();
     void resume();
-    void stop();   // also releases a paused worker
+    void stop();   // also releases paused threads
     void reset();  // back to running, for the next job
 
-    bool stopRequested() const;
-    bool paused() const;
+    bool stopRequested() const { return stopped_.load(); }
+    bool paused() const { return paused_.load(); }
     // Blocks while paused. Returns false when a stop has been requested.
     bool waitWhilePaused() const;
 
+    // A watcher stays registered until it is removed; removal waits for a
+    // notification in progress.
+    void watch(SignalWatcher* watcher) const;
+    void unwatch(SignalWatcher* watcher) const;
+
 private:
+    void changed();
+
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
-    bool paused_ = false;
-    bool stopped_ = false;
+    std::atomic<bool> paused_{false};
+    std::atomic<bool> stopped_{false};
+    mutable std::mutex watchersMutex_;
+    mutable std::vector<SignalWatcher*> watchers_;
 };
 
 // Told about every block the loop reads.

@@ -2,10 +2,12 @@
 
 #include <commctrl.h>
 
+#include <utility>
 #include <cstring>
 
 #include "app/application.h"
 #include "app/look.h"
+#include "app/main_dialog.h"
 #include "resources/resource_ids.h"
 #include "results/results_list.h"
 
@@ -37,18 +39,67 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds l
     return true;
 }
 
+namespace {
+
+constexpr UINT kRunMessage = WM_APP + 100;
+
+LRESULT CALLBACK runnerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != kRunMessage) return DefWindowProcW(window, message, wParam, lParam);
+    (*reinterpret_cast<const std::function<void()>*>(lParam))();
+    return 0;
+}
+
+// A message-only window on the calling thread that runs what it is sent.
+HWND createRunner() {
+    static const ATOM runnerClass = [] {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = runnerProcedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"SumwiseTestRunner";
+        return RegisterClassW(&windowClass);
+    }();
+    return CreateWindowExW(0, MAKEINTATOM(runnerClass), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+}  // namespace
+
+// Wine gives each COM apartment that offers an object to other processes an
+// endpoint of its own and serves at most about sixty: the program offers its
+// drop target once in its life, the tests start dialog after dialog in one
+// process. So tests reach the target directly, unless they ask for the
+// system's registration.
 RunningApp::RunningApp(const std::wstring& commandLine, std::wstring logFolder, std::wstring fallbackLogFolder) {
+    services_.dropTargetWithSystem = false;
+    services_.logFolder = std::move(logFolder);
+    services_.fallbackLogFolder = std::move(fallbackLogFolder);
+    start(commandLine);
+}
+
+RunningApp::RunningApp(const std::wstring& commandLine, const std::function<void(AppServices&)>& adjust) {
+    services_.dropTargetWithSystem = false;
+    adjust(services_);
+    start(commandLine);
+}
+
+void RunningApp::start(const std::wstring& commandLine) {
     services_.makeTaskbarButton = [this](HWND) { return std::make_unique<RecordingTaskbar>(taskbar); };
     services_.ctrlDown = [this] { return ctrl.load(); };
     services_.shiftDown = [this] { return shift.load(); };
-    services_.logFolder = std::move(logFolder);
-    services_.fallbackLogFolder = std::move(fallbackLogFolder);
     services_.chooseDownloadTarget = [this](HWND, const std::wstring& name) {
         std::lock_guard lock(saveMutex_);
         offeredNames_.push_back(name);
         return saveTarget_.wstring();
     };
-    services_.dialogCreated = [this](HWND window) { dialog_ = window; };
+    services_.dialogCreated = [this](HWND window) {
+        runner_ = createRunner();
+        dialog_ = window;
+    };
+    services_.dropTargetRegistered = [this](IDropTarget* target) { dropTarget_ = target; };
+    services_.chooseFileToOpen = [this](HWND) {
+        std::lock_guard lock(chooserMutex_);
+        return std::exchange(chosenFile_, std::nullopt);
+    };
     services_.choosePopupCommand = [this](HWND, HMENU menu, POINT) {
         std::vector<MenuEntry> entries;
         for (int position = 0; position < GetMenuItemCount(menu); ++position) {
@@ -98,9 +149,18 @@ RunningApp::RunningApp(const std::wstring& commandLine, std::wstring logFolder, 
     });
     waitFor([this] { return dialog_.load() != nullptr || ended_.load(); });
     waitFor([this] { return ended_.load() || IsWindowVisible(dialog_.load()); });
+    // Disk mode is offered once the first drive list is in.
+    waitFor([this] { return ended_.load() || IsWindowEnabled(GetDlgItem(dialog_.load(), IDC_DISK_MODE)); });
+}
+
+void RunningApp::postClick(int id) { PostMessageW(control(id), BM_CLICK, 0, 0); }
+
+void RunningApp::onDialogThread(const std::function<void()>& work) {
+    SendMessageW(runner_, kRunMessage, 0, reinterpret_cast<LPARAM>(&work));
 }
 
 RunningApp::~RunningApp() {
+    if (resultHook_ != nullptr) UnhookWindowsHookEx(resultHook_);
     close();
     if (thread_.joinable()) thread_.join();
 }
@@ -150,6 +210,76 @@ void RunningApp::hashAndWait() {
 
 void RunningApp::announceTaskbarButton() {
     SendMessageW(dialog_, RegisterWindowMessageW(L"TaskbarButtonCreated"), 0, 0);
+}
+
+void RunningApp::browse(std::optional<std::wstring> chosen) {
+    {
+        std::lock_guard lock(chooserMutex_);
+        chosenFile_ = std::move(chosen);
+    }
+    click(IDC_BROWSE);
+}
+
+void RunningApp::pressKey(int id, UINT key) {
+    // Through the dialog's message loop, which turns Enter into the default button.
+    PostMessageW(control(id), WM_KEYDOWN, key, 1);
+    PostMessageW(control(id), WM_KEYUP, key, 0xC0000001);
+    settle();
+}
+
+namespace {
+
+// A marker posted behind other messages: once the loop takes it, they are done.
+const UINT kSettledMessage = RegisterWindowMessageW(L"SumwiseTestSettled");
+std::atomic<unsigned> settledCount{0};
+
+LRESULT CALLBACK watchQueue(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* message = reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && message->message == kSettledMessage) ++settledCount;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+void RunningApp::settle() {
+    const DWORD thread = GetWindowThreadProcessId(dialog_, nullptr);
+    const HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, watchQueue, nullptr, thread);
+    const unsigned before = settledCount.load();
+    PostMessageW(dialog_, kSettledMessage, 0, 0);
+    // A dialog that has ended takes no more messages.
+    waitFor([this, before] { return settledCount.load() != before || ended_.load(); }, std::chrono::seconds(5));
+    if (hook != nullptr) UnhookWindowsHookEx(hook);
+}
+
+namespace {
+
+std::mutex resultActionMutex;
+std::function<void()> resultAction;
+
+LRESULT CALLBACK watchResults(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && message->message == kShowResultMessage) {
+        std::function<void()> action;
+        {
+            std::lock_guard lock(resultActionMutex);
+            action = std::exchange(resultAction, nullptr);
+        }
+        if (action) action();
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+void RunningApp::beforeNextResult(std::function<void()> action) {
+    {
+        std::lock_guard lock(resultActionMutex);
+        resultAction = std::move(action);
+    }
+    if (resultHook_ == nullptr) {
+        resultHook_ = SetWindowsHookExW(WH_CALLWNDPROC, watchResults, nullptr,
+                                        GetWindowThreadProcessId(dialog_, nullptr));
+    }
 }
 
 void RunningApp::answerSaveDialog(const std::filesystem::path& target) {

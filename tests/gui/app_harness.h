@@ -67,6 +67,8 @@ class RunningApp {
 public:
     explicit RunningApp(const std::wstring& commandLine, std::wstring logFolder = {},
                         std::wstring fallbackLogFolder = {});
+    // With platform pieces the test sets before the program starts.
+    RunningApp(const std::wstring& commandLine, const std::function<void(AppServices&)>& adjust);
     ~RunningApp();
     RunningApp(const RunningApp&) = delete;
     RunningApp& operator=(const RunningApp&) = delete;
@@ -91,6 +93,18 @@ public:
     // Announces the taskbar button, as the shell does, so progress is recorded.
     void announceTaskbarButton();
 
+    // Clicks Browse with the open dialog answering `chosen` (none: cancelled).
+    void browse(std::optional<std::wstring> chosen);
+    // Posts a key press (down and up) to a control, as typing it would
+    // arrive, and waits until the dialog's message loop has handled it.
+    void pressKey(int id, UINT key);
+    // Waits until the dialog's thread has handled every message posted so far.
+    void settle();
+    // Runs `action` once, on the dialog's thread, when the next digest of a
+    // job reaches the dialog and before the dialog shows it: as if the user
+    // acted just before the worker posted.
+    void beforeNextResult(std::function<void()> action);
+
     // Closes the dialog (stopping a job first if one runs); true when it ended.
     bool close();
     // Whether the program has ended.
@@ -101,6 +115,13 @@ public:
     void answerSaveDialog(const std::filesystem::path& target);
     std::vector<std::wstring> offeredDownloadNames() const;
 
+    // A click that waits its turn in the dialog's queue, as a real one does
+    // (a sent message would jump the queue).
+    void postClick(int id);
+    // Runs `work` on the dialog's thread, where COM calls the drop target.
+    void onDialogThread(const std::function<void()>& work);
+    // The window's registered drop target, or null.
+    IDropTarget* dropTarget() const { return dropTarget_.load(); }
     // The results list: select exactly the named rows; put a value into a row as a worker would.
     void select(const std::vector<std::wstring>& names);
     std::vector<std::wstring> selected() const;
@@ -126,7 +147,14 @@ public:
     RecordingTaskbar::Record taskbar;
 
 private:
+    void start(const std::wstring& commandLine);
+
     AppServices services_;
+    std::atomic<IDropTarget*> dropTarget_{nullptr};
+    HWND runner_ = nullptr;  // runs work on the dialog's thread
+    std::mutex chooserMutex_;
+    std::optional<std::wstring> chosenFile_;
+    HHOOK resultHook_ = nullptr;
     mutable std::mutex saveMutex_;
     std::filesystem::path saveTarget_;
     std::vector<std::wstring> offeredNames_;

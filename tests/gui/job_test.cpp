@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+#include <optional>
+
 #include "app_harness.h"
 #include "jobs/registry.h"
 #include "jobs/streaming.h"
@@ -31,6 +35,11 @@ bool openExclusively(const std::filesystem::path& path) {
     if (handle == INVALID_HANDLE_VALUE) return false;
     CloseHandle(handle);
     return true;
+}
+
+std::wstring hexOfWide(std::string_view name, const std::vector<std::uint8_t>& bytes) {
+    const std::string text = hexOf(name, bytes);
+    return std::wstring(text.begin(), text.end());
 }
 
 int progressPosition(const RunningApp& app) {
@@ -142,16 +151,189 @@ TEST(Jobs, HashComputesOnlyRowsWithoutValueAndShiftRecomputesAll) {
     EXPECT_EQ(app.value(L"Adler32"), L"091E01DE");
 }
 
-TEST(Jobs, InputThatCannotBeOpenedLeavesNoStaleValue) {
+// Waits until the dialog is idle again after a job that showed no time.
+void waitUntilIdle(RunningApp& app) {
+    ASSERT_TRUE(waitFor([&] { return app.text(IDC_HASH) == L"Hash" && app.text(IDOK) == L"OK"; }));
+    SendMessageW(app.dialog(), WM_NULL, 0, 0);
+}
+
+TEST(Jobs, InputsThatCannotBeHashedSaySoInTheWindow) {
     TempDir dir;
-    const auto file = dir.write("abc.txt", "abc");
+    const auto eight = dir.write("locked.bin", std::vector<std::uint8_t>(8u << 20, 1));
+    const auto vanishing = dir.write("vanishing.bin", "abc");
+    const std::wstring cannotOpen = L"Cannot open the input: ";
+    {
+        // Held by another program: its size still shows, the job says why it got nothing.
+        RunningApp app(L"/H:CRC32,MD5 " + quoted(eight));
+        EXPECT_EQ(app.text(IDC_INPUT_GROUP), L"File size: 8.00 MB");
+        const HANDLE holder = CreateFileW(eight.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+        app.click(IDC_HASH);
+        ASSERT_TRUE(waitFor([&] { return app.text(IDC_INPUT_GROUP).rfind(cannotOpen, 0) == 0; }));
+        waitUntilIdle(app);
+        const std::wstring reason = app.text(IDC_INPUT_GROUP).substr(cannotOpen.size());
+        EXPECT_FALSE(reason.empty());
+        EXPECT_NE(reason.rfind(L"Error ", 0), 0u) << "the system's own words";
+        EXPECT_EQ(app.title(), L"Sumwise");  // no time: nothing was computed
+        EXPECT_EQ(app.value(L"CRC32"), L"");
+        EXPECT_EQ(app.value(L"MD5"), L"");
+        // Let go, it hashes and the size is back.
+        CloseHandle(holder);
+        app.hashAndWait();
+        EXPECT_EQ(app.value(L"CRC32"), hexOfWide("CRC32", std::vector<std::uint8_t>(8u << 20, 1)));
+        EXPECT_EQ(app.text(IDC_INPUT_GROUP), L"File size: 8.00 MB");
+    }
+    {
+        // Gone between choosing it and pressing Hash.
+        RunningApp app(L"/H:CRC32 " + quoted(vanishing));
+        std::filesystem::remove(vanishing);
+        app.click(IDC_HASH);
+        ASSERT_TRUE(waitFor([&] { return app.text(IDC_INPUT_GROUP).rfind(cannotOpen, 0) == 0; }));
+        waitUntilIdle(app);
+        EXPECT_GT(app.text(IDC_INPUT_GROUP).size(), cannotOpen.size());
+        EXPECT_EQ(app.title(), L"Sumwise");
+        EXPECT_EQ(app.value(L"CRC32"), L"");
+    }
+    // What a path names when it is no file: said instead of a size of 0 B.
+    struct Case {
+        std::wstring path;
+        const wchar_t* caption;
+    };
+    const Case cases[] = {
+        {(dir.path() / "nothing-here.bin").wstring(), L"File not found"},
+        {(dir.path() / "no-folder" / "x.bin").wstring(), L"File not found"},
+        {dir.path().wstring(), L"This is a folder, not a file"},
+    };
+    for (const Case& c : cases) {
+        RunningApp app(L"/H:CRC32 " + quoted(std::filesystem::path(c.path)));
+        EXPECT_EQ(app.text(IDC_INPUT_GROUP), c.caption);
+        EXPECT_FALSE(app.enabled(IDC_HASH));
+    }
+}
+
+TEST(Jobs, APathBeyondTheClassicLimitIsUsedWhole) {
+    TempDir dir;
+    std::filesystem::path deep = dir.path();
+    while (deep.wstring().size() < 330) deep /= std::wstring(60, L'd');
+    std::filesystem::create_directories(L"\\\\?\\" + deep.wstring());
+    const std::filesystem::path file = deep / L"abc.txt";
+    {
+        std::ofstream stream(std::filesystem::path(L"\\\\?\\" + file.wstring()), std::ios::binary);
+        stream << "abc";
+    }
+    ASSERT_GT(file.wstring().size(), 340u);
     RunningApp app(L"/H:CRC32 " + quoted(file));
+    EXPECT_EQ(app.text(IDC_INPUT), file.wstring());
+    EXPECT_EQ(app.text(IDC_INPUT_GROUP), L"File size: 3 B");
+    ASSERT_TRUE(app.enabled(IDC_HASH));
     app.hashAndWait();
-    ASSERT_EQ(app.value(L"CRC32"), L"352441C2");
-    std::filesystem::remove(file);
-    app.shift = true;
+    EXPECT_EQ(app.value(L"CRC32"), L"352441C2");
+}
+
+// The Linux process this program runs as under Wine, asked of the kernel
+// itself (a file opened through Wine is opened by the Wine server, so
+// "/proc/self" would name the server); none elsewhere.
+std::optional<long> linuxProcessId() {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    if (ntdll == nullptr || GetProcAddress(ntdll, "wine_get_version") == nullptr) return std::nullopt;
+    long id = 39;  // getpid
+    asm volatile("syscall" : "+a"(id) : : "rcx", "r11", "memory");
+    return id;
+}
+
+// Bytes this process has read from files so far, as Linux counts them.
+std::optional<std::uint64_t> bytesReadSoFar() {
+    const auto process = linuxProcessId();
+    if (!process) return std::nullopt;
+    std::ifstream io("Z:\\proc\\" + std::to_string(*process) + "\\io");
+    std::string key;
+    std::uint64_t value = 0;
+    while (io >> key >> value) {
+        if (key == "rchar:") return value;
+    }
+    return std::nullopt;
+}
+
+std::wstring everyAlgorithmName() {
+    std::wstring names;
+    for (const AlgorithmEntry& entry : algorithms()) names += (names.empty() ? L"" : L",") + std::wstring(entry.name);
+    return names;
+}
+
+TEST(Jobs, EveryAlgorithmReadsTheInputOnce) {
+    TempDir dir;
+    const std::size_t size = 8u << 20;
+    const auto bytes = randomBytes(size, 16);
+    const auto file = dir.write("input.bin", bytes);
+    RunningApp app(L"/H:" + everyAlgorithmName() + L" " + quoted(file));
+    app.announceTaskbarButton();
+    const auto before = bytesReadSoFar();
+    if (!before) GTEST_SKIP() << "no read counter on this system";
     app.hashAndWait();
-    EXPECT_EQ(app.value(L"CRC32"), L"");
+    const std::uint64_t read = *bytesReadSoFar() - *before;
+    std::printf("read %llu bytes for an input of %llu\n", static_cast<unsigned long long>(read),
+                static_cast<unsigned long long>(size));
+    EXPECT_GE(read, size);
+    EXPECT_LT(read, size + size / 8) << "read " << read << " bytes for an input of " << size;
+    EXPECT_EQ(app.value(L"SHA-256"), hexOfWide("SHA-256", bytes));
+    // Every step of every algorithm is counted and shown.
+    const std::uint64_t steps = kAlgorithmCount * (size / kBlockSize);
+    EXPECT_EQ(static_cast<std::uint64_t>(progressPosition(app)), steps);
+    std::lock_guard lock(RecordingTaskbar::mutex);
+    ASSERT_FALSE(app.taskbar.values.empty());
+    EXPECT_EQ(app.taskbar.values.back(), std::make_pair(steps, kAlgorithmCount * (size / kBlockSize + 1)));
+}
+
+// How long an action posted to the dialog's queue takes to show its effect.
+std::chrono::milliseconds timeToEffect(const std::function<void()>& act, const std::function<bool()>& effect) {
+    const auto start = std::chrono::steady_clock::now();
+    act();
+    if (!waitFor(effect, std::chrono::seconds(60))) return std::chrono::hours(1);
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+}
+
+TEST(Jobs, ClicksTakeEffectAtOnceWhateverIsTicked) {
+    TempDir dir;
+    const auto big = sparseFile(dir, L"big.bin", 1ull << 30);
+    using std::chrono::milliseconds;
+    struct Action {
+        const char* what;
+        milliseconds best{std::chrono::hours(1)};
+    };
+    Action suspend{"Suspend"}, resume{"Resume"}, stop{"Stop"}, close{"Close"};
+    // Taken as the best of a few tries: the bound is about the program, not a busy machine.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        RunningApp app(L"/H:" + everyAlgorithmName() + L" " + quoted(big));
+        app.postClick(IDC_HASH);
+        ASSERT_TRUE(waitFor([&] { return app.visible(IDC_PROGRESS) && progressPosition(app) > 0; }));
+        suspend.best = std::min(suspend.best, timeToEffect([&] { app.postClick(IDC_HASH); },
+                                                           [&] { return app.text(IDC_HASH) == L"Resume"; }));
+        std::this_thread::sleep_for(milliseconds(150));
+        const int held = progressPosition(app);
+        std::this_thread::sleep_for(milliseconds(200));
+        EXPECT_EQ(progressPosition(app), held) << "nothing moves while suspended";
+        resume.best = std::min(resume.best, timeToEffect([&] { app.postClick(IDC_HASH); },
+                                                         [&] { return app.text(IDC_HASH) == L"Suspend"; }));
+        ASSERT_TRUE(waitFor([&] { return progressPosition(app) > held; }));
+        stop.best = std::min(stop.best, timeToEffect([&] { app.postClick(IDOK); }, [&] { return app.jobFinished(); }));
+        EXPECT_EQ(app.value(L"CRC32"), L"");
+        EXPECT_TRUE(openExclusively(big)) << "the input was closed";
+
+        // Closing the window while a job runs stops the job; the window stays.
+        app.setText(IDC_INPUT, L"");  // a fresh title
+        app.setText(IDC_INPUT, big.wstring());
+        SendMessageW(app.control(IDC_PROGRESS), PBM_SETPOS, 0, 0);  // what the last job showed
+        app.postClick(IDC_HASH);
+        ASSERT_TRUE(waitFor([&] { return app.visible(IDC_PROGRESS) && progressPosition(app) > 0; }));
+        close.best = std::min(close.best, timeToEffect([&] { PostMessageW(app.dialog(), WM_CLOSE, 0, 0); },
+                                                       [&] { return app.jobFinished(); }));
+        EXPECT_TRUE(IsWindow(app.dialog()));
+        if (std::max({suspend.best, resume.best, stop.best, close.best}) <= milliseconds(200)) break;
+    }
+    for (const Action* action : {&suspend, &resume, &stop, &close}) {
+        EXPECT_LE(action->best.count(), 200) << action->what;
+        std::printf("%s took effect after %lld ms\n", action->what, static_cast<long long>(action->best.count()));
+    }
 }
 
 TEST(Jobs, EveryAlgorithmAtOnceMatchesTheDriversOnItsOwn) {

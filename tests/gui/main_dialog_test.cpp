@@ -8,6 +8,7 @@
 #include "app/strings.h"
 #include "app/system_functions.h"
 #include "app_harness.h"
+#include "fake_inputs.h"
 #include "resources/resource_ids.h"
 #include "test_support.h"
 
@@ -117,7 +118,9 @@ TEST(MainDialog, ModeAfterTheInputClearsItAgain) {
 }
 
 TEST(MainDialog, DiskModeShowsTheDriveBox) {
-    RunningApp app(L"/V /H:CRC32");
+    RunningApp app(L"/V /H:CRC32", [](AppServices& services) {
+        services.devices = std::make_shared<FakeDevices>(std::vector{FakeDrive{}});
+    });
     EXPECT_TRUE(app.checked(IDC_DISK_MODE));
     EXPECT_TRUE(app.visible(IDC_DRIVES));
     EXPECT_FALSE(app.visible(IDC_INPUT));

@@ -1,0 +1,214 @@
+#include "inputs/drop_target.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <new>
+#include <vector>
+
+#include "jobs/long_path.h"
+#include "results/compare.h"
+
+namespace sumwise {
+
+namespace {
+
+bool isFolder(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(extendedLengthPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Copies at most the room of a DROPDESCRIPTION text, always terminated.
+void copyBounded(WCHAR (&destination)[MAX_PATH], const std::wstring& text) {
+    const std::size_t count = std::min<std::size_t>(text.size(), MAX_PATH - 1);
+    std::copy_n(text.begin(), count, destination);
+    destination[count] = L'\0';
+}
+
+}  // namespace
+
+std::wstring fileNamePart(std::wstring_view path) {
+    const std::size_t slash = path.find_last_of(L"\\/");
+    return std::wstring(slash == std::wstring_view::npos ? path : path.substr(slash + 1));
+}
+
+std::optional<std::wstring> droppedPath(IDataObject* data) {
+    if (data == nullptr) return std::nullopt;
+    FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    if (FAILED(data->GetData(&format, &medium))) return std::nullopt;
+    std::optional<std::wstring> path;
+    if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal != nullptr && GlobalLock(medium.hGlobal) != nullptr) {
+        const auto drop = static_cast<HDROP>(medium.hGlobal);
+        if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 1) {
+            // The path at its full length, however long.
+            const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+            std::vector<wchar_t> buffer(length + 1, L'\0');
+            if (length > 0 && DragQueryFileW(drop, 0, buffer.data(), length + 1) == length) {
+                path.emplace(buffer.data(), length);
+            }
+        }
+        GlobalUnlock(medium.hGlobal);
+    }
+    ReleaseStgMedium(&medium);
+    return path;
+}
+
+CDragDropHelper::CDragDropHelper(IDropTargetHelper* dragImages)
+    : dragImages_(dragImages), oleResult_(OleInitialize(nullptr)) {}
+
+CDragDropHelper::~CDragDropHelper() {
+    if (held_ != nullptr) held_->Release();
+    if (dragImages_ != nullptr) dragImages_->Release();
+    if (SUCCEEDED(oleResult_)) OleUninitialize();
+}
+
+bool CDragDropHelper::registerTarget(HWND window, const DropMessages& messages, bool withSystem) {
+    acceptedImage_ = DROPIMAGE_COPY;
+    messages_ = messages;
+    if (withSystem && FAILED(RegisterDragDrop(window, this))) return false;
+    target_ = window;
+    withSystem_ = withSystem;
+    return true;
+}
+
+void CDragDropHelper::revokeTarget() {
+    if (target_ == nullptr) return;
+    if (withSystem_) RevokeDragDrop(target_);
+    target_ = nullptr;
+}
+
+void CDragDropHelper::setDescription(IDataObject* data, int imageType, const std::wstring& message,
+                                     const std::wstring& insert) {
+    if (data == nullptr) return;
+    static const auto format = static_cast<CLIPFORMAT>(RegisterClipboardFormatW(CFSTR_DROPDESCRIPTION));
+    const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPDESCRIPTION));
+    if (memory == nullptr) return;
+    auto* description = static_cast<DROPDESCRIPTION*>(GlobalLock(memory));
+    if (description == nullptr) {
+        GlobalFree(memory);
+        return;
+    }
+    description->type = static_cast<DROPIMAGETYPE>(imageType);
+    copyBounded(description->szMessage, message);
+    copyBounded(description->szInsert, insert);
+    GlobalUnlock(memory);
+    FORMATETC formatEtc{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    medium.tymed = TYMED_HGLOBAL;
+    medium.hGlobal = memory;
+    // On success the data object owns the memory.
+    if (FAILED(data->SetData(&formatEtc, &medium, TRUE))) GlobalFree(memory);
+}
+
+HRESULT CDragDropHelper::DragEnter(IDataObject* data, DWORD, POINTL point, DWORD* effect) {
+    try {
+        POINT where{point.x, point.y};
+        if (dragImages_ != nullptr && effect != nullptr) dragImages_->DragEnter(target_, data, &where, *effect);
+        if (held_ != nullptr) held_->Release();
+        held_ = nullptr;
+        if (data != nullptr) data->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&held_));
+
+        const std::optional<std::wstring> path = droppedPath(data);
+        accepted_ = path.has_value();
+        if (!path) {
+            setDescription(data, DROPIMAGE_NONE, messages_[kDropNotOneFile], L"");
+        } else if (isFolder(*path)) {
+            accepted_ = false;
+            setDescription(data, DROPIMAGE_NONE, messages_[kDropFolder], L"");
+        } else {
+            droppedPath_ = *path;
+            setDescription(data, acceptedImage_, messages_[results::algorithmOfHashFile(*path) != nullptr ? kDropHashFile : kDropFile],
+                           fileNamePart(*path));
+        }
+        if (effect != nullptr) *effect = this->effect();
+        return S_OK;
+    } catch (...) {
+        accepted_ = false;
+        if (effect != nullptr) *effect = DROPEFFECT_NONE;
+        return E_UNEXPECTED;
+    }
+}
+
+HRESULT CDragDropHelper::DragOver(DWORD, POINTL point, DWORD* effect) {
+    if (effect != nullptr) *effect = this->effect();
+    POINT where{point.x, point.y};
+    if (dragImages_ != nullptr) dragImages_->DragOver(&where, this->effect());
+    return S_OK;
+}
+
+HRESULT CDragDropHelper::DragLeave() {
+    try {
+        if (dragImages_ != nullptr) dragImages_->DragLeave();
+        if (held_ != nullptr) {
+            setDescription(held_, DROPIMAGE_INVALID, L"", L"");
+            held_->Release();
+            held_ = nullptr;
+        }
+        accepted_ = false;
+        return S_OK;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+HRESULT CDragDropHelper::Drop(IDataObject* data, DWORD, POINTL point, DWORD* effect) {
+    try {
+        if (effect != nullptr) *effect = this->effect();
+        POINT where{point.x, point.y};
+        if (dragImages_ != nullptr) dragImages_->Drop(data, &where, this->effect());
+        if (accepted_) {
+            OnFileDropped(droppedPath_);
+        } else {
+            OnOtherDropped(held_);
+        }
+        return S_OK;
+    } catch (...) {
+        return E_UNEXPECTED;
+    }
+}
+
+HRESULT CDragDropHelper::OnOtherDropped(IDataObject*) { return S_OK; }
+
+CSumwise::CSumwise(FileDropped fileDropped, IDropTargetHelper* dragImages)
+    : CDragDropHelper(dragImages), fileDropped_(std::move(fileDropped)) {}
+
+CSumwise* CSumwise::create(FileDropped fileDropped, IDropTargetHelper* dragImages) {
+    auto* target = new (std::nothrow) CSumwise(std::move(fileDropped), dragImages);
+    if (target == nullptr && dragImages != nullptr) dragImages->Release();
+    return target;
+}
+
+HRESULT CSumwise::QueryInterface(REFIID id, void** object) {
+    if (object == nullptr) return E_POINTER;
+    if (IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IDropTarget)) {
+        *object = static_cast<IDropTarget*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG CSumwise::AddRef() { return static_cast<ULONG>(++references_); }
+
+ULONG CSumwise::Release() {
+    const LONG left = --references_;
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+}
+
+void CSumwise::OnFileDropped(const std::wstring& path) {
+    if (fileDropped_) fileDropped_(path);
+}
+
+IDropTargetHelper* shellDragImages() {
+    IDropTargetHelper* helper = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_DragDropHelper, nullptr, CLSCTX_INPROC_SERVER, IID_IDropTargetHelper,
+                                reinterpret_cast<void**>(&helper)))) {
+        return nullptr;
+    }
+    return helper;
+}
+
+}  // namespace sumwise

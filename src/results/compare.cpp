@@ -1,0 +1,155 @@
+#include "results/compare.h"
+
+#include "app/look.h"
+#include "app/strings.h"
+#include "app/win32_text.h"
+#include "jobs/long_path.h"
+#include "resources/resource_ids.h"
+#include "results/hash_file.h"
+#include "results/results_list.h"
+
+namespace sumwise::results {
+
+namespace {
+
+bool equalIgnoringCase(std::wstring_view a, std::wstring_view b) {
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+void setTextIfChanged(HWND dialog, int id, const std::wstring& text) {
+    if (look::controlText(dialog, id) != text) look::setControlText(dialog, id, text);
+}
+
+// The first bytes of a file, read at its full name; none when it does not open.
+std::optional<std::string> readHead(const std::wstring& path, std::size_t limit) {
+    const std::wstring reachable = extendedLengthPath(path);
+    const HANDLE file = CreateFileW(reachable.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string bytes(limit, '\0');
+    std::size_t filled = 0;
+    while (filled < limit) {
+        DWORD read = 0;
+        const auto wanted = static_cast<DWORD>(std::min<std::size_t>(limit - filled, 1 << 16));
+        if (!ReadFile(file, bytes.data() + filled, wanted, &read, nullptr) || read == 0) break;
+        filled += read;
+    }
+    CloseHandle(file);
+    bytes.resize(filled);
+    return bytes;
+}
+
+std::wstring_view fileNameOf(std::wstring_view path) {
+    const std::size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring_view::npos ? path : path.substr(slash + 1);
+}
+
+std::optional<std::wstring> strictUtf8(std::string_view text) {
+    if (text.empty()) return std::wstring();
+    const int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0);
+    if (size <= 0) return std::nullopt;
+    return fromUtf8(text);
+}
+
+// Whether a name written in a sums file is the input's file name. A file
+// without a byte-order mark may be in the ANSI code page or in UTF-8 (as
+// the usual tools write it): either reading counts.
+bool namesInput(std::string_view written, TextEncoding encoding, std::wstring_view inputName) {
+    if (written.starts_with("./") || written.starts_with(".\\")) written.remove_prefix(2);
+    if (inputName.empty() || written.empty()) return false;
+    if (encoding == TextEncoding::Utf8) return equalIgnoringCase(fromUtf8(written), inputName);
+    if (equalIgnoringCase(fromAnsi(written), inputName)) return true;
+    const auto utf8 = strictUtf8(written);
+    return utf8 && equalIgnoringCase(*utf8, inputName);
+}
+
+void setCompareBox(HWND dialog, const std::wstring& value) {
+    look::setControlText(dialog, IDC_COMPARE, value.substr(0, kHashFileValueCharacters));
+}
+
+}  // namespace
+
+std::wstring valueForName(HWND list, std::wstring_view name) {
+    const int row = rowForName(list, name);
+    return row < 0 ? std::wstring() : rowValue(list, row);
+}
+
+std::wstring expectedValue(const std::wstring& typed) {
+    const std::string text = toUtf8(typed);
+    const std::string digest = compareValue(text);
+    return digest == text ? typed : fromUtf8(digest);
+}
+
+const AlgorithmEntry* matchingAlgorithm(HWND list, std::wstring_view expected) {
+    if (expected.empty()) return nullptr;
+    for (const AlgorithmEntry& entry : algorithms()) {
+        const std::wstring value = valueForName(list, entry.name);
+        if (!value.empty() && equalIgnoringCase(value, expected)) return &entry;
+    }
+    return nullptr;
+}
+
+void compareResult(HWND dialog, TaskbarButton* taskbar, const CompareIcons& icons) {
+    const HWND list = GetDlgItem(dialog, IDC_RESULTS);
+    const std::wstring typed = look::controlText(dialog, IDC_COMPARE);
+    if (typed.empty() || countResults(list) == 0) {
+        ShowWindow(GetDlgItem(dialog, IDC_COMPARE_MATCH), SW_HIDE);
+        ShowWindow(GetDlgItem(dialog, IDC_COMPARE_NEGATIVE), SW_HIDE);
+        setTextIfChanged(dialog, IDC_COMPARE_LABEL, L"");
+        if (taskbar != nullptr) taskbar->setOverlayIcon(nullptr, nullptr);
+        return;
+    }
+    const AlgorithmEntry* match = matchingAlgorithm(list, expectedValue(typed));
+    setTextIfChanged(dialog, IDC_COMPARE_LABEL, loadText(IDS_COMPARE_RESULT));
+    if (match != nullptr) setTextIfChanged(dialog, IDC_COMPARE_MATCH, std::wstring(match->name));
+    ShowWindow(GetDlgItem(dialog, IDC_COMPARE_MATCH), match != nullptr ? SW_SHOW : SW_HIDE);
+    ShowWindow(GetDlgItem(dialog, IDC_COMPARE_NEGATIVE), match != nullptr ? SW_HIDE : SW_SHOW);
+    if (taskbar != nullptr) taskbar->setOverlayIcon(match != nullptr ? icons.match : icons.mismatch, nullptr);
+}
+
+const AlgorithmEntry* algorithmOfHashFile(std::wstring_view path) {
+    const std::wstring_view name = fileNameOf(path);
+    const std::size_t dot = name.rfind(L'.');
+    if (dot == std::wstring_view::npos) return nullptr;
+    return entryForName(name.substr(dot + 1));
+}
+
+std::optional<std::wstring> readHashFileValue(const std::wstring& path, std::wstring_view inputPath) {
+    const auto bytes = readHead(path, kHashFileReadLimit);
+    if (!bytes) return std::nullopt;
+    const std::wstring_view inputName = fileNameOf(inputPath);
+    const HashFileValue value = hashFileValue(*bytes, [inputName](std::string_view written, TextEncoding encoding) {
+        return namesInput(written, encoding, inputName);
+    });
+    std::wstring wide = value.encoding == TextEncoding::Utf8 ? fromUtf8(value.text) : fromAnsi(value.text);
+    if (wide.size() > kHashFileValueCharacters) wide.resize(kHashFileValueCharacters);
+    return wide;
+}
+
+bool loadHashFile(HWND dialog, const std::wstring& path, std::wstring_view inputPath) {
+    if (algorithmOfHashFile(path) == nullptr) return false;
+    // A file that cannot be read leaves the box as it is; it still was a hash file.
+    if (const auto value = readHashFileValue(path, inputPath)) setCompareBox(dialog, *value);
+    return true;
+}
+
+void loadCompanionHashFile(HWND dialog, std::wstring_view inputPath, bool force) {
+    if (!force && !look::controlText(dialog, IDC_COMPARE).empty()) return;
+    const HWND list = GetDlgItem(dialog, IDC_RESULTS);
+    const int count = rowCount(list);
+    for (int row = 0; row < count; ++row) {
+        if (!rowTicked(list, row)) continue;
+        // The whole name, however long: a shortened one would be another file.
+        std::wstring candidate(inputPath);
+        candidate += L'.';
+        candidate += rowName(list, row);
+        if (const auto value = readHashFileValue(candidate, inputPath)) {
+            setCompareBox(dialog, *value);
+            return;
+        }
+    }
+}
+
+}  // namespace sumwise::results

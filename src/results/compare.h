@@ -1,0 +1,59 @@
+// Comparing the results with an expected hash: the compare box (control
+// 1015), the result beside it (1017 to 1019) with the taskbar overlay, and
+// the hash files that fill the box, whether chosen, dropped or lying beside
+// the input.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/taskbar_button.h"
+#include "jobs/registry.h"
+
+namespace sumwise::results {
+
+// The most characters a hash file puts into the compare box.
+inline constexpr std::size_t kHashFileValueCharacters = 129;
+
+// The value of the row named `name` (any case), or empty when no row has it.
+std::wstring valueForName(HWND list, std::wstring_view name);
+
+// What the compare box's text is compared with: the digest when the text is
+// one line of a sums file, otherwise the text exactly as it stands.
+std::wstring expectedValue(const std::wstring& typed);
+
+// The first algorithm in registry order whose value equals `expected`
+// regardless of letter case, or null.
+const AlgorithmEntry* matchingAlgorithm(HWND list, std::wstring_view expected);
+
+struct CompareIcons {
+    HICON match = nullptr;
+    HICON mismatch = nullptr;
+};
+
+// Shows in `dialog` what the compare box and the results say: nothing while
+// either is empty, otherwise the matching algorithm's name or NEGATIVE, with
+// the overlay icon on the taskbar button (when there is one).
+void compareResult(HWND dialog, TaskbarButton* taskbar, const CompareIcons& icons);
+
+// The algorithm the extension of a file name names ("x.iso.sha-256"), or null.
+const AlgorithmEntry* algorithmOfHashFile(std::wstring_view path);
+
+// The value the file at `path` (any length) stands for, or none when it
+// cannot be opened. Of a sums file, the line naming the input's file wins.
+std::optional<std::wstring> readHashFileValue(const std::wstring& path, std::wstring_view inputPath);
+
+// When the extension of `path` names an algorithm, puts the file's value
+// into the compare box of `dialog` (the box stays as it is when the file
+// cannot be read) and returns true; otherwise changes nothing.
+bool loadHashFile(HWND dialog, const std::wstring& path, std::wstring_view inputPath);
+
+// Fills the compare box from the first hash file beside `inputPath` named
+// after a ticked row ("<input>.<name>"), in list order. Without `force` a
+// box that already holds a value is left alone.
+void loadCompanionHashFile(HWND dialog, std::wstring_view inputPath, bool force);
+
+}  // namespace sumwise::results

@@ -1,0 +1,476 @@
+// Comparing with an expected hash in the real dialog: typed and pasted
+// values, hash files chosen with Browse or lying beside the input, paths
+// beyond the classic limit, values of a job whose input changed, Enter,
+// typed texts outside the code page, and redrawing after resizing.
+#include <windows.h>
+#include <commctrl.h>
+#include <dlgs.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "app/look.h"
+#include "app_harness.h"
+#include "modal_dialog_host.h"
+#include "resources/resource_ids.h"
+#include "results/browse.h"
+#include "results/results_list.h"
+#include "test_support.h"
+
+namespace sumwise::test {
+namespace {
+
+constexpr const wchar_t* kCrc32OfAbc = L"352441C2";
+constexpr const wchar_t* kMd5OfAbc = L"900150983CD24FB0D6963F7D28E17F72";
+constexpr const char* kMd5OfAbcLower = "900150983cd24fb0d6963f7d28e17f72";
+
+// What the compare line shows: nothing, an algorithm's name, or NEGATIVE.
+std::wstring compareShows(const RunningApp& app) {
+    const bool match = app.visible(IDC_COMPARE_MATCH);
+    const bool negative = app.visible(IDC_COMPARE_NEGATIVE);
+    if (match && negative) return L"<both>";
+    const std::wstring shown = match ? app.text(IDC_COMPARE_MATCH) : negative ? app.text(IDC_COMPARE_NEGATIVE) : L"";
+    // The label is there exactly when a result is.
+    EXPECT_EQ(app.text(IDC_COMPARE_LABEL), shown.empty() ? L"" : L"Compare result:");
+    return shown;
+}
+
+HICON lastOverlay(const RunningApp& app) {
+    std::lock_guard lock(RecordingTaskbar::mutex);
+    return app.taskbar.overlays.empty() ? nullptr : app.taskbar.overlays.back();
+}
+
+std::wstring widen(std::string_view text) { return std::wstring(text.begin(), text.end()); }
+
+std::string utf16le(std::string_view ascii, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char c : ascii) {
+        bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    }
+    return bytes;
+}
+
+TEST(CompareBox, ShowsTheFirstMatchingAlgorithmOrNegative) {
+    struct Case {
+        const wchar_t* typed;
+        const wchar_t* shows;
+    };
+    const Case cases[] = {
+        {L"900150983cd24fb0d6963f7d28e17f72", L"MD5"},
+        {L"900150983CD24FB0D6963F7D28E17F72", L"MD5"},
+        {L"352441c2", L"CRC32"},
+        {L"900150983CD24FB0D6963F7D28E17F72 ", L"NEGATIVE"},  // no trimming
+        {L" 352441C2", L"NEGATIVE"},
+        {L"352441C", L"NEGATIVE"},
+        {L"deadbeef", L"NEGATIVE"},
+        // Lines pasted from a sums file or a download page.
+        {L"900150983cd24fb0d6963f7d28e17f72  abc.txt", L"MD5"},
+        {L"900150983cd24fb0d6963f7d28e17f72 *abc.txt", L"MD5"},
+        {L"MD5 (abc.txt) = 900150983cd24fb0d6963f7d28e17f72", L"MD5"},
+        {L"CRC32 (abc.txt) = 352441c2 ", L"NEGATIVE"},
+        {L"", L""},
+    };
+    TempDir dir;
+    const auto file = dir.write("abc.txt", "abc");
+    // Values shown in upper and in lower case.
+    for (const wchar_t* options : {L"/H:CRC32,MD5 ", L"/S /H:CRC32,MD5 "}) {
+        RunningApp app(options + test::quoted(file));
+        app.announceTaskbarButton();
+        app.hashAndWait();
+        HICON matchIcon = nullptr;
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << "options " << std::string(options, options + wcslen(options)) << "typed \""
+                                            << std::string(c.typed, c.typed + wcslen(c.typed)) << "\"");
+            app.setText(IDC_COMPARE, c.typed);
+            const std::wstring shows = compareShows(app);
+            EXPECT_EQ(shows, c.shows);
+            const HICON overlay = lastOverlay(app);
+            if (shows.empty()) {
+                EXPECT_EQ(overlay, nullptr);
+            } else if (shows == L"NEGATIVE") {
+                EXPECT_NE(overlay, nullptr);
+                EXPECT_NE(overlay, matchIcon);
+            } else {
+                EXPECT_NE(overlay, nullptr);
+                if (matchIcon == nullptr) matchIcon = overlay;
+                EXPECT_EQ(overlay, matchIcon);
+            }
+        }
+        // Equal values: the algorithm earlier in the registry wins, whatever the list holds.
+        const HWND list = app.control(IDC_RESULTS);
+        results::setRowValue(list, results::rowForName(list, L"MD5"), L"00AA");
+        results::setRowValue(list, results::rowForName(list, L"CRC32"), L"00aa");
+        app.setText(IDC_COMPARE, L"00Aa");
+        EXPECT_EQ(compareShows(app), L"CRC32");
+    }
+}
+
+TEST(CompareBox, NegativeTurnsIntoTheNameWhenTheMatchingAlgorithmFinishesLater) {
+    TempDir dir;
+    const auto file = dir.write("abc.txt", "abc");
+    RunningApp app(L"/A /H:CRC32 " + test::quoted(file));
+    app.announceTaskbarButton();
+    EXPECT_EQ(compareShows(app), L"");  // blank from the start
+    app.setText(IDC_COMPARE, kMd5OfAbc);
+    EXPECT_EQ(compareShows(app), L"");  // and while there is no result
+    app.hashAndWait();
+    EXPECT_EQ(compareShows(app), L"NEGATIVE");
+    const HICON mismatch = lastOverlay(app);
+    app.tick(L"MD5", true);
+    app.hashAndWait();  // computes MD5 only: CRC32 has its value
+    EXPECT_EQ(app.value(L"CRC32"), kCrc32OfAbc);
+    EXPECT_EQ(compareShows(app), L"MD5");
+    EXPECT_NE(lastOverlay(app), mismatch);
+    EXPECT_NE(lastOverlay(app), nullptr);
+    // A new input clears the values: the result goes blank, the overlay too.
+    app.setText(IDC_INPUT, L"");
+    EXPECT_EQ(compareShows(app), L"");
+    EXPECT_EQ(lastOverlay(app), nullptr);
+}
+
+TEST(CompanionHashFile, FillsTheCompareBoxAtStartUp) {
+    struct File {
+        std::string name;
+        std::string bytes;
+    };
+    struct Case {
+        const char* what;
+        const wchar_t* options;
+        std::vector<File> files;
+        std::wstring box;
+    };
+    const std::string md5 = kMd5OfAbcLower;
+    const Case cases[] = {
+        {"our own hash file", L"/H:CRC32,MD5", {{"disk.iso.md5", md5 + "\r\n"}}, widen(md5)},
+        {"the first ticked row in list order wins", L"/H:CRC32,MD5",
+         {{"disk.iso.md5", md5 + "\r\n"}, {"disk.iso.crc32", "352441C2\r\n"}}, L"352441C2"},
+        {"the name is found in any case", L"/H:MD5", {{"DISK.ISO.MD5", md5}}, widen(md5)},
+        {"unticked rows are not looked for", L"/A /H:CRC32", {{"disk.iso.md5", md5}}, L""},
+        {"no hash file", L"/H:CRC32,MD5", {{"disk.iso.sha-1", md5}}, L""},
+        {"a UTF-8 mark is skipped", L"/H:MD5", {{"disk.iso.md5", "\xEF\xBB\xBF" + md5 + "\r\n"}}, widen(md5)},
+        {"UTF-16 little-endian", L"/H:MD5", {{"disk.iso.md5", utf16le(md5 + "\r\n", false)}}, widen(md5)},
+        {"UTF-16 big-endian", L"/H:MD5", {{"disk.iso.md5", utf16le(md5 + " *disk.iso\n", true)}}, widen(md5)},
+        {"a sums file: the line of the input", L"/H:MD5",
+         {{"disk.iso.md5", "11111111111111111111111111111111  other.iso\n" + md5 + "  disk.iso\n"}}, widen(md5)},
+        {"a sums file in the tagged layout", L"/H:MD5",
+         {{"disk.iso.md5", "MD5 (other.iso) = 1111\r\nMD5 (DISK.ISO) = " + md5 + "\r\n"}}, widen(md5)},
+        {"a sums file without the input: its first token", L"/H:MD5",
+         {{"disk.iso.md5", "2222  other.iso\n3333  third.iso\n"}}, L"2222"},
+        {"at most 129 characters", L"/H:MD5", {{"disk.iso.md5", std::string(300, 'a')}}, std::wstring(129, L'a')},
+        {"a typed text has no hash file", L"/T /H:MD5", {{"disk.iso.md5", md5}}, L""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const auto input = dir.write("disk.iso", "abc");
+        for (const File& file : c.files) dir.write(file.name, file.bytes);
+        RunningApp app(std::wstring(c.options) + L" " + test::quoted(input));
+        EXPECT_EQ(app.text(IDC_COMPARE), c.box);
+        EXPECT_EQ(compareShows(app), L"");  // nothing computed yet
+    }
+}
+
+TEST(Browse, ChoosesInputsAndHashFiles) {
+    TempDir dir;
+    const auto image = dir.write("image.iso", "abc");
+    const auto sha256 = dir.write("image.iso.sha-256",
+                                  "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad  image.iso\n");
+    dir.write("image.iso.crc32", "352441C2\r\n");
+    const auto second = dir.write("second.bin", "abc");
+    dir.write("second.bin.md5", std::string(kMd5OfAbcLower) + "\r\n");
+    RunningApp app(L"");  // CRC32, MD5 and SHA-1 ticked
+
+    app.browse(std::nullopt);  // cancelled
+    EXPECT_EQ(app.text(IDC_INPUT), L"");
+    EXPECT_EQ(app.text(IDC_COMPARE), L"");
+
+    // A hash file fills the compare box and leaves the input alone.
+    app.browse(sha256.wstring());
+    EXPECT_EQ(app.text(IDC_COMPARE), L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(app.text(IDC_INPUT), L"");
+
+    // An input: its size, and the compare box keeps what it holds.
+    app.browse(image.wstring());
+    EXPECT_EQ(app.text(IDC_INPUT), image.wstring());
+    EXPECT_EQ(app.text(IDC_INPUT_GROUP), L"File size: 3 B");
+    EXPECT_EQ(app.text(IDC_COMPARE), L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    app.hashAndWait();
+    EXPECT_EQ(compareShows(app), L"NEGATIVE");  // SHA-256 is not ticked
+
+    // The same input again, in other letters: nothing changes, the values stay.
+    std::wstring upper = image.wstring();
+    CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+    app.browse(upper);
+    EXPECT_EQ(app.text(IDC_INPUT), image.wstring());
+    EXPECT_EQ(app.value(L"CRC32"), kCrc32OfAbc);
+
+    // A hash file that cannot be read: still a hash file, so the input stays; the box too.
+    app.browse((dir.path() / L"missing.md5").wstring());
+    EXPECT_EQ(app.text(IDC_INPUT), image.wstring());
+    EXPECT_EQ(app.text(IDC_COMPARE), L"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+
+    // Ctrl+Browse: the hash file beside the input replaces the box, and no dialog is shown.
+    app.ctrl = true;
+    app.browse(second.wstring());
+    app.ctrl = false;
+    EXPECT_EQ(app.text(IDC_COMPARE), kCrc32OfAbc);
+    EXPECT_EQ(app.text(IDC_INPUT), image.wstring());
+    EXPECT_EQ(compareShows(app), L"CRC32");
+
+    // Another input with an empty compare box: its hash file is loaded.
+    app.setText(IDC_COMPARE, L"");
+    app.browse(second.wstring());
+    EXPECT_EQ(app.text(IDC_INPUT), second.wstring());
+    EXPECT_EQ(app.value(L"CRC32"), L"");  // the values were the other file's
+    EXPECT_EQ(app.text(IDC_COMPARE), widen(kMd5OfAbcLower));
+}
+
+// Files and folders beyond the classic path limit, made and removed at their full names.
+class LongPaths {
+public:
+    explicit LongPaths(const std::filesystem::path& base) : base_(base.wstring()) {}
+    ~LongPaths() {
+        for (auto it = made_.rbegin(); it != made_.rend(); ++it) {
+            if (!DeleteFileW(extended(*it).c_str())) RemoveDirectoryW(extended(*it).c_str());
+        }
+    }
+    LongPaths(const LongPaths&) = delete;
+    LongPaths& operator=(const LongPaths&) = delete;
+
+    // A folder inside the base whose own path is `length` characters long.
+    std::wstring folder(std::size_t length) {
+        std::wstring path = base_;
+        while (path.size() + 1 < length) {
+            // Never leave a single character over: a folder name needs a separator and one more.
+            const std::size_t left = length - path.size();
+            const std::size_t part = left <= 101 ? left - 1 : left - 101 >= 2 ? 100 : 97;
+            path += L"\\" + std::wstring(part, L'd');
+            if (CreateDirectoryW(extended(path).c_str(), nullptr)) made_.push_back(path);
+        }
+        return path;
+    }
+    void write(const std::wstring& path, std::string_view bytes) {
+        const HANDLE file = CreateFileW(extended(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE) << path.size();
+        DWORD written = 0;
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        CloseHandle(file);
+        made_.push_back(path);
+    }
+
+private:
+    static std::wstring extended(const std::wstring& path) { return L"\\\\?\\" + path; }
+    std::wstring base_;
+    std::vector<std::wstring> made_;
+};
+
+TEST(LongPaths, InputsAndHashFilesAreReachedAtTheirFullNames) {
+    TempDir dir;
+    LongPaths paths(dir.path());
+    {
+        // A 255-character input on the command line: its hash file's name is longer than 259.
+        const std::wstring folder = paths.folder(246);
+        const std::wstring input = folder + L"\\disk.iso";
+        ASSERT_EQ(input.size(), 255u);
+        paths.write(input, "abc");
+        paths.write(input + L".ripemd-160", "8eb208f7e05d987a9b044a8e98c6b087f15a0bfc\r\n");
+        paths.write((input + L".RIPEMD-160").substr(0, 259), "cut\r\n");  // where a shortened name points
+        RunningApp app(L"/H:RIPEMD-160 " + test::quoted(input));
+        EXPECT_EQ(app.text(IDC_COMPARE), L"8eb208f7e05d987a9b044a8e98c6b087f15a0bfc");
+        app.hashAndWait();
+        EXPECT_EQ(compareShows(app), L"RIPEMD-160");
+    }
+    {
+        // A browsed input of 300 characters is kept whole, hashed, and its hash file found.
+        const std::wstring folder = paths.folder(290);
+        const std::wstring input = folder + L"\\image.bin";
+        ASSERT_GT(input.size(), 299u);
+        paths.write(input, "abc");
+        paths.write(input + L".md5", std::string(kMd5OfAbcLower) + "\r\n");
+        RunningApp app(L"/H:MD5");
+        app.browse(input);
+        EXPECT_EQ(app.text(IDC_INPUT), input);
+        EXPECT_EQ(app.text(IDC_INPUT_GROUP), L"File size: 3 B");
+        EXPECT_EQ(app.text(IDC_COMPARE), widen(kMd5OfAbcLower));
+        ASSERT_TRUE(app.enabled(IDC_HASH));
+        app.hashAndWait();
+        EXPECT_EQ(app.value(L"MD5"), kMd5OfAbc);
+        EXPECT_EQ(compareShows(app), L"MD5");
+    }
+}
+
+// The system's open dialog itself (Wine's cannot take a path beyond the
+// classic limit, so only the rest is tried here).
+TEST(OpenDialog, AsksForAnExistingFileAndGivesItsPath) {
+    TempDir dir;
+    const std::wstring file = dir.write("chosen.bin", "abc").wstring();
+    std::optional<std::wstring> chosen;
+    {
+        ModalDialogHost host({}, [&chosen](HWND owner, HWND) { chosen = results::chooseFileToOpen(owner); });
+        ASSERT_NE(host.dialog(), nullptr);
+        EXPECT_EQ(look::windowText(host.dialog()), L"Choose file for hash computing");
+        wchar_t type[64] = {};
+        SendMessageW(GetDlgItem(host.dialog(), cmb1), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(type));
+        EXPECT_STREQ(type, L"All files (*.*)");
+        SetDlgItemTextW(host.dialog(), cmb13, file.c_str());
+        ASSERT_TRUE(host.endWith(WM_COMMAND, IDOK, 0));
+        EXPECT_EQ(chosen, file);
+    }
+    ModalDialogHost host({}, [&chosen](HWND owner, HWND) { chosen = results::chooseFileToOpen(owner); });
+    ASSERT_TRUE(host.endWith(WM_COMMAND, IDCANCEL, 0));
+    EXPECT_EQ(chosen, std::nullopt);
+}
+
+std::string readFolder(const std::filesystem::path& folder) {
+    std::string all;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        std::ifstream stream(entry.path(), std::ios::binary);
+        std::ostringstream text;
+        text << stream.rdbuf();
+        all += text.str();
+    }
+    return all;
+}
+
+TEST(StaleResults, AJobsValuesAreDroppedWhenItsInputChangedMeanwhile) {
+    struct Case {
+        const char* what;
+        bool textMode;
+        std::function<void(RunningApp&, const std::filesystem::path& next)> change;
+        std::string nextBytes;  // what the next job hashes
+    };
+    const Case cases[] = {
+        {"another file chosen with Browse", false,
+         [](RunningApp& app, const std::filesystem::path& next) { app.browse(next.wstring()); }, "second file"},
+        {"the text edited", true, [](RunningApp& app, const std::filesystem::path&) { app.setText(IDC_INPUT, L"edited"); },
+         "edited"},
+        {"the mode switched", false, [](RunningApp& app, const std::filesystem::path&) { app.click(IDC_TEXT_MODE); }, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const auto first = dir.write("first.bin", "first file");
+        const auto next = dir.write("next.bin", "second file");
+        TempDir logs;
+        RunningApp app(c.textMode ? L"/LOG /T /H:MD5,CRC32" : L"/LOG /H:MD5,CRC32 " + test::quoted(first),
+                       logs.path().wstring());
+        if (c.textMode) app.setText(IDC_INPUT, L"first file");
+        app.beforeNextResult([&app, &c, &next] { c.change(app, next); });
+        app.hashAndWait();
+        EXPECT_EQ(app.value(L"MD5"), L"");
+        EXPECT_EQ(app.value(L"CRC32"), L"");
+        // Both still logged, under the input they were computed from.
+        const std::string log = readFolder(logs.path());
+        EXPECT_NE(log.find(hexOf("MD5", "first file")), std::string::npos);
+        EXPECT_NE(log.find(hexOf("CRC32", "first file")), std::string::npos);
+        EXPECT_NE(log.find(c.textMode ? "\"first file\"" : "first.bin\""), std::string::npos);
+        // Hash computes the new input: nothing counts as done already.
+        ASSERT_TRUE(app.enabled(IDC_HASH));
+        app.hashAndWait();
+        EXPECT_EQ(app.value(L"MD5"), widen(hexOf("MD5", c.nextBytes)));
+        EXPECT_EQ(app.value(L"CRC32"), widen(hexOf("CRC32", c.nextBytes)));
+    }
+}
+
+TEST(EnterKey, StartsHashWhenItMayAndNeverEndsTheProgram) {
+    struct Case {
+        int control;
+        bool withInput;
+    };
+    const Case cases[] = {{IDC_INPUT, true}, {IDC_COMPARE, true}, {IDC_RESULTS, true},
+                          {IDC_INPUT, false}, {IDC_COMPARE, false}, {IDC_RESULTS, false}};
+    TempDir dir;
+    const auto file = dir.write("abc.txt", "abc");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "control " << c.control << (c.withInput ? " with input" : " without input"));
+        RunningApp app(c.withInput ? L"/H:CRC32 " + test::quoted(file) : L"/H:CRC32");
+        SendMessageW(app.dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(app.control(c.control)), TRUE);
+        app.pressKey(c.control, VK_RETURN);
+        if (c.withInput) {
+            EXPECT_TRUE(waitFor([&] { return app.jobFinished(); }));
+        }
+        app.settle();
+        EXPECT_FALSE(app.ended());
+        EXPECT_EQ(app.value(L"CRC32"), c.withInput ? kCrc32OfAbc : L"");
+    }
+    // Esc still closes the window.
+    RunningApp app(L"/H:CRC32 " + test::quoted(file));
+    app.pressKey(IDC_INPUT, VK_ESCAPE);
+    EXPECT_TRUE(waitFor([&] { return app.ended(); }, std::chrono::seconds(5)));
+}
+
+TEST(TypedText, OutsideTheCodePageIsHashedAsUtf8) {
+    if (GetACP() != 1252) {
+        GTEST_SKIP() << "the cases are written for code page 1252, not " << GetACP();
+    }
+    struct Case {
+        const wchar_t* typed;
+        std::string bytes;
+        const wchar_t* caption;
+    };
+    const Case cases[] = {
+        {L"abc", "abc", L"Text length: 3"},
+        {L"caf\u00E9", "caf\xE9", L"Text length: 4"},  // held by the code page: its bytes as ever
+        {L"???", "???", L"Text length: 3"},
+        {L"\u65E5\u672C\u8A9E", "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E", L"Text length: 9 (hashed as UTF-8)"},
+        {L"za\u017C\u00F3\u0142\u0107", "za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87", L"Text length: 10 (hashed as UTF-8)"},
+        {L"", "", L"Text length: 0"},
+    };
+    RunningApp app(L"/T /H:CRC32");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(hexOf("CRC32", c.bytes));
+        app.setText(IDC_INPUT, c.typed);
+        EXPECT_EQ(app.text(IDC_INPUT_GROUP), c.caption);
+        app.hashAndWait();
+        EXPECT_EQ(app.value(L"CRC32"), widen(hexOf("CRC32", c.bytes)));
+    }
+}
+
+// Whether a control shows anything: an undrawn one is a single colour.
+bool drawn(HWND dialog, int id) {
+    RECT rect{};
+    GetWindowRect(GetDlgItem(dialog, id), &rect);
+    MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    const HDC dc = GetDC(dialog);
+    const COLORREF first = GetPixel(dc, rect.left, rect.top);
+    bool more = false;
+    for (int y = rect.top; y < rect.bottom && !more; ++y) {
+        for (int x = rect.left; x < rect.right && !more; ++x) more = GetPixel(dc, x, y) != first;
+    }
+    ReleaseDC(dialog, dc);
+    return more;
+}
+
+// What is really on the screen: only with a graphics driver that draws (the
+// test run on a virtual X screen sets the variable).
+TEST(Drawing, EveryControlIsDrawnAfterEnlargingOrMaximising) {
+    if (GetEnvironmentVariableW(L"SUMWISE_X11_DRAWING", nullptr, 0) == 0) {
+        GTEST_SKIP() << "needs a graphics driver that draws";
+    }
+    const int controls[] = {IDC_RESULTS, IDC_SHOW_ALL, IDC_SMALL_CAPS, IDC_HASH, IDC_INPUT, IDC_TEXT_MODE,
+                            IDC_DISK_MODE, IDC_BROWSE, IDC_COMPARE, IDC_ABOUT, IDOK};
+    RunningApp app(L"");
+    const auto settled = [&app] {
+        // Painting comes after every posted message; give the window system its turn too.
+        app.settle();
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        app.settle();
+    };
+    settled();
+    for (int id : controls) ASSERT_TRUE(drawn(app.dialog(), id)) << "before, control " << id;
+    RECT start{};
+    GetWindowRect(app.dialog(), &start);
+    SetWindowPos(app.dialog(), nullptr, 0, 0, start.right - start.left + 90, start.bottom - start.top + 60,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    settled();
+    for (int id : controls) EXPECT_TRUE(drawn(app.dialog(), id)) << "enlarged, control " << id;
+    ShowWindow(app.dialog(), SW_MAXIMIZE);
+    settled();
+    for (int id : controls) EXPECT_TRUE(drawn(app.dialog(), id)) << "maximised, control " << id;
+}
+
+}  // namespace
+}  // namespace sumwise::test
