@@ -23,7 +23,7 @@ public:
     }
     bool failed() const override { return source_.failed(); }
     std::optional<std::uint64_t> size() const override { return source_.size(); }
-    std::error_code error() const { return error_; }
+    std::error_code error() const override { return error_; }
 
 private:
     InputSource& source_;

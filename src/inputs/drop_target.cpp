@@ -1,11 +1,10 @@
 #include "inputs/drop_target.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
+#include <cstring>
 #include <new>
-#include <vector>
 
+#include "inputs/drop_files.h"
 #include "jobs/long_path.h"
 #include "results/compare.h"
 
@@ -25,6 +24,22 @@ void copyBounded(WCHAR (&destination)[MAX_PATH], const std::wstring& text) {
     destination[count] = L'\0';
 }
 
+// A dropped name's bytes as text: UTF-16 little-endian, or the ANSI code page.
+std::wstring wideName(std::string_view bytes) {
+    std::wstring name(bytes.size() / 2, L'\0');
+    std::memcpy(name.data(), bytes.data(), name.size() * sizeof(wchar_t));
+    return name;
+}
+
+std::optional<std::wstring> ansiName(std::string_view bytes) {
+    if (bytes.size() > 0x7FFFFFFF) return std::nullopt;
+    const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    if (length <= 0) return std::nullopt;
+    std::wstring name(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), name.data(), length);
+    return name;
+}
+
 }  // namespace
 
 std::wstring fileNamePart(std::wstring_view path) {
@@ -38,17 +53,16 @@ std::optional<std::wstring> droppedPath(IDataObject* data) {
     STGMEDIUM medium{};
     if (FAILED(data->GetData(&format, &medium))) return std::nullopt;
     std::optional<std::wstring> path;
-    if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal != nullptr && GlobalLock(medium.hGlobal) != nullptr) {
-        const auto drop = static_cast<HDROP>(medium.hGlobal);
-        if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 1) {
-            // The path at its full length, however long.
-            const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
-            std::vector<wchar_t> buffer(length + 1, L'\0');
-            if (length > 0 && DragQueryFileW(drop, 0, buffer.data(), length + 1) == length) {
-                path.emplace(buffer.data(), length);
+    if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal != nullptr) {
+        if (const auto* block = static_cast<const char*>(GlobalLock(medium.hGlobal))) {
+            const auto name = onlyDroppedName({block, GlobalSize(medium.hGlobal)});
+            if (name && name->wide) {
+                path = wideName(name->bytes);
+            } else if (name) {
+                path = ansiName(name->bytes);
             }
+            GlobalUnlock(medium.hGlobal);
         }
-        GlobalUnlock(medium.hGlobal);
     }
     ReleaseStgMedium(&medium);
     return path;
