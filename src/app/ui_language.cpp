@@ -2,23 +2,12 @@
 
 #include <string>
 
+#include "app/ascii_case.h"
+
 namespace sumwise {
 
 namespace {
 
-wchar_t lower(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
-
-bool equalsIgnoringCase(std::wstring_view a, std::wstring_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
-
-bool startsWithIgnoringCase(std::wstring_view text, std::wstring_view prefix) {
-    return text.size() >= prefix.size() && equalsIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
 
 LanguageId languageForCode(std::wstring_view code) {
     struct TwoLetter {
@@ -27,14 +16,14 @@ LanguageId languageForCode(std::wstring_view code) {
     };
     for (const TwoLetter& entry : {TwoLetter{L"en", kEnglish}, {L"pl", kPolish}, {L"de", kGerman},
                                    {L"sl", kSlovenian}, {L"es", kSpanish}, {L"it", kItalian}}) {
-        if (startsWithIgnoringCase(code, entry.code)) return entry.language;
+        if (startsWithIgnoringAsciiCase(code, entry.code)) return entry.language;
     }
     // The Chinese codes count only as whole codes.
     for (const wchar_t* simplified : {L"zh-CHS", L"zh-Hans", L"zh-cn"}) {
-        if (equalsIgnoringCase(code, simplified)) return kChineseSimplified;
+        if (equalsIgnoringAsciiCase(code, simplified)) return kChineseSimplified;
     }
     for (const wchar_t* traditional : {L"zh-CHT", L"zh-Hant", L"zh-ct"}) {
-        if (equalsIgnoringCase(code, traditional)) return kChineseTraditional;
+        if (equalsIgnoringAsciiCase(code, traditional)) return kChineseTraditional;
     }
     return kEnglish;
 }
@@ -45,7 +34,7 @@ std::optional<LanguageId> languageFromCommandLine(std::wstring_view commandLine)
     constexpr std::wstring_view kOption = L"/LANG";
     std::size_t at = std::wstring_view::npos;
     for (std::size_t i = 0; i + kOption.size() <= commandLine.size(); ++i) {
-        if (equalsIgnoringCase(commandLine.substr(i, kOption.size()), kOption)) {
+        if (equalsIgnoringAsciiCase(commandLine.substr(i, kOption.size()), kOption)) {
             at = i;
             break;
         }

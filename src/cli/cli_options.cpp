@@ -2,20 +2,12 @@
 
 #include <string_view>
 
+#include "app/ascii_case.h"
 #include "jobs/registry.h"
 
 namespace sumwise::cli {
 
 namespace {
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (fold(a[i]) != fold(b[i])) return false;
-    }
-    return true;
-}
 
 // "CRC32,md5,SHA-1" or "all" -> a mask; names as the registry spells them,
 // in any letter case. "all" anywhere in the list means every algorithm.
@@ -27,7 +19,7 @@ std::string parseAlgorithmList(std::string_view list, std::uint32_t& mask) {
         const std::string_view name = list.substr(0, comma);
         list = comma == std::string_view::npos ? std::string_view{} : list.substr(comma + 1);
         if (name.empty()) continue;
-        if (equalsIgnoringCase(name, "all")) {
+        if (equalsIgnoringAsciiCase(name, "all")) {
             all = true;
             continue;
         }

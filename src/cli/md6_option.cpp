@@ -4,18 +4,12 @@
 // the last field and runs to the end of the value.
 #include <algorithm>
 
+#include "app/ascii_case.h"
 #include "cli/algorithm_options.h"
 
 namespace sumwise::cli {
 
 namespace {
-
-char fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return fold(x) == fold(y); });
-}
 
 // Decimal digits only; anything above `max` (however many digits) is out of range.
 std::optional<unsigned> parseNumber(std::string_view text, unsigned min, unsigned max) {
@@ -40,7 +34,7 @@ std::optional<std::string_view> fieldInKey(std::string_view key) {
     for (std::size_t comma = key.find(','); comma != std::string_view::npos; comma = key.find(',', comma + 1)) {
         const std::string_view rest = key.substr(comma + 1);
         for (const std::string_view field : {"d=", "l=", "r=", "key="}) {
-            if (rest.size() >= field.size() && equalsIgnoringCase(rest.substr(0, field.size()), field)) {
+            if (rest.size() >= field.size() && equalsIgnoringAsciiCase(rest.substr(0, field.size()), field)) {
                 return key.substr(comma, 1 + field.size());
             }
         }
@@ -67,7 +61,7 @@ std::string parseMd6Option(std::string_view value, Md6Choice& choice) {
         std::string_view field = value.substr(0, end);
         const std::size_t equals = field.find('=');
         const std::string_view name = field.substr(0, equals);
-        if (equals != std::string_view::npos && equalsIgnoringCase(name, "key")) {
+        if (equals != std::string_view::npos && equalsIgnoringAsciiCase(name, "key")) {
             end = std::string_view::npos;  // the key takes the rest
             field = value;
         }
@@ -78,22 +72,22 @@ std::string parseMd6Option(std::string_view value, Md6Choice& choice) {
         }
         const std::string_view text = field.substr(equals + 1);
 
-        if (equalsIgnoringCase(name, "key")) {
+        if (equalsIgnoringAsciiCase(name, "key")) {
             if (const auto further = fieldInKey(text)) {
                 return "--md6: key= takes the rest of the value, so it must come last; '" + std::string(*further) +
                        "' after it looks like another field (give the fields before key=, or the key with "
                        "--md6-key)";
             }
             if (std::string error = parseMd6Key(text, result); !error.empty()) return error;
-        } else if (equalsIgnoringCase(name, "d")) {
+        } else if (equalsIgnoringAsciiCase(name, "d")) {
             const auto d = parseNumber(text, 1, 512);
             if (!d) return rangeError("d", text, 1, 512);
             result.d = *d;
-        } else if (equalsIgnoringCase(name, "L")) {
+        } else if (equalsIgnoringAsciiCase(name, "L")) {
             const auto L = parseNumber(text, 0, 255);
             if (!L) return rangeError("L", text, 0, 255);
             result.L = *L;
-        } else if (equalsIgnoringCase(name, "r")) {
+        } else if (equalsIgnoringAsciiCase(name, "r")) {
             const auto rounds = parseNumber(text, 0, 255);
             if (!rounds) return rangeError("r", text, 0, 255);
             result.r = *rounds;

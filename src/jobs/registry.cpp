@@ -12,6 +12,7 @@
 #include "algorithms/sha2/sha2.h"
 #include "algorithms/tiger/tiger.h"
 #include "algorithms/whirlpool/whirlpool.h"
+#include "app/ascii_case.h"
 
 namespace sumwise {
 
@@ -42,25 +43,10 @@ constexpr std::array<AlgorithmEntry, kAlgorithmCount> kRegistry{{
     {1u << 21, L"Whirlpool", 129, newWhirlpool},
 }};
 
-constexpr wchar_t foldAscii(wchar_t c) {
-    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
-
-template <typename Char>
-bool equalsIgnoringCase(std::wstring_view name, std::basic_string_view<Char> text) {
-    if (name.size() != text.size()) return false;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        // Only ASCII folds: the names are ASCII, and a byte above 0x7F never matches.
-        const auto c = static_cast<std::make_unsigned_t<Char>>(text[i]);
-        if (c > 0x7F || foldAscii(name[i]) != foldAscii(static_cast<wchar_t>(c))) return false;
-    }
-    return true;
-}
-
 template <typename Char>
 const AlgorithmEntry* findByName(std::basic_string_view<Char> name) {
     for (const AlgorithmEntry& entry : kRegistry) {
-        if (equalsIgnoringCase(entry.name, name)) return &entry;
+        if (equalsIgnoringAsciiCase(entry.name, name)) return &entry;
     }
     return nullptr;
 }

@@ -1,17 +1,10 @@
 #include "update/download_check.h"
 
-#include <algorithm>
-
+#include "app/ascii_case.h"
 #include "jobs/registry.h"
 #include "jobs/streaming.h"
 
 namespace sumwise {
-
-namespace {
-
-wchar_t foldAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
-
-}  // namespace
 
 DownloadCheck checkDownload(const VersionFile& published, std::wstring_view downloadName,
                             const std::filesystem::path& file, const JobSignals* signals) {
@@ -27,10 +20,7 @@ DownloadCheck checkDownload(const VersionFile& published, std::wstring_view down
 
     const std::wstring computed = digestWideText(result.digest, LetterCase::Upper);
     const std::wstring_view expected = entry->digest;
-    const bool equal = computed.size() == expected.size() &&
-                       std::equal(computed.begin(), computed.end(), expected.begin(),
-                                  [](wchar_t a, wchar_t b) { return foldAscii(a) == foldAscii(b); });
-    return equal ? DownloadCheck::Verified : DownloadCheck::Mismatch;
+    return equalsIgnoringAsciiCase(computed, expected) ? DownloadCheck::Verified : DownloadCheck::Mismatch;
 }
 
 }  // namespace sumwise

@@ -2,19 +2,14 @@
 
 #include <algorithm>
 
+#include "app/ascii_case.h"
+
 namespace sumwise {
 
 namespace {
 
 constexpr std::size_t kComponentWidth = 5;
 constexpr std::size_t kMaxComponents = 4;
-
-wchar_t foldAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
-
-bool equalIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) { return foldAscii(x) == foldAscii(y); });
-}
 
 std::wstring cut(std::wstring_view text, std::size_t limit) { return std::wstring(text.substr(0, limit)); }
 
@@ -34,7 +29,7 @@ bool parseEntry(std::wstring_view line, DownloadEntry& entry) {
 
 const DownloadEntry* VersionFile::entryFor(std::wstring_view fileName) const {
     for (std::size_t i = 0; i < entryCount && i < entries.size(); ++i) {
-        if (equalIgnoringAsciiCase(entries[i].fileName, fileName)) return &entries[i];
+        if (equalsIgnoringAsciiCase(entries[i].fileName, fileName)) return &entries[i];
     }
     return nullptr;
 }
