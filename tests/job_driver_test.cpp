@@ -310,7 +310,7 @@ TEST_F(JobDriverTest, WorkersLogOneWholeEntryEachAndNeverAtOnce) {
     view.driver = &logged;
     job.fileMode = false;
     job.text = "abc";
-    job.jobMask = availableAlgorithms();
+    job.jobMask = kAllAlgorithms;
     job.logMode = LogMode::EveryJob;
     for (int round = 0; round < 3; ++round) {
         oneAtATime.entries.clear();

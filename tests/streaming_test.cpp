@@ -85,16 +85,6 @@ TEST(FileDriver, ReadErrorIsReportedWithTheDigestOfWhatWasRead) {
     EXPECT_EQ(text(result), hexOf("Adler32", std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + kBlockSize + 10)));
 }
 
-TEST(FileDriver, AlgorithmWithoutImplementationIsReportedAsUnavailable) {
-    const AlgorithmEntry unwritten{1u << 30, L"Unwritten", 9, nullptr};
-    test::TempDir dir;
-    const auto path = dir.write("x.bin", "abc");
-    EXPECT_EQ(hashFile(unwritten, path, {}).status, StreamStatus::Unavailable);
-    test::MemorySource source(test::bytesOf("abc"));
-    EXPECT_EQ(hashInput(unwritten, source, {}).status, StreamStatus::Unavailable);
-    EXPECT_TRUE(hashText(unwritten, "abc", {}).empty());
-}
-
 TEST(FileDriver, SizesAboveFourGigabytesAreCountedInSixtyFourBits) {
     test::TempDir dir;
     const std::uint64_t size = (std::uint64_t{1} << 32) + 3;

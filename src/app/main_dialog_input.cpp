@@ -200,10 +200,8 @@ void MainDialog::onOkOrCancel(const Command& command) {
 
 void MainDialog::applyCommandLine() {
     if (commandLine_.empty()) {
-        for (const char* name : {"CRC32", "MD5", "SHA-1"}) {
-            if (const auto flag = flagForName(std::string_view(name))) {
-                results::addRow(list_, *nameForFlag(*flag), true);
-            }
+        for (const AlgorithmEntry& entry : algorithms()) {
+            if ((entry.flag & kDefaultAlgorithms) != 0) results::addRow(list_, entry.name, true);
         }
         setChecked(IDC_TEXT_MODE, false);
         setInput(L"");

@@ -19,7 +19,7 @@ namespace {
 std::vector<const AlgorithmEntry*> chosenAlgorithms(std::uint32_t mask) {
     std::vector<const AlgorithmEntry*> chosen;
     for (const AlgorithmEntry& entry : algorithms()) {
-        if ((mask & entry.flag) != 0 && entry.available()) chosen.push_back(&entry);
+        if ((mask & entry.flag) != 0) chosen.push_back(&entry);
     }
     return chosen;
 }

@@ -26,10 +26,9 @@ std::string parseAlgorithmList(std::string_view list, std::uint32_t& mask) {
         const AlgorithmEntry* entry = nullptr;
         if (const auto flag = flagForName(name)) entry = entryForFlag(*flag);
         if (entry == nullptr) return "unknown algorithm '" + std::string(name) + "' (see --help for the names)";
-        if (!entry->available()) return "algorithm '" + entry->asciiName() + "' is not available in this build";
         mask |= entry->flag;
     }
-    if (all) mask = availableAlgorithms();
+    if (all) mask = kAllAlgorithms;
     if (mask == 0) return "no algorithm given to -a";
     return {};
 }
@@ -72,16 +71,6 @@ std::string checkCombinations(Options& options, bool havalGiven, bool md6Given,
 }
 
 }  // namespace
-
-std::uint32_t defaultAlgorithms() {
-    std::uint32_t mask = 0;
-    for (const char* name : {"CRC32", "MD5", "SHA-1"}) {
-        if (const auto flag = flagForName(std::string_view(name)); flag && entryForFlag(*flag)->available()) {
-            mask |= *flag;
-        }
-    }
-    return mask;
-}
 
 ParseResult parseArguments(const std::vector<Argument>& arguments) {
     ParseResult result;
@@ -181,7 +170,7 @@ ParseResult parseArguments(const std::vector<Argument>& arguments) {
         }
     }
 
-    if (!options.algorithmsGiven) options.algorithms = defaultAlgorithms();
+    if (!options.algorithmsGiven) options.algorithms = kDefaultAlgorithms;
     options.params.md6 = md6Params(md6);
     if (options.inputs.empty()) options.inputs.push_back(standardInput());
     result.error = checkCombinations(options, havalGiven, md6Given, checkingOptions);
@@ -193,7 +182,6 @@ std::string usageText() {
     std::string names;
     std::size_t lineLength = 12;  // "Algorithms: "
     for (const AlgorithmEntry& entry : algorithms()) {
-        if (!entry.available()) continue;
         const std::string name = entry.asciiName();
         if (!names.empty()) {
             names += ",";

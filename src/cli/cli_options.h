@@ -61,9 +61,6 @@ struct ParseResult {
     bool ok() const { return error.empty(); }
 };
 
-// The algorithms used when -a is not given: CRC32, MD5 and SHA-1, as far as written.
-std::uint32_t defaultAlgorithms();
-
 // `arguments` excludes the program name.
 ParseResult parseArguments(const std::vector<Argument>& arguments);
 

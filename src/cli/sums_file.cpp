@@ -40,7 +40,7 @@ void chooseUntagged(SumsEntry& entry, const SumsFileRules& rules, const Algorith
         if (fits(*named)) candidates.push_back(named);
     } else {
         for (const AlgorithmEntry& algorithm : algorithms()) {
-            if (algorithm.available() && fits(algorithm)) candidates.push_back(&algorithm);
+            if (fits(algorithm)) candidates.push_back(&algorithm);
         }
     }
     if (candidates.size() == 1) {
@@ -67,7 +67,7 @@ SumsEntry entryOf(std::size_t number, std::string_view line, const SumsFileRules
         return entry;
     }
     const AlgorithmEntry* algorithm = algorithmForTag(parsed->algorithm);
-    if (algorithm == nullptr || !algorithm->available()) return entry;
+    if (algorithm == nullptr) return entry;
     const std::size_t row = static_cast<std::size_t>(algorithm - algorithms().data());
     if (rules.digits[row] != entry.digest.size()) return entry;
     entry.kind = SumsEntry::Kind::Check;
@@ -83,7 +83,7 @@ std::array<std::size_t, kAlgorithmCount> digestDigitCounts(const AlgorithmParams
     std::array<std::size_t, kAlgorithmCount> digits{};
     for (std::size_t row = 0; row < kAlgorithmCount; ++row) {
         const AlgorithmEntry& algorithm = algorithms()[row];
-        if (algorithm.available()) digits[row] = hashText(algorithm, {}, params).hexDigits;
+        digits[row] = hashText(algorithm, {}, params).hexDigits;
     }
     return digits;
 }

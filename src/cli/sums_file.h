@@ -16,7 +16,7 @@
 namespace sumwise::cli {
 
 // The digits of each registry row's digest under the given parameters, in
-// registry order; 0 for an algorithm that is not written.
+// registry order.
 std::array<std::size_t, kAlgorithmCount> digestDigitCounts(const AlgorithmParams& params);
 
 struct SumsFileRules {

@@ -43,6 +43,9 @@ constexpr std::array<AlgorithmEntry, kAlgorithmCount> kRegistry{{
     {1u << 21, L"Whirlpool", 129, newWhirlpool},
 }};
 
+static_assert(kRegistry[1].name == L"CRC32" && kRegistry[7].name == L"MD5" && kRegistry[14].name == L"SHA-1",
+              "the default algorithms' flags");
+
 template <typename Char>
 const AlgorithmEntry* findByName(std::basic_string_view<Char> name) {
     for (const AlgorithmEntry& entry : kRegistry) {
@@ -88,12 +91,5 @@ std::optional<std::uint32_t> flagForName(std::string_view name) {
 
 int algorithmCount(std::uint32_t mask) { return std::popcount(mask & kAllAlgorithms); }
 
-std::uint32_t availableAlgorithms() {
-    std::uint32_t mask = 0;
-    for (const AlgorithmEntry& entry : kRegistry) {
-        if (entry.available()) mask |= entry.flag;
-    }
-    return mask;
-}
 
 }  // namespace sumwise

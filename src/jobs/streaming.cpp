@@ -62,10 +62,6 @@ HashResult hashInput(const AlgorithmEntry& algorithm, InputSource& source, const
                      const StreamControl* control) {
     HashResult result;
     const auto hasher = algorithm.newHasher(params);
-    if (!hasher) {
-        result.status = StreamStatus::Unavailable;
-        return result;
-    }
     hasher->init();
     const StreamOutcome outcome = streamInput(
         source, [&](const std::uint8_t* data, std::size_t size) { hasher->update(data, size); }, control);
@@ -79,7 +75,6 @@ HashResult hashInput(const AlgorithmEntry& algorithm, InputSource& source, const
 
 HashResult hashFile(const AlgorithmEntry& algorithm, const std::filesystem::path& path,
                     const AlgorithmParams& params, const StreamControl* control) {
-    if (!algorithm.available()) return {StreamStatus::Unavailable, {}, 0};
     const auto source = openInput(path);
     if (!source) return {StreamStatus::CannotOpen, {}, 0};
     return hashInput(algorithm, *source, params, control);
@@ -87,7 +82,6 @@ HashResult hashFile(const AlgorithmEntry& algorithm, const std::filesystem::path
 
 Digest hashText(const AlgorithmEntry& algorithm, std::string_view text, const AlgorithmParams& params) {
     const auto hasher = algorithm.newHasher(params);
-    if (!hasher) return {};
     const std::size_t end = std::min(text.find('\0'), text.size());
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     hasher->init();

@@ -24,7 +24,6 @@ enum class StreamStatus {
     ReadError,    // reading failed part-way; the bytes before it were delivered
     CannotOpen,   // nothing was read
     Stopped,      // a stop was requested; the input is closed
-    Unavailable,  // the algorithm is not written yet
 };
 
 struct StreamOutcome {

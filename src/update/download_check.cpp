@@ -11,7 +11,7 @@ DownloadCheck checkDownload(const VersionFile& published, std::wstring_view down
     const DownloadEntry* entry = published.entryFor(downloadName);
     if (entry == nullptr) return DownloadCheck::NotPublished;
     const AlgorithmEntry* algorithm = entryForName(entry->algorithm);
-    if (algorithm == nullptr || !algorithm->available()) return DownloadCheck::UnknownAlgorithm;
+    if (algorithm == nullptr) return DownloadCheck::UnknownAlgorithm;
 
     const StreamControl control{signals, nullptr};
     const HashResult result = hashFile(*algorithm, file, AlgorithmParams{}, &control);
