@@ -194,7 +194,6 @@ TEST_F(JobDriverTest, TextJobPostsEveryAlgorithmWithoutBusyLayout) {
     EXPECT_EQ(results.at(flag("CRC32")), L"352441C2");
     EXPECT_EQ(results.at(flag("Adler32")), L"024D0127");
     EXPECT_EQ(results.at(flag("CRC64")), L"048B813AF9F49702");
-    EXPECT_EQ(job.results[1], L"352441C2");
     EXPECT_FALSE(view.busyTotal.has_value());
     EXPECT_EQ(view.finishedCalls, 1);
     EXPECT_FALSE(view.lastFileJob);

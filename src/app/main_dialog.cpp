@@ -111,7 +111,6 @@ INT_PTR MainDialog::onInitDialog(WPARAM, LPARAM) {
     job_.upperCase = true;
     job_.logMode = LogMode::Off;
     job_.tickedMask = 0;
-    job_.rowCount = 0;
 
     jobWindow_ = std::make_unique<JobWindow>(*this);
     log_ = std::make_unique<DailyLogFile>(services_.logFolder, services_.fallbackLogFolder);
@@ -224,7 +223,6 @@ INT_PTR MainDialog::onNotify(WPARAM, LPARAM lParam) {
     if (header->code != LVN_ITEMCHANGED) return onListNotify(*header, lParam);
     if (header->code == LVN_ITEMCHANGED) {
         // Whatever changed (tick, selection, focus): the ticks decide the algorithms.
-        job_.rowCount = results::rowCount(list_);
         job_.tickedMask = results::tickedMaskFromRows(list_, job_.tickedMask);
         updateHashButton();
     }

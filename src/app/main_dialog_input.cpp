@@ -147,7 +147,6 @@ void MainDialog::onDriveSelected(const Command& command) {
 }
 
 void MainDialog::onShowAll(const Command&) {
-    job_.rowCount = results::rowCount(list_);
     if (checked(IDC_SHOW_ALL)) {
         for (const AlgorithmEntry& entry : algorithms()) {
             if (results::rowForName(list_, entry.name) < 0) results::addRow(list_, entry.name, false);
@@ -157,7 +156,6 @@ void MainDialog::onShowAll(const Command&) {
             if (!results::rowTicked(list_, row)) results::deleteRow(list_, row);
         }
     }
-    job_.rowCount = results::rowCount(list_);
 }
 
 void MainDialog::onSmallCaps(const Command&) {

@@ -1,8 +1,7 @@
 // The one job record: what the main window has chosen (algorithms, input,
-// modes) and what the jobs have computed (one result slot per algorithm).
+// modes) and what the jobs share with it while they run.
 #pragma once
 
-#include <array>
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -19,7 +18,6 @@ struct HashJob {
     // Written by the window's thread.
     std::uint32_t jobMask = 0;     // algorithms of the current job
     std::uint32_t tickedMask = 0;  // ticked rows of the results list
-    int rowCount = 0;
     bool fileMode = true;          // the input is `path`; otherwise `text`
     bool diskMode = false;         // `path` is a whole volume
     std::atomic<bool> upperCase{true};
@@ -34,15 +32,11 @@ struct HashJob {
 
     // Written by the job's threads.
     std::atomic<std::uint64_t> progressTotal{0};
-    std::array<std::wstring, kAlgorithmCount> results;  // last digest text per algorithm
 
     // Held while a result is posted and logged, so entries never interleave.
     std::mutex resultMutex;
 };
 
 inline constexpr std::size_t kMaxPathCharacters = 259;
-
-// Stores a digest text in its algorithm's slot, cut to the slot's capacity.
-void storeResult(HashJob& job, const AlgorithmEntry& algorithm, const std::wstring& text);
 
 }  // namespace sumwise

@@ -221,7 +221,6 @@ void JobDriver::postResult(const AlgorithmEntry& algorithm, const Digest& digest
             std::lock_guard lock(job_.resultMutex);
             const std::wstring text =
                 digestWideText(digest, job_.upperCase.load() ? LetterCase::Upper : LetterCase::Lower);
-            storeResult(job_, algorithm, text);
             if (snapshot.logging) {
                 const LocalTime now = log_.now();
                 log_.append(now, logEntryLines(now, snapshot.logInput, algorithm.name, text, elapsed));
