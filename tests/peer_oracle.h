@@ -1,4 +1,4 @@
-// Digests computed by other libraries (OpenSSL's libcrypto, RHash's librhash),
+// Digests computed by other libraries (zlib, OpenSSL's libcrypto, RHash's librhash),
 // for randomised comparisons in the native test build. Where no peer has the
 // algorithm, or the build has no peers (Windows), the answer is none.
 #pragma once

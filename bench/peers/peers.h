@@ -1,8 +1,10 @@
-// The peer libraries' implementations, one entry per library and algorithm.
+// The peer libraries' implementations, one entry per library and algorithm:
+// speeds for the benchmark, answers for the tests' oracle.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,5 +18,9 @@ struct Peer {
 
 // The peers that have the algorithm named as in the registry.
 std::vector<Peer> peersFor(const std::string& algorithm);
+
+// The first peer's digest of `size` bytes in one piece, or none when no peer
+// has the algorithm.
+std::optional<std::string> peerDigest(const std::string& algorithm, const std::uint8_t* data, std::size_t size);
 
 }  // namespace sumwise::bench
