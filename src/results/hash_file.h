@@ -52,6 +52,9 @@ std::string compareValue(std::string_view text);
 // returned as it is, in the ANSI encoding (the bytes on other systems).
 HashFileValue decodeTextFile(std::string_view bytes);
 
+// Appends the code point's UTF-8 bytes (surrogates too, as Windows names may hold them).
+void appendUtf8(std::string& out, char32_t c);
+
 // UTF-16 code units (host order) to UTF-8; unpaired surrogates become U+FFFD.
 std::string utf16ToUtf8(std::u16string_view text);
 
