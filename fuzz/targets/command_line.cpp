@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const CommandLine::Step& step : parsed.steps) {
         if (step.kind != CommandLine::Step::Kind::Input) continue;
         ++inputs;
-        fuzz::require(step.input.size() <= text.size(), "the input argument comes from the command line");
+        fuzz::require(step.input.size() <= text.size(), "the input argument is part of the command line");
     }
     fuzz::require(inputs <= 1, "only the first input argument counts");
 
