@@ -63,7 +63,12 @@ void FanOut::signalsChanged() {
         space_.notify_all();
         return;
     }
-    grantCores();  // a resume: the cores given back on pausing are handed out again
+    // A resume. A lane granted a core just before the pause waits with it;
+    // it is woken here, as grantCores only wakes the lanes it grants.
+    for (Lane& lane : lanes_) {
+        if (lane.granted) lane.wake.notify_one();
+    }
+    grantCores();  // the cores given back on pausing are handed out again
 }
 
 std::uint64_t FanOut::slowestPosition() const {
