@@ -137,6 +137,7 @@ TEST(FanOut, TheRingBoundsHowFarTheReaderRunsAhead) {
         }
     });
     // The held algorithm has taken nothing: the reader stops when the ring is full.
+    ASSERT_TRUE(test::waitUntil([&] { return fed.load() >= FanOut::kSlots; }));
     std::this_thread::sleep_for(200ms);
     EXPECT_EQ(fed.load(), FanOut::kSlots);
     gate.open();

@@ -151,9 +151,10 @@ TEST_P(StressTest, LeavesNoHandleOrThreadAndNoValueBehind) {
         ASSERT_EQ(app.value(L"MD5"), L"");
     }
 
-    // A handle lost per job would show hundreds; the slack is for a wait
-    // event made late, at a rare moment the warm-up did not meet.
-    constexpr DWORD kLateHandles = 2;
+    // A handle lost per job would show hundreds; the slack is for what the
+    // system makes late, at a rare moment the warm-up did not meet (up to 3
+    // measured in the whole suite, 0 when the suite runs alone).
+    constexpr DWORD kLateHandles = 4;
     // Worker threads end and their handles close a moment after the dialog is idle.
     Counts after = countsNow();
     waitFor(
