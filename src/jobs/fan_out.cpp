@@ -63,12 +63,12 @@ void FanOut::signalsChanged() {
         space_.notify_all();
         return;
     }
-    // A resume. A lane granted a core just before the pause waits with it;
-    // it is woken here, as grantCores only wakes the lanes it grants.
+    // A resume. A lane granted a core just before the pause may have woken,
+    // seen the pause and gone back to sleep still holding its core: wake it.
     for (Lane& lane : lanes_) {
         if (lane.granted) lane.wake.notify_one();
     }
-    grantCores();  // the cores given back on pausing are handed out again
+    grantCores();  // and the cores given back on pausing are handed out again
 }
 
 std::uint64_t FanOut::slowestPosition() const {
