@@ -13,14 +13,6 @@ namespace {
 // ERROR_DIRECTORY_NOT_SUPPORTED: how the input reports a folder.
 constexpr int kNotForFolders = 336;
 
-wchar_t decimalSeparator() {
-    wchar_t separator[4] = {};
-    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 4) > 0 && separator[0] != L'\0') {
-        return separator[0];
-    }
-    return L'.';
-}
-
 }  // namespace
 
 std::wstring systemReason(const std::error_code& error) {

@@ -13,14 +13,6 @@ namespace sumwise {
 
 namespace {
 
-wchar_t decimalSeparator() {
-    wchar_t separator[4] = {};
-    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 4) > 0 && separator[0] != L'\0') {
-        return separator[0];
-    }
-    return L'.';
-}
-
 std::size_t letterIndex(wchar_t letter) { return static_cast<std::size_t>(letter - L'A') % 26; }
 
 }  // namespace

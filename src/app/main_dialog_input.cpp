@@ -18,14 +18,6 @@ namespace sumwise {
 
 namespace {
 
-wchar_t decimalSeparator() {
-    wchar_t separator[4] = {};
-    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 4) > 0 && separator[0] != L'\0') {
-        return separator[0];
-    }
-    return L'.';
-}
-
 bool isVolumePath(const std::wstring& path) {
     return path.size() == 6 && path[0] == L'\\' && path[1] == L'\\' && path[2] == L'.' && path[3] == L'\\' &&
            path[5] == L':';

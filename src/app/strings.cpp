@@ -47,4 +47,12 @@ std::wstring loadFormatted(UINT id, const std::vector<FormatArgument>& arguments
     return formatText(loadText(id), arguments, maxLength);
 }
 
+wchar_t decimalSeparator() {
+    wchar_t separator[4] = {};
+    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 4) > 0 && separator[0] != L'\0') {
+        return separator[0];
+    }
+    return L'.';
+}
+
 }  // namespace sumwise

@@ -24,4 +24,7 @@ std::wstring loadText(UINT id, LanguageId language);
 // loadText, then formatText with the arguments.
 std::wstring loadFormatted(UINT id, const std::vector<FormatArgument>& arguments, std::size_t maxLength = 1023);
 
+// The user's decimal separator, for size texts; '.' when the system gives none.
+wchar_t decimalSeparator();
+
 }  // namespace sumwise

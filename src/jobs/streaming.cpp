@@ -52,12 +52,6 @@ StreamOutcome streamInput(InputSource& source, const BlockSink& sink, const Stre
     }
 }
 
-StreamOutcome streamFile(const std::filesystem::path& path, const BlockSink& sink, const StreamControl* control) {
-    const auto source = openInput(path);
-    if (!source) return {StreamStatus::CannotOpen, 0};
-    return streamInput(*source, sink, control);
-}
-
 HashResult hashInput(const AlgorithmEntry& algorithm, InputSource& source, const AlgorithmParams& params,
                      const StreamControl* control) {
     HashResult result;

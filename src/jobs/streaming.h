@@ -36,8 +36,6 @@ using BlockSink = std::function<void(const std::uint8_t* data, std::size_t size)
 // Reads `source` block by block into `sink`. After each block the control's
 // progress hears of it, then a pause is waited out and a stop ends the loop.
 StreamOutcome streamInput(InputSource& source, const BlockSink& sink, const StreamControl* control = nullptr);
-StreamOutcome streamFile(const std::filesystem::path& path, const BlockSink& sink,
-                         const StreamControl* control = nullptr);
 
 struct HashResult {
     StreamStatus status = StreamStatus::Complete;

@@ -26,14 +26,6 @@ constexpr DWORD kMaxReadSize = 1u << 20;
 // The size text of the downloaded amount: every size below 10000 GB fits.
 constexpr std::size_t kSizeTextMaxLength = 7;
 
-wchar_t decimalSeparator() {
-    wchar_t separator[4] = {};
-    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 4) > 0 && separator[0] != L'\0') {
-        return separator[0];
-    }
-    return L'.';
-}
-
 // The next read's size for `available` bytes ready: whole units of 512.
 DWORD readSizeFor(DWORD available) {
     return std::min<DWORD>((available / kReadUnit + 1) * kReadUnit, kMaxReadSize);
