@@ -204,12 +204,8 @@ void MainDialog::loadIcons() {
 }
 
 void MainDialog::readThemeColours() {
+    headingColour_ = look::headingColour(window_);
     if (!look::themesActive()) return;
-    if (const HTHEME theme = OpenThemeData(window_, L"TEXTSTYLE")) {
-        COLORREF colour{};
-        if (SUCCEEDED(GetThemeColor(theme, TEXT_MAININSTRUCTION, 0, TMT_TEXTCOLOR, &colour))) headingColour_ = colour;
-        CloseThemeData(theme);
-    }
     if (const HTHEME theme = OpenThemeData(window_, L"PROGRESSSTYLE")) {
         COLORREF colour{};
         if (SUCCEEDED(GetThemeColor(theme, PP_FILL, PBFS_ERROR, TMT_FILLCOLORHINT, &colour))) errorColour_ = colour;

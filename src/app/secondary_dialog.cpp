@@ -1,8 +1,5 @@
 #include "app/secondary_dialog.h"
 
-#include <uxtheme.h>
-#include <vssym32.h>
-
 #include <vector>
 
 #include "app/look.h"
@@ -19,15 +16,7 @@ void SecondaryDialog::applyLook(int headingId, std::initializer_list<int> button
     headingId_ = headingId;
     const LOGFONTW message = look::messageFont(window_);
     look::setControlFont(window_, headingId, &message, 10, false, false);
-    if (look::themesActive()) {
-        if (const HTHEME theme = OpenThemeData(window_, L"TEXTSTYLE")) {
-            COLORREF colour{};
-            if (SUCCEEDED(GetThemeColor(theme, TEXT_MAININSTRUCTION, 0, TMT_TEXTCOLOR, &colour))) {
-                headingColour_ = colour;
-            }
-            CloseThemeData(theme);
-        }
-    }
+    headingColour_ = look::headingColour(window_);
     const std::vector<int> buttons(buttonsRightmostFirst);
     look::fitButtonRow(window_, buttons.data(), static_cast<int>(buttons.size()));
 }
