@@ -84,6 +84,22 @@ InternetSession::Outcome InternetSession::wait() {
                                                                                      : Outcome::Cancelled;
 }
 
+InternetSession::Outcome InternetSession::awaitPending(DWORD error) {
+    if (error != ERROR_IO_PENDING) {
+        error_ = error;
+        return Outcome::Failed;
+    }
+    if (wait() == Outcome::Cancelled) {
+        pending_ = true;
+        return Outcome::Cancelled;
+    }
+    if (context_->result.load() == 0) {
+        error_ = context_->error.load();
+        return Outcome::Failed;
+    }
+    return Outcome::Done;
+}
+
 InternetSession::Outcome InternetSession::open(const std::wstring& url) {
     RequestContext& context = *context_;
     if (context.request.load() != nullptr) closeRequest();
@@ -100,19 +116,8 @@ InternetSession::Outcome InternetSession::open(const std::wstring& url) {
         return Outcome::Done;
     }
     const DWORD error = GetLastError();
-    if (error != ERROR_IO_PENDING) {
-        context.state = RequestContext::kIdle;
-        error_ = error;
-        return Outcome::Failed;
-    }
-    if (wait() == Outcome::Cancelled) {
-        pending_ = true;
-        return Outcome::Cancelled;
-    }
-    if (context.result.load() == 0) {
-        error_ = context.error.load();
-        return Outcome::Failed;
-    }
+    if (error != ERROR_IO_PENDING) context.state = RequestContext::kIdle;
+    if (const Outcome outcome = awaitPending(error); outcome != Outcome::Done) return outcome;
     context.request = reinterpret_cast<HINTERNET>(context.result.load());
     return Outcome::Done;
 }
@@ -152,19 +157,7 @@ InternetSession::Outcome InternetSession::read(DWORD size, DWORD& got) {
         got = std::min(context.bytesRead, size);
         return Outcome::Done;
     }
-    const DWORD error = GetLastError();
-    if (error != ERROR_IO_PENDING) {
-        error_ = error;
-        return Outcome::Failed;
-    }
-    if (wait() == Outcome::Cancelled) {
-        pending_ = true;
-        return Outcome::Cancelled;
-    }
-    if (context.result.load() == 0) {
-        error_ = context.error.load();
-        return Outcome::Failed;
-    }
+    if (const Outcome outcome = awaitPending(GetLastError()); outcome != Outcome::Done) return outcome;
     got = std::min(context.bytesRead, size);
     return Outcome::Done;
 }

@@ -70,6 +70,9 @@ public:
 
 private:
     Outcome wait();
+    // A call that failed with `error`: when WinINet finishes it later, its
+    // outcome once finished (or cancelled).
+    Outcome awaitPending(DWORD error);
     void waitUntilClosed();
 
     // On the heap: when an operation cannot be ended, the context and its
