@@ -2,7 +2,8 @@
 # make test              build natively and for Windows, run every test
 # make bench             measure the algorithms beside the peer libraries
 # make fuzz              fuzz every parser for FUZZ_SECONDS (60) each
-.PHONY: run test bench fuzz deps clean
+# make dist              build the release into dist/ (signed when SUMWISE_SIGN_PFX is set)
+.PHONY: run test bench fuzz dist deps clean
 
 ARGS ?=
 # The program reads ARGS from the environment, so quotes and backslashes arrive as typed.
@@ -24,9 +25,14 @@ bench: deps
 	@cmake --build --preset native --target sumwise-bench
 	@build/native/bench/sumwise-bench
 
+dist: deps
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows --target Sumwise sumwise-cli
+	@scripts/dist.sh build/windows dist
+
 fuzz:
 	@scripts/install-deps.sh fuzz
 	@scripts/fuzz.sh
 
 clean:
-	rm -rf build
+	rm -rf build dist

@@ -1,0 +1,28 @@
+; The Setup's own texts in the program's eight languages (the pages' texts
+; come from NSIS's language files).
+LangString HashVerb ${LANG_ENGLISH} "Hash with Sumwise"
+LangString HashVerb ${LANG_GERMAN} "Mit Sumwise hashen"
+LangString HashVerb ${LANG_ITALIAN} "Calcola hash con Sumwise"
+LangString HashVerb ${LANG_POLISH} "Oblicz skrót w Sumwise"
+LangString HashVerb ${LANG_SLOVENIAN} "Izračunaj zgoščeno vrednost s Sumwise"
+LangString HashVerb ${LANG_SPANISH} "Calcular hash con Sumwise"
+LangString HashVerb ${LANG_SIMPCHINESE} "使用 Sumwise 计算哈希"
+LangString HashVerb ${LANG_TRADCHINESE} "使用 Sumwise 計算雜湊"
+
+LangString CheckVerb ${LANG_ENGLISH} "Check with Sumwise"
+LangString CheckVerb ${LANG_GERMAN} "Mit Sumwise prüfen"
+LangString CheckVerb ${LANG_ITALIAN} "Verifica con Sumwise"
+LangString CheckVerb ${LANG_POLISH} "Sprawdź w Sumwise"
+LangString CheckVerb ${LANG_SLOVENIAN} "Preveri s Sumwise"
+LangString CheckVerb ${LANG_SPANISH} "Comprobar con Sumwise"
+LangString CheckVerb ${LANG_SIMPCHINESE} "使用 Sumwise 校验"
+LangString CheckVerb ${LANG_TRADCHINESE} "使用 Sumwise 檢查"
+
+LangString ProgramRunning ${LANG_ENGLISH} "Sumwise is running. Close it, then click Retry."
+LangString ProgramRunning ${LANG_GERMAN} "Sumwise läuft noch. Schließen Sie das Programm und klicken Sie dann auf Wiederholen."
+LangString ProgramRunning ${LANG_ITALIAN} "Sumwise è in esecuzione. Chiudilo, poi fai clic su Riprova."
+LangString ProgramRunning ${LANG_POLISH} "Sumwise jest uruchomiony. Zamknij program, a następnie kliknij Ponów próbę."
+LangString ProgramRunning ${LANG_SLOVENIAN} "Sumwise se izvaja. Zaprite ga in kliknite Poskusi znova."
+LangString ProgramRunning ${LANG_SPANISH} "Sumwise se está ejecutando. Ciérrelo y haga clic en Reintentar."
+LangString ProgramRunning ${LANG_SIMPCHINESE} "Sumwise 正在运行。请关闭它，然后单击“重试”。"
+LangString ProgramRunning ${LANG_TRADCHINESE} "Sumwise 正在執行。請關閉它，然後按一下「重試」。"
