@@ -225,6 +225,8 @@ Section "Uninstall"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   DeleteRegKey HKLM "${HASH_VERB_KEY}"
+  DeleteRegKey /ifempty HKLM "Software\Classes\*\shell"
   !insertmacro SUMS_EXTENSIONS REMOVE_CHECK_VERB
+  DeleteRegKey /ifempty HKLM "${ASSOCIATIONS}"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

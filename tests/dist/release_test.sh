@@ -39,10 +39,19 @@ fail() {
     exit 1
 }
 step() { echo "--- $* ($((SECONDS - start)) s)"; }
-# Registry text without Windows line ends.
-reg_query() { wine reg query "$@" 2>/dev/null | tr -d '\r'; }
+# Registry text without Windows line ends; nothing for a missing key.
+reg_query() { { wine reg query "$@" 2>/dev/null || true; } | tr -d '\r'; }
 program_files="$WINEPREFIX/drive_c/Program Files/Sumwise"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+
+# The prefix is made while the release is.
+(
+    exec </dev/null >/dev/null 2>&1
+    wineboot -i
+    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
+    wineserver -w
+) &
+prefix_maker=$!
 
 step "dist outputs"
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Sumwise test signer" \
@@ -80,12 +89,12 @@ if osslsigncode verify -CAfile "$work/cert.pem" -in "$work/dist-older/SumwiseSet
 fi
 
 step "fresh Wine prefix"
-wineboot -i >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-wineserver -w
-# What is there before, to compare with what the uninstaller leaves.
+wait $prefix_maker
+# What is there before, to compare with what the uninstaller leaves (Wine's
+# own folders and WinINet's caches aside).
 snapshot() {
-    (cd "$WINEPREFIX/drive_c" && find . -path ./windows -prune -o -path './users/*/Temp' -prune -o -print | sort)
+    (cd "$WINEPREFIX/drive_c" && find . -path ./windows -prune -o -path './users/*/Temp' -prune -o \
+        -path './users/*/AppData/Local/Microsoft' -prune -o -print | sort)
     reg_query 'HKLM\Software\Classes' /s | grep -v '^$'
     reg_query "$uninstall_key" /s
 }
@@ -110,6 +119,18 @@ grep -q '^files/latest.txt$' "$server/release/requests.log" || fail "latest.txt 
 grep -q '^download.php?file=SumwiseSetup.exe$' "$server/release/requests.log" || fail "the Setup was not downloaded"
 cmp "$WINEPREFIX/drive_c/downloads/SumwiseSetup.exe" "$dist/SumwiseSetup.exe" || fail "the saved Setup differs"
 wine 'C:\downloads\SumwiseSetup.exe' /S || fail "the downloaded Setup failed with status $?"
+rm -r "$WINEPREFIX/drive_c/downloads"
+
+# Meanwhile a silent Setup over the running program waits 30 s, then gives up.
+wine 'C:\Program Files\Sumwise\Sumwise.exe' >/dev/null 2>&1 &
+running=$!
+(
+    waited=$SECONDS
+    sleep 2
+    wine "$dist/SumwiseSetup.exe" /S && status=0 || status=$?
+    echo "$status $((SECONDS - waited))" >"$work/waited.txt"
+) &
+waiting_setup=$!
 
 step "the newer version installed"
 [ "$(installed_version)" = "$version" ] || fail "installed version $(installed_version), not $version"
@@ -138,21 +159,20 @@ reg_query 'HKLM\Software\Classes\*\shell\Sumwise\command' /ve |
 extensions=".md5 .sha1 .sha256 .sha512 .sfv $(wine "C:\\Program Files\\Sumwise\\sumwise-cli.exe" -a all --text x |
     tr -d '\r' | sed -n 's/^ *\([^ ]*\): .*/.\1/p' | tr 'A-Z' 'a-z')"
 [ "$(wc -w <<<"$extensions")" -ge 27 ] || fail "sumwise-cli listed too few algorithms: $extensions"
+associations=$(reg_query 'HKLM\Software\Classes\SystemFileAssociations' /s)
 for extension in $extensions; do
-    reg_query "HKLM\\Software\\Classes\\SystemFileAssociations\\$extension\\shell\\SumwiseCheck\\command" /ve |
-        grep -qF 'REG_SZ    "C:\Program Files\Sumwise\Sumwise.exe" /CHECK:"%1"' ||
+    grep -A1 -xF "HKEY_LOCAL_MACHINE\\Software\\Classes\\SystemFileAssociations\\$extension\\shell\\SumwiseCheck\\command" \
+        <<<"$associations" | grep -qF 'REG_SZ    "C:\Program Files\Sumwise\Sumwise.exe" /CHECK:"%1"' ||
         fail "no Check verb on $extension (installer/extensions.nsh lists the extensions)"
 done
 
-step "Setup waits for a running program"
-wine 'C:\Program Files\Sumwise\Sumwise.exe' >/dev/null 2>&1 &
-waited=$SECONDS
-sleep 2
-wine "$dist/SumwiseSetup.exe" /S && status=0 || status=$?
+step "Setup waited for the running program"
+wait $waiting_setup
+read -r status waited <"$work/waited.txt"
 [ "$status" = 2 ] || fail "Setup over the running program ended with status $status, not 2"
-[ $((SECONDS - waited)) -ge 30 ] || fail "Setup gave up after $((SECONDS - waited)) s, before 30 s"
+[ "$waited" -ge 30 ] || fail "Setup gave up after $waited s, before 30 s"
 wine taskkill /f /im Sumwise.exe >/dev/null 2>&1 || true
-wait
+wait $running || true
 
 step "silent uninstall"
 wine 'C:\Program Files\Sumwise\uninstall.exe' /S || fail "the uninstaller failed"
