@@ -78,8 +78,9 @@ Var previousFolder
 !macro PICK_LANGUAGE
   System::Call 'kernel32::GetUserDefaultUILanguage() i .r0'
   IntOp $1 $0 & 0x3FF
+  ; ${Case} compares text: the primary languages in decimal.
   ${Switch} $1
-    ${Case} 0x04
+    ${Case} 4
       IntOp $2 $0 & 0xFC00
       ${If} $2 = 0x0800
         StrCpy $LANGUAGE ${LANG_SIMPCHINESE}
@@ -87,19 +88,19 @@ Var previousFolder
         StrCpy $LANGUAGE ${LANG_TRADCHINESE}
       ${EndIf}
       ${Break}
-    ${Case} 0x07
+    ${Case} 7
       StrCpy $LANGUAGE ${LANG_GERMAN}
       ${Break}
-    ${Case} 0x0A
+    ${Case} 10
       StrCpy $LANGUAGE ${LANG_SPANISH}
       ${Break}
-    ${Case} 0x10
+    ${Case} 16
       StrCpy $LANGUAGE ${LANG_ITALIAN}
       ${Break}
-    ${Case} 0x15
+    ${Case} 21
       StrCpy $LANGUAGE ${LANG_POLISH}
       ${Break}
-    ${Case} 0x24
+    ${Case} 36
       StrCpy $LANGUAGE ${LANG_SLOVENIAN}
       ${Break}
     ${Default}
@@ -221,12 +222,13 @@ Section "Uninstall"
   Delete "$INSTDIR\Sumwise.exe"
   Delete "$INSTDIR\sumwise-cli.exe"
   Delete "$INSTDIR\uninstall.exe"
-  ; Only when empty: hash files and logs the user keeps there stay.
-  RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   DeleteRegKey HKLM "${HASH_VERB_KEY}"
   DeleteRegKey /ifempty HKLM "Software\Classes\*\shell"
   !insertmacro SUMS_EXTENSIONS REMOVE_CHECK_VERB
   DeleteRegKey /ifempty HKLM "${ASSOCIATIONS}"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  ; Last, so that its going tells a caller the uninstaller is done. Only
+  ; when empty: hash files and logs the user keeps there stay.
+  RMDir "$INSTDIR"
 SectionEnd

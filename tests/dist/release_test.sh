@@ -100,8 +100,12 @@ snapshot() {
 }
 snapshot >"$work/before.txt"
 
-step "older Setup, silent"
-wine "$work/dist-older/SumwiseSetup.exe" /S || fail "the older Setup failed with status $?"
+step "older Setup, silent, for a German user"
+LC_ALL=de_DE.UTF-8 wine cmd /c exit  # a first process settles the prefix in the new locale
+LC_ALL=de_DE.UTF-8 wine "$work/dist-older/SumwiseSetup.exe" /S || fail "the older Setup failed with status $?"
+# The verbs' texts are in the user's language.
+reg_query 'HKLM\Software\Classes\*\shell\Sumwise' /ve | grep -qF 'REG_SZ    Mit Sumwise hashen' ||
+    fail "the German user's Hash verb: $(reg_query 'HKLM\Software\Classes\*\shell\Sumwise' /ve)"
 installed_version() { reg_query "$uninstall_key\\Sumwise" /v DisplayVersion | sed -n 's/.*REG_SZ *//p'; }
 [ "$(installed_version)" = "$older" ] || fail "installed version $(installed_version), not $older"
 [ "$(wine "C:\\Program Files\\Sumwise\\sumwise-cli.exe" --version | tr -d '\r')" = "sumwise-cli $older" ] ||
@@ -153,6 +157,8 @@ cmp "$program_files/Sumwise.exe" "$dist/Sumwise_x64.exe" || fail "the installed 
 [ "$(wine "C:\\Program Files\\Sumwise\\sumwise-cli.exe" --version | tr -d '\r')" = "sumwise-cli $version" ] ||
     fail "the installed sumwise-cli does not say $version"
 [ -n "$(find "$WINEPREFIX/drive_c/ProgramData" -name Sumwise.lnk)" ] || fail "no Start menu shortcut"
+reg_query 'HKLM\Software\Classes\*\shell\Sumwise' /ve | grep -qF 'REG_SZ    Hash with Sumwise' ||
+    fail "the Hash verb is not in English again after an English user's update"
 reg_query 'HKLM\Software\Classes\*\shell\Sumwise\command' /ve |
     grep -qF 'REG_SZ    "C:\Program Files\Sumwise\Sumwise.exe" "%1"' || fail "no Hash verb"
 # The Check verb on the common sums files and on one hash file per algorithm sumwise-cli knows.
@@ -176,8 +182,12 @@ wait $running || true
 
 step "silent uninstall"
 wine 'C:\Program Files\Sumwise\uninstall.exe' /S || fail "the uninstaller failed"
-# It runs from a copy in the temporary folder: wait for that.
-wineserver -w
+# It goes on in a copy of itself in the temporary folder; removing the
+# folder is its last step.
+for _ in $(seq 100); do
+    [ -e "$program_files" ] || break
+    sleep 0.2
+done
 [ ! -e "$program_files" ] || fail "left in Program Files: $(ls "$program_files")"
 snapshot >"$work/after.txt"
 diff "$work/before.txt" "$work/after.txt" >"$work/left.txt" || fail "the uninstaller left: $(cat "$work/left.txt")"
