@@ -1,8 +1,9 @@
 # The version the programs carry, and the files generated from it.
 #
 # sumwise_version_parts(TEXT PREFIX) checks that TEXT is one to four numbers
-# separated by dots and sets PREFIX_TEXT (as given) and PREFIX_NUMBERS (four
-# numbers, missing ones zero, for the version resource).
+# separated by dots and sets PREFIX_TEXT (as given), PREFIX_NUMBERS (four
+# numbers, missing ones zero, for the version resource) and PREFIX_DOTTED
+# (the four with dots, as a manifest must have them).
 function(sumwise_version_parts text prefix)
   if(NOT text MATCHES "^([0-9]+)(\\.([0-9]+))?(\\.([0-9]+))?(\\.([0-9]+))?$")
     message(FATAL_ERROR "Version \"${text}\" is not one to four numbers separated by dots")
@@ -18,9 +19,11 @@ function(sumwise_version_parts text prefix)
     endif()
     list(APPEND numbers ${part})
   endforeach()
+  list(JOIN numbers "." dotted)
   list(JOIN numbers ", " numbers)
   set(${prefix}_TEXT "${text}" PARENT_SCOPE)
   set(${prefix}_NUMBERS "${numbers}" PARENT_SCOPE)
+  set(${prefix}_DOTTED "${dotted}" PARENT_SCOPE)
 endfunction()
 
 # sumwise_version_files(TEXT DIR) writes DIR/app/version.h and
