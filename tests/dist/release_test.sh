@@ -101,6 +101,9 @@ snapshot() {
     reg_query 'HKLM\Software\Classes' /s | grep -v '^$'
     reg_query "$uninstall_key" /s
 }
+# A hash file of the user's, which must stay.
+mkdir -p "$WINEPREFIX/drive_c/data"
+echo "900150983CD24FB0D6963F7D28E17F72" >"$WINEPREFIX/drive_c/data/abc.txt.md5"
 snapshot >"$work/before.txt"
 
 step "older Setup, silent, for a German user"
