@@ -204,9 +204,10 @@ void MainDialog::applyCommandLine() {
         md6.key.fill('\0');
         std::copy(key.begin(), key.end(), md6.key.begin());
     }
-    if (parsed.md6D) md6.d = static_cast<std::uint32_t>(*parsed.md6D);
-    if (parsed.md6L) md6.L = static_cast<std::uint32_t>(*parsed.md6L);
-    if (parsed.md6R) md6.r = static_cast<std::uint32_t>(*parsed.md6R);
+    // Held to the ranges the MD6 dialog allows: a value MD6 cannot take would give no digest at all.
+    if (parsed.md6D) md6.d = kMd6DigestBitsRange.clamp(*parsed.md6D);
+    if (parsed.md6L) md6.L = kMd6ModeRange.clamp(*parsed.md6L);
+    if (parsed.md6R) md6.r = kMd6RoundsRange.clamp(*parsed.md6R);
 
     using Kind = CommandLine::Step::Kind;
     for (const CommandLine::Step& step : parsed.steps) {
