@@ -27,6 +27,19 @@ struct Md6Params {
     friend bool operator==(const Md6Params&, const Md6Params&) = default;
 };
 
+// The values the program accepts for d, L and r, in its dialog and on its command line.
+struct ParamRange {
+    std::uint32_t min;
+    std::uint32_t max;
+
+    constexpr std::uint32_t clamp(std::int64_t value) const {
+        return value < min ? min : value > max ? max : static_cast<std::uint32_t>(value);
+    }
+};
+inline constexpr ParamRange kMd6DigestBitsRange{1, 512};
+inline constexpr ParamRange kMd6ModeRange{0, 255};
+inline constexpr ParamRange kMd6RoundsRange{1, 255};
+
 // The number of rounds MD6 uses when none is chosen: 40 + d/4, at least 80 with a key.
 constexpr std::uint32_t md6DefaultRounds(std::uint32_t d, bool keyed) {
     const std::uint32_t r = 40 + d / 4;

@@ -45,6 +45,20 @@ std::wstring fileSizeCaption(const std::wstring& path) {
     return loadFormatted(IDS_FILE_SIZE, {std::wstring_view(sizeLabel)});
 }
 
+// A relative path taken from the current folder now: the open dialog changes
+// that folder, and the input must go on naming the same file.
+std::wstring absoluteInput(const std::wstring& path) {
+    const bool absolute = path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
+    if (path.empty() || absolute || path.starts_with(L"\\\\") || path.starts_with(L"//")) return path;
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) return path;
+    full.resize(length);
+    return full;
+}
+
 }  // namespace
 
 bool inputExists(const std::wstring& path) {
@@ -66,7 +80,7 @@ void MainDialog::onInputChanged(const Command&) {
     ++inputGeneration_;
     const std::wstring typed = look::controlText(window_, IDC_INPUT);
     // A path is kept whole (a shortened one names another file); a text is at most 259 characters.
-    job_.path = job_.fileMode ? typed : typed.substr(0, kMaxPathCharacters);
+    job_.path = job_.fileMode ? absoluteInput(typed) : typed.substr(0, kMaxPathCharacters);
     restoreInputCaption();
     // A text the code page cannot hold exactly is hashed as UTF-8, so that
     // different texts never share a digest through replacement characters.
@@ -204,9 +218,10 @@ void MainDialog::applyCommandLine() {
         md6.key.fill('\0');
         std::copy(key.begin(), key.end(), md6.key.begin());
     }
-    if (parsed.md6D) md6.d = static_cast<std::uint32_t>(*parsed.md6D);
-    if (parsed.md6L) md6.L = static_cast<std::uint32_t>(*parsed.md6L);
-    if (parsed.md6R) md6.r = static_cast<std::uint32_t>(*parsed.md6R);
+    // Held to the ranges the MD6 dialog allows: a value MD6 cannot take would give no digest at all.
+    if (parsed.md6D) md6.d = kMd6DigestBitsRange.clamp(*parsed.md6D);
+    if (parsed.md6L) md6.L = kMd6ModeRange.clamp(*parsed.md6L);
+    if (parsed.md6R) md6.r = kMd6RoundsRange.clamp(*parsed.md6R);
 
     using Kind = CommandLine::Step::Kind;
     for (const CommandLine::Step& step : parsed.steps) {

@@ -99,13 +99,15 @@ public:
         wchar_t label[64] = {};
         DWORD serial = 0;
         VolumeInformation information;
-        // A drive without a medium fails here: no serial.
-        const UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS);
+        // A drive without a medium fails here: no serial. The scan threads and
+        // the job thread ask at once, so the mode is this thread's alone.
+        DWORD previous = 0;
+        SetThreadErrorMode(SEM_FAILCRITICALERRORS, &previous);
         if (GetVolumeInformationW(root, label, 64, &serial, nullptr, nullptr, nullptr, 0)) {
             information.label = label;
             information.serial = serial;
         }
-        SetErrorMode(previous);
+        SetThreadErrorMode(previous, nullptr);
         return information;
     }
 

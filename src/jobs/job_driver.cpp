@@ -221,7 +221,8 @@ void JobDriver::postResult(const AlgorithmEntry& algorithm, const Digest& digest
             std::lock_guard lock(job_.resultMutex);
             const std::wstring text =
                 digestWideText(digest, job_.upperCase.load() ? LetterCase::Upper : LetterCase::Lower);
-            if (snapshot.logging) {
+            // An algorithm whose parameters give no digest leaves no entry: an empty line would read as a value.
+            if (snapshot.logging && !text.empty()) {
                 const LocalTime now = log_.now();
                 log_.append(now, logEntryLines(now, snapshot.logInput, algorithm.name, text, elapsed));
             }

@@ -21,21 +21,30 @@ namespace {
 
 enum class WriteOutcome { Written, AccessDenied, Failed };
 
+WriteOutcome outcomeOf(DWORD error) {
+    return error == ERROR_ACCESS_DENIED ? WriteOutcome::AccessDenied : WriteOutcome::Failed;
+}
+
+// Writes a new file beside the target and only then puts it in the target's
+// place, so a failed write never costs the hash file that was there.
 WriteOutcome writeHashFile(const std::wstring& target, const std::string& content) {
     // The whole name, also beyond the classic path limit: a shortened name would be another file.
     const std::wstring path = extendedLengthPath(target);
+    const std::wstring temporary = path + L".~" + std::to_wstring(GetCurrentProcessId());
     const HANDLE file =
-        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return GetLastError() == ERROR_ACCESS_DENIED ? WriteOutcome::AccessDenied : WriteOutcome::Failed;
-    }
+        CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return outcomeOf(GetLastError());
     DWORD written = 0;
     const auto size = static_cast<DWORD>(content.size());
     const bool complete = WriteFile(file, content.data(), size, &written, nullptr) != FALSE && written == size;
     const bool closed = CloseHandle(file) != FALSE;
-    if (complete && closed) return WriteOutcome::Written;
-    DeleteFileW(path.c_str());  // part of a digest is no hash file
-    return WriteOutcome::Failed;
+    if (complete && closed &&
+        MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE) {
+        return WriteOutcome::Written;
+    }
+    const DWORD error = GetLastError();
+    DeleteFileW(temporary.c_str());  // part of a digest is no hash file
+    return outcomeOf(error);
 }
 
 bool offerElsewhere(const ResultsHost& host, const std::wstring& target) {

@@ -15,7 +15,8 @@ namespace sumwise {
 inline constexpr std::size_t kVersionFileMaxLength = 511;
 inline constexpr std::size_t kVersionMaxLength = 31;
 inline constexpr std::size_t kEntryFileNameMaxLength = 31;
-inline constexpr std::size_t kEntryAlgorithmMaxLength = 9;
+// Room for every algorithm name ("RIPEMD-160", "SHA-1-IME") with more to spare.
+inline constexpr std::size_t kEntryAlgorithmMaxLength = 31;
 inline constexpr std::size_t kEntryDigestMaxLength = 128;
 inline constexpr std::size_t kMaxDownloadEntries = 3;
 

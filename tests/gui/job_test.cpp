@@ -350,11 +350,23 @@ TEST(Jobs, Md6ParametersFromTheCommandLine) {
         EXPECT_EQ(app.value(L"MD6"), L"5D7");
     }
     {
-        // Out of range: the digest is empty, not stale and not a crash.
-        RunningApp app(L"/H:MD6,MD5 /D:0 " + quoted(file));
-        app.hashAndWait();
-        EXPECT_EQ(app.value(L"MD6"), L"");
-        EXPECT_EQ(app.value(L"MD5"), L"900150983CD24FB0D6963F7D28E17F72");
+        // Out of range: held to the dialog's ranges (d 1..512, L 0..255, r 1..255), so MD6 has a value.
+        const struct {
+            const wchar_t* options;
+            std::uint32_t d, L, r;
+        } rows[] = {{L"/D:0", 1, 64, 104}, {L"/D:-5 /L:999", 1, 255, 104}, {L"/D:9999 /R:0", 512, 64, 1},
+                    {L"/R:300 /L:-1", 256, 0, 255}};
+        for (const auto& row : rows) {
+            RunningApp app(L"/H:MD6,MD5 " + std::wstring(row.options) + L" " + quoted(file));
+            app.hashAndWait();
+            AlgorithmParams held;
+            held.md6.d = row.d;
+            held.md6.L = row.L;
+            held.md6.r = row.r;
+            EXPECT_EQ(app.value(L"MD6"), digestWideText(hashText(algorithm("MD6"), "abc", held), LetterCase::Upper))
+                << row.d << " " << row.L << " " << row.r;
+            EXPECT_EQ(app.value(L"MD5"), L"900150983CD24FB0D6963F7D28E17F72");
+        }
     }
     {
         RunningApp app(L"/H:MD6 /L 0 " + quoted(file));

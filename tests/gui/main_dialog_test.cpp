@@ -169,6 +169,15 @@ TEST(MainDialog, UnicodePathFromTheCommandLineWorksEndToEnd) {
     ASSERT_TRUE(app.enabled(IDC_HASH));
     app.hashAndWait();
     EXPECT_EQ(app.value(L"CRC32"), L"CBF43926");
+
+    // Given relative to the current folder, it still names the file after that folder changed (as Browse does).
+    const auto before = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    RunningApp relative(L"/H:CRC32 " + quoted(file.filename()));
+    std::filesystem::current_path(before);
+    ASSERT_TRUE(relative.enabled(IDC_HASH));
+    relative.hashAndWait();
+    EXPECT_EQ(relative.value(L"CRC32"), L"CBF43926");
 }
 
 TEST(MainDialog, WindowNeverShrinksBelowItsStartAndGrowsTheList) {

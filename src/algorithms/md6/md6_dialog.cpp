@@ -27,9 +27,9 @@ struct NumberField {
     std::uint32_t Md6Params::*value;
 };
 
-constexpr NumberField kDigestBits{IDC_MD6_D, IDC_MD6_D_CHECK, 1, 512, &Md6Params::d};
-constexpr NumberField kMode{IDC_MD6_L, IDC_MD6_L_CHECK, 0, 255, &Md6Params::L};
-constexpr NumberField kRounds{IDC_MD6_R, IDC_MD6_R_CHECK, 1, 255, &Md6Params::r};
+constexpr NumberField kDigestBits{IDC_MD6_D, IDC_MD6_D_CHECK, kMd6DigestBitsRange.min, kMd6DigestBitsRange.max, &Md6Params::d};
+constexpr NumberField kMode{IDC_MD6_L, IDC_MD6_L_CHECK, kMd6ModeRange.min, kMd6ModeRange.max, &Md6Params::L};
+constexpr NumberField kRounds{IDC_MD6_R, IDC_MD6_R_CHECK, kMd6RoundsRange.min, kMd6RoundsRange.max, &Md6Params::r};
 
 // The numeric field a check box belongs to; none for the key's box.
 const NumberField* numberFieldOf(int box) {
