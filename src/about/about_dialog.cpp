@@ -8,10 +8,10 @@
 
 #include "about/about_links.h"
 #include "about/mail_launcher.h"
-#include "app/look.h"
-#include "app/strings.h"
-#include "app/version.h"
 #include "resources/resource_ids.h"
+#include "resources/version.h"
+#include "toolkit/look.h"
+#include "toolkit/strings.h"
 #include "update/update_dialog.h"
 
 namespace sumwise {

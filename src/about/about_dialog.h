@@ -7,8 +7,8 @@
 #include <string>
 
 #include "app/app_services.h"
-#include "app/secondary_dialog.h"
-#include "app/ui_language.h"
+#include "text/ui_language.h"
+#include "toolkit/secondary_dialog.h"
 
 namespace sumwise {
 

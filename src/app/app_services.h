@@ -8,10 +8,10 @@
 #include <optional>
 #include <string>
 
-#include "algorithms/haval/haval_dialog.h"
-#include "algorithms/md6/md6_dialog.h"
-#include "app/taskbar_button.h"
+#include "app/haval_dialog.h"
+#include "app/md6_dialog.h"
 #include "inputs/device_catalog.h"
+#include "toolkit/taskbar_button.h"
 
 struct IDropTarget;
 struct IDropTargetHelper;

@@ -6,12 +6,12 @@
 #include <vssym32.h>
 
 #include "about/about_dialog.h"
-#include "app/look.h"
-#include "app/strings.h"
 #include "inputs/drive_scanner.h"
 #include "inputs/drop_target.h"
 #include "resources/resource_ids.h"
 #include "results/results_list.h"
+#include "toolkit/look.h"
+#include "toolkit/strings.h"
 
 namespace sumwise {
 

@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "app/app_services.h"
-#include "app/command_line.h"
-#include "app/dialog.h"
-#include "jobs/daily_log_file.h"
 #include "jobs/hash_job.h"
 #include "jobs/job_driver.h"
+#include "results/daily_log_file.h"
 #include "results/results_host.h"
+#include "text/command_line.h"
+#include "toolkit/dialog.h"
 
 namespace sumwise {
 

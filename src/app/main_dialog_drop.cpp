@@ -2,12 +2,12 @@
 // a dragged hash file fills the compare box.
 #include <windows.h>
 
-#include "app/look.h"
 #include "app/main_dialog.h"
-#include "app/strings.h"
-#include "app/win32_text.h"
 #include "inputs/drop_target.h"
 #include "resources/resource_ids.h"
+#include "toolkit/look.h"
+#include "toolkit/strings.h"
+#include "toolkit/win32_text.h"
 
 namespace sumwise {
 

@@ -4,11 +4,11 @@
 #include <string>
 #include <type_traits>
 
-#include "app/look.h"
-#include "app/strings.h"
 #include "results/copy_results.h"
 #include "results/results_list.h"
 #include "results/save_results.h"
+#include "toolkit/look.h"
+#include "toolkit/strings.h"
 
 namespace sumwise::results {
 

@@ -5,9 +5,9 @@
 
 #include <optional>
 
-#include "app/look.h"
-#include "app/strings.h"
 #include "resources/resource_ids.h"
+#include "toolkit/look.h"
+#include "toolkit/strings.h"
 #include "update/save_target.h"
 #include "update/update_check.h"
 #include "update/update_download.h"

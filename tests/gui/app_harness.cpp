@@ -6,10 +6,10 @@
 #include <cstring>
 
 #include "app/application.h"
-#include "app/look.h"
 #include "app/main_dialog.h"
 #include "resources/resource_ids.h"
 #include "results/results_list.h"
+#include "toolkit/look.h"
 
 namespace sumwise::test {
 

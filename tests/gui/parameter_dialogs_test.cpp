@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "algorithms/haval/haval_dialog.h"
-#include "algorithms/md6/md6_dialog.h"
-#include "app/look.h"
-#include "app/strings.h"
+#include "app/haval_dialog.h"
+#include "app/md6_dialog.h"
 #include "modal_dialog_host.h"
 #include "resources/resource_ids.h"
+#include "toolkit/look.h"
+#include "toolkit/strings.h"
 
 namespace sumwise::test {
 namespace {

@@ -12,12 +12,12 @@
 #include <sstream>
 #include <thread>
 
-#include "app/look.h"
 #include "app_harness.h"
 #include "jobs/long_path.h"
 #include "resources/resource_ids.h"
 #include "results/results_menu.h"
 #include "test_support.h"
+#include "toolkit/look.h"
 
 namespace sumwise::test {
 namespace {

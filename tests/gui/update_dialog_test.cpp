@@ -11,10 +11,10 @@
 #include <sstream>
 #include <string>
 
-#include "app/look.h"
 #include "app_harness.h"
 #include "resources/resource_ids.h"
 #include "test_support.h"
+#include "toolkit/look.h"
 #include "update/internet_error.h"
 #include "update_site.h"
 

@@ -1,4 +1,4 @@
-#include "app/dialog.h"
+#include "toolkit/dialog.h"
 
 namespace sumwise {
 

@@ -1,4 +1,4 @@
-#include "algorithms/md6/md6_dialog.h"
+#include "app/md6_dialog.h"
 
 #include <algorithm>
 #include <array>
@@ -6,11 +6,11 @@
 #include <string>
 #include <string_view>
 
-#include "app/look.h"
-#include "app/secondary_dialog.h"
-#include "app/win32_text.h"
 #include "resources/resource_ids.h"
 #include "results/results_list.h"
+#include "toolkit/look.h"
+#include "toolkit/secondary_dialog.h"
+#include "toolkit/win32_text.h"
 
 namespace sumwise {
 

@@ -10,7 +10,7 @@
 #include <initializer_list>
 #include <utility>
 
-#include "app/dialog.h"
+#include "toolkit/dialog.h"
 
 namespace sumwise {
 

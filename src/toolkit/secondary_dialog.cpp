@@ -1,9 +1,9 @@
-#include "app/secondary_dialog.h"
+#include "toolkit/secondary_dialog.h"
 
 #include <vector>
 
-#include "app/look.h"
-#include "app/strings.h"
+#include "toolkit/look.h"
+#include "toolkit/strings.h"
 
 namespace sumwise {
 

@@ -1,10 +1,10 @@
-#include "algorithms/haval/haval_dialog.h"
+#include "app/haval_dialog.h"
 
 #include <array>
 
-#include "app/secondary_dialog.h"
 #include "resources/resource_ids.h"
 #include "results/results_list.h"
+#include "toolkit/secondary_dialog.h"
 
 namespace sumwise {
 
