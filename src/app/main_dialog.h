@@ -61,14 +61,14 @@ private:
     };
 
     INT_PTR dispatch(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The compare result in the heading colour, NEGATIVE in the error colour.
+    COLORREF staticTextColour(int controlId) const override;
 
     // Messages
     INT_PTR onInitDialog(WPARAM, LPARAM);
     INT_PTR onCommand(WPARAM, LPARAM);
     INT_PTR onNotify(WPARAM, LPARAM);
     INT_PTR onSysCommand(WPARAM, LPARAM);
-    INT_PTR onCtlColorDialog(WPARAM, LPARAM);
-    INT_PTR onCtlColorStatic(WPARAM, LPARAM);
     INT_PTR onSizing(WPARAM, LPARAM);
     INT_PTR onSize(WPARAM, LPARAM);
     INT_PTR onDpiChanged(WPARAM, LPARAM);

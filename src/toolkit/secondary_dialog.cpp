@@ -21,22 +21,9 @@ void SecondaryDialog::applyLook(int headingId, std::initializer_list<int> button
     look::fitButtonRow(window_, buttons.data(), static_cast<int>(buttons.size()));
 }
 
-INT_PTR SecondaryDialog::onCtlColorDialog(WPARAM, LPARAM) {
-    return reinterpret_cast<INT_PTR>(look::backgroundBrush());
-}
-
-INT_PTR SecondaryDialog::onCtlColorStatic(WPARAM wParam, LPARAM lParam) {
-    const auto dc = reinterpret_cast<HDC>(wParam);
-    const bool heading = headingId_ != 0 && GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == headingId_;
-    return reinterpret_cast<INT_PTR>(look::staticColours(dc, heading ? headingColour_ : GetSysColor(COLOR_WINDOWTEXT)));
-}
-
-INT_PTR SecondaryDialog::onPaint(WPARAM, LPARAM) {
-    PAINTSTRUCT paint{};
-    const HDC dc = BeginPaint(window_, &paint);
-    if (dc != nullptr) look::paintFooterBand(window_, dc);
-    EndPaint(window_, &paint);
-    return TRUE;
+COLORREF SecondaryDialog::staticTextColour(int controlId) const {
+    if (headingId_ != 0 && controlId == headingId_) return headingColour_;
+    return Dialog::staticTextColour(controlId);
 }
 
 }  // namespace sumwise

@@ -129,19 +129,21 @@ void RunningApp::start(const std::wstring& commandLine) {
         dialogs.saveAnswers.pop_front();
         return answer;
     };
-    services_.setHavalParameters = [this](HWND owner, HWND list, HavalParams& params) {
+    services_.setHavalParameters = [this](HWND owner, const HavalParams& params) -> std::optional<HavalParams> {
         {
             std::lock_guard lock(RecordingTaskbar::mutex);
             dialogs.parameterDialogs.push_back(L"Haval");
         }
-        return realParameterDialogs && runHavalParametersDialog(owner, list, params);
+        if (!realParameterDialogs) return std::nullopt;
+        return runHavalParametersDialog(owner, params);
     };
-    services_.setMd6Parameters = [this](HWND owner, HWND list, Md6Params& params) {
+    services_.setMd6Parameters = [this](HWND owner, const Md6Params& params) -> std::optional<Md6Params> {
         {
             std::lock_guard lock(RecordingTaskbar::mutex);
             dialogs.parameterDialogs.push_back(L"MD6");
         }
-        return realParameterDialogs && runMd6ParametersDialog(owner, list, params);
+        if (!realParameterDialogs) return std::nullopt;
+        return runMd6ParametersDialog(owner, params);
     };
     thread_ = std::thread([this, commandLine] {
         runApplication(GetModuleHandleW(nullptr), commandLine, services_);

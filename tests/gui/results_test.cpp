@@ -151,11 +151,13 @@ TEST(ResultsMenu, SetParametersOpensTheRowsDialogButNotDuringAJob) {
         EXPECT_EQ(app.dialogs.parameterDialogs, (std::vector<std::wstring>{L"Haval", L"MD6"}));
     }
 
-    // Through the real dialog: a new choice blanks the row, and the next job uses it.
+    // Through the real dialogs: a new choice blanks the row, and the next job uses it.
     app.realParameterDialogs = true;
     app.tick(L"Haval", true);
+    app.tick(L"MD6", true);
     app.hashAndWait();
     ASSERT_EQ(app.value(L"Haval"), hexAbc("Haval"));
+    ASSERT_EQ(app.value(L"MD6"), hexAbc("MD6"));
     app.select({L"Haval"});
     app.postRightClick(kSetParametersCommand);
     const HWND haval = app.waitForOwnedDialog();
@@ -166,6 +168,17 @@ TEST(ResultsMenu, SetParametersOpensTheRowsDialogButNotDuringAJob) {
     ASSERT_TRUE(waitFor([&] { return !IsWindow(haval); }));
     settle(app);
     EXPECT_EQ(app.value(L"Haval"), L"");
+    EXPECT_EQ(app.value(L"MD6"), hexAbc("MD6"));
+    app.select({L"MD6"});
+    app.postRightClick(kSetParametersCommand);
+    const HWND md6 = app.waitForOwnedDialog();
+    ASSERT_NE(md6, nullptr);
+    SendMessageW(GetDlgItem(md6, IDC_MD6_L_CHECK), BM_CLICK, 0, 0);
+    SetDlgItemTextW(md6, IDC_MD6_L, L"0");
+    SendMessageW(GetDlgItem(md6, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(waitFor([&] { return !IsWindow(md6); }));
+    settle(app);
+    EXPECT_EQ(app.value(L"MD6"), L"");
     app.hashAndWait();
     AlgorithmParams threePasses;
     threePasses.haval.passes = 3;
