@@ -35,7 +35,7 @@ enum : UINT {
 inline constexpr UINT_PTR kProgressTimer = 1;
 inline constexpr UINT kProgressInterval = 50;  // milliseconds
 
-class CSumwise;
+class FileDropTarget;
 class DriveScanner;
 struct DriveItem;
 
@@ -177,7 +177,7 @@ private:
     std::vector<std::wstring> drivePaths_;          // device path of each drive box item
     std::array<std::uint32_t, 26> driveSerials_{};  // medium last seen, by letter
     bool drivesListed_ = false;  // the first scan has come in
-    CSumwise* dropTarget_ = nullptr;
+    FileDropTarget* dropTarget_ = nullptr;
 
     friend class MainDialogTestAccess;
 };

@@ -22,7 +22,7 @@ bool sameText(const std::wstring& a, const std::wstring& b) {
 
 void MainDialog::registerDropTarget() {
     IDropTargetHelper* dragImages = services_.makeDragImages ? services_.makeDragImages() : shellDragImages();
-    dropTarget_ = CSumwise::create([this](const std::wstring& path) { onFileDropped(path); }, dragImages);
+    dropTarget_ = FileDropTarget::create([this](const std::wstring& path) { onFileDropped(path); }, dragImages);
     if (dropTarget_ == nullptr) return;
     if (!dropTarget_->oleReady()) {
         revokeDropTarget();
