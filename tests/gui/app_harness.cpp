@@ -504,16 +504,4 @@ std::wstring messageBoxText(HWND box) {
     return longest;
 }
 
-// A file of `size` bytes that takes no room on disk: it reads as zeros.
-std::filesystem::path sparseFile(const TempDir& dir, const wchar_t* name, std::uint64_t size) {
-    const auto path = dir.path() / name;
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    LARGE_INTEGER end{};
-    end.QuadPart = static_cast<LONGLONG>(size);
-    SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
-    SetEndOfFile(file);
-    CloseHandle(file);
-    return path;
-}
-
 }  // namespace sumwise::test

@@ -185,15 +185,7 @@ TEST(ResultsMenu, SetParametersOpensTheRowsDialogButNotDuringAJob) {
     EXPECT_EQ(app.value(L"Haval"), wide(hexOf("Haval", std::string_view("abc"), LetterCase::Upper, threePasses)));
 
     // A job takes its parameters when it starts: while it runs the entry is greyed and does nothing.
-    const auto big = dir.path() / L"big.bin";
-    {
-        const HANDLE handle = CreateFileW(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        LARGE_INTEGER end{};
-        end.QuadPart = 6ll << 30;
-        SetFilePointerEx(handle, end, nullptr, FILE_BEGIN);
-        SetEndOfFile(handle);
-        CloseHandle(handle);
-    }
+    const auto big = sparseFile(dir, L"big.bin", 6ull << 30);
     app.setText(IDC_INPUT, big.wstring());
     app.click(IDC_HASH);
     ASSERT_TRUE(waitFor([&] { return app.visible(IDC_PROGRESS); }));
