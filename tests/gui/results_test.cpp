@@ -193,7 +193,7 @@ TEST(ResultsMenu, SetParametersOpensTheRowsDialogButNotDuringAJob) {
     app.click(IDOK);
     ASSERT_TRUE(waitFor([&] { return app.jobFinished(); }));
     std::lock_guard lock(RecordingTaskbar::mutex);
-    EXPECT_EQ(app.dialogs.parameterDialogs.size(), 3u);
+    EXPECT_EQ(app.dialogs.parameterDialogs.size(), 4u);
 }
 
 TEST(ResultsKeys, TickSelectCopyAndSave) {
