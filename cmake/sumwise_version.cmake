@@ -26,10 +26,10 @@ function(sumwise_version_parts text prefix)
   set(${prefix}_DOTTED "${dotted}" PARENT_SCOPE)
 endfunction()
 
-# sumwise_version_files(TEXT DIR) writes DIR/app/version.h and
+# sumwise_version_files(TEXT DIR) writes DIR/resources/version.h and
 # DIR/resources/sumwise.manifest for that version.
 function(sumwise_version_files text dir)
   sumwise_version_parts("${text}" SUMWISE_VERSION)
-  configure_file(${PROJECT_SOURCE_DIR}/src/app/version.h.in ${dir}/app/version.h @ONLY)
+  configure_file(${PROJECT_SOURCE_DIR}/src/resources/version.h.in ${dir}/resources/version.h @ONLY)
   configure_file(${PROJECT_SOURCE_DIR}/src/resources/sumwise.manifest.in ${dir}/resources/sumwise.manifest @ONLY)
 endfunction()

@@ -14,7 +14,7 @@ function newer than Windows 7 must be found at run time instead. Two checks:
 2. A list of known newer functions fails even where a header declares it
    for Windows 7 by mistake (some do: GetSystemTimePreciseAsFileTime,
    GetOverlappedResultEx...). It holds the DPI family the program finds at
-   run time (app/system_functions.h) and the slips found in the headers.
+   run time (toolkit/system_functions.h) and the slips found in the headers.
 
 A list of every allowed import would miss nothing, but would have to grow
 with each new call of an old function; the headers grow by themselves.
@@ -127,7 +127,7 @@ def main():
                  if name in KNOWN_NEWER or name in undeclared]
         for dll, name in newer:
             print(f"{program}: imports {dll} {name}, which Windows 7 lacks: find it at run time "
-                  "(app/system_functions.h)", file=sys.stderr)
+                  "(toolkit/system_functions.h)", file=sys.stderr)
         failed = failed or bool(newer)
         if not newer:
             print(f"{program}: {len(table)} system imports, all in Windows 7")

@@ -2,7 +2,7 @@
 # Writes the release into OUT_DIR from a Windows build:
 #   scripts/dist.sh BUILD_DIR OUT_DIR
 # BUILD_DIR holds src/app/Sumwise.exe, src/sumwise-cli.exe and
-# generated/app/version.h (the version the programs carry). OUT_DIR gets
+# generated/resources/version.h (the version the programs carry). OUT_DIR gets
 # the portable program, the command-line tool, the zip, the Setup, the
 # update server's version file and SHA256SUMS. With SUMWISE_SIGN_PFX (and
 # SUMWISE_SIGN_PASSWORD) both programs and the Setup are signed first.
@@ -12,7 +12,7 @@ source_dir=$(dirname "$here")
 build_dir=$(cd "$1" && pwd)
 out_dir=$2
 
-version_header="$build_dir/generated/app/version.h"
+version_header="$build_dir/generated/resources/version.h"
 version=$(sed -n 's/^#define SUMWISE_VERSION_TEXT "\(.*\)"$/\1/p' "$version_header")
 numbers=$(sed -n 's/^#define SUMWISE_VERSION_NUMBERS //p' "$version_header" | tr -d ' ' | tr ',' '.')
 if [ -z "$version" ] || [ -z "$numbers" ]; then

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/command_line.h"
 #include "jobs/registry.h"
+#include "text/command_line.h"
 
 namespace sumwise {
 namespace {

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/version.h"
 #include "resources/resource_ids.h"
+#include "resources/version.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/size_text.h"
+#include "text/size_text.h"
 
 namespace sumwise {
 namespace {

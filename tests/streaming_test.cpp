@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <fstream>
 #include <thread>
 
 #include "jobs/streaming.h"
@@ -88,13 +87,8 @@ TEST(FileDriver, ReadErrorIsReportedWithTheDigestOfWhatWasRead) {
 TEST(FileDriver, SizesAboveFourGigabytesAreCountedInSixtyFourBits) {
     test::TempDir dir;
     const std::uint64_t size = (std::uint64_t{1} << 32) + 3;
-    const auto path = dir.path() / "sparse.bin";
-    {
-        std::ofstream create(path, std::ios::binary);
-    }
-    std::error_code error;
-    std::filesystem::resize_file(path, size, error);
-    if (error) GTEST_SKIP() << "no room for a sparse file: " << error.message();
+    const auto path = test::sparseFile(dir, "sparse.bin", size);
+    if (path.empty()) GTEST_SKIP() << "no room for a sparse file";
     EXPECT_EQ(measureInput(path), size);
     const HashResult result = hashFile(test::algorithm("Adler32"), path, {});
     ASSERT_TRUE(result.complete());

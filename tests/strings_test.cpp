@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "app/version.h"
 #include "resources/resource_ids.h"
+#include "resources/version.h"
 
 namespace {
 

@@ -1,5 +1,9 @@
 #include "test_support.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,6 +26,26 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
+}
+
+std::filesystem::path sparseFile(const TempDir& dir, const std::filesystem::path& name, std::uint64_t size) {
+    const std::filesystem::path path = dir.path() / name;
+#ifdef _WIN32
+    // Set the end directly: the C runtime's resize first asks for that much free room.
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    LARGE_INTEGER end{};
+    end.QuadPart = static_cast<LONGLONG>(size);
+    const bool sized = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    if (!sized) return {};
+#else
+    std::ofstream(path, std::ios::binary).close();
+    std::error_code error;
+    std::filesystem::resize_file(path, size, error);
+    if (error) return {};
+#endif
+    return path;
 }
 
 std::filesystem::path TempDir::write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {

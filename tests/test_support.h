@@ -33,6 +33,10 @@ private:
     std::filesystem::path path_;
 };
 
+// A file of `size` bytes in `dir` that takes no room on disk where the file
+// system allows: it reads as zeros. Empty when it could not be made.
+std::filesystem::path sparseFile(const TempDir& dir, const std::filesystem::path& name, std::uint64_t size);
+
 // Polls `condition` until it holds (true) or the time is up (false).
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(30));
 

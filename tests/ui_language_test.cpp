@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/ui_language.h"
+#include "text/ui_language.h"
 
 namespace sumwise {
 namespace {

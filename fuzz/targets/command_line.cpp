@@ -2,10 +2,10 @@
 // the /LANG code read at start-up.
 #include <algorithm>
 
-#include "app/command_line.h"
-#include "app/ui_language.h"
 #include "fuzz_input.h"
 #include "jobs/registry.h"
+#include "text/command_line.h"
+#include "text/ui_language.h"
 
 using namespace sumwise;
 

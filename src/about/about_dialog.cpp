@@ -8,10 +8,10 @@
 
 #include "about/about_links.h"
 #include "about/mail_launcher.h"
-#include "app/look.h"
-#include "app/strings.h"
-#include "app/version.h"
 #include "resources/resource_ids.h"
+#include "resources/version.h"
+#include "toolkit/look.h"
+#include "toolkit/strings.h"
 #include "update/update_dialog.h"
 
 namespace sumwise {
@@ -55,9 +55,6 @@ INT_PTR AboutDialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         {WM_MOUSEMOVE, &AboutDialog::onMouseMove},
         {WM_LBUTTONDOWN, &AboutDialog::onLeftButtonDown},
         {WM_SETCURSOR, &AboutDialog::onSetCursor},
-        {WM_CTLCOLORDLG, &AboutDialog::onCtlColorDialog},
-        {WM_CTLCOLORSTATIC, &AboutDialog::onCtlColorStatic},
-        {WM_PAINT, &AboutDialog::onPaint},
         {WM_DESTROY, &AboutDialog::onDestroy},
     };
     return route(*this, kRoutes, message, wParam, lParam);
@@ -214,23 +211,19 @@ void AboutDialog::onCheckForUpdates(const Command&) {
     EndDialog(window_, 1);
 }
 
-INT_PTR AboutDialog::onCtlColorStatic(WPARAM wParam, LPARAM lParam) {
-    COLORREF colour = GetSysColor(COLOR_WINDOWTEXT);
-    switch (GetDlgCtrlID(reinterpret_cast<HWND>(lParam))) {
+COLORREF AboutDialog::staticTextColour(int controlId) const {
+    switch (controlId) {
     case IDC_ABOUT_PRODUCT:
     case IDC_ABOUT_EMAIL:
     case IDC_ABOUT_HOMEPAGE:
     case IDC_ABOUT_TRANSLATOR:
-        colour = headingColour_;
-        break;
+        return headingColour_;
     case IDC_ABOUT_VERSION:
     case IDC_ABOUT_LINE2:
-        colour = kGrey;
-        break;
+        return kGrey;
     default:
-        break;
+        return Dialog::staticTextColour(controlId);
     }
-    return reinterpret_cast<INT_PTR>(look::staticColours(reinterpret_cast<HDC>(wParam), colour));
 }
 
 INT_PTR AboutDialog::onDestroy(WPARAM, LPARAM) {

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "app/app_services.h"
-#include "app/secondary_dialog.h"
-#include "app/ui_language.h"
+#include "text/ui_language.h"
+#include "toolkit/secondary_dialog.h"
 
 namespace sumwise {
 
@@ -42,8 +42,9 @@ private:
     INT_PTR onMouseMove(WPARAM, LPARAM);
     INT_PTR onLeftButtonDown(WPARAM, LPARAM);
     INT_PTR onSetCursor(WPARAM, LPARAM);
-    INT_PTR onCtlColorStatic(WPARAM, LPARAM);
     INT_PTR onDestroy(WPARAM, LPARAM);
+    // The product, the links and the translator in the heading colour; the version lines grey.
+    COLORREF staticTextColour(int controlId) const override;
 
     // Commands
     void onOk(const Command&);

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "app/ui_language.h"
+#include "text/ui_language.h"
 
 namespace sumwise {
 

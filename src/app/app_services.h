@@ -8,10 +8,10 @@
 #include <optional>
 #include <string>
 
-#include "algorithms/haval/haval_dialog.h"
-#include "algorithms/md6/md6_dialog.h"
-#include "app/taskbar_button.h"
+#include "app/haval_dialog.h"
+#include "app/md6_dialog.h"
 #include "inputs/device_catalog.h"
+#include "toolkit/taskbar_button.h"
 
 struct IDropTarget;
 struct IDropTargetHelper;
@@ -39,9 +39,10 @@ struct AppServices {
         return static_cast<UINT>(
             TrackPopupMenu(menu, TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, owner, nullptr));
     };
-    // The parameter dialogs, modal over the main dialog: true when the parameters changed.
-    std::function<bool(HWND owner, HWND list, HavalParams&)> setHavalParameters = runHavalParametersDialog;
-    std::function<bool(HWND owner, HWND list, Md6Params&)> setMd6Parameters = runMd6ParametersDialog;
+    // The parameter dialogs, modal over the main dialog: the changed parameters, or none.
+    std::function<std::optional<HavalParams>(HWND owner, const HavalParams&)> setHavalParameters =
+        runHavalParametersDialog;
+    std::function<std::optional<Md6Params>(HWND owner, const Md6Params&)> setMd6Parameters = runMd6ParametersDialog;
     // The save dialog: the confirmed path, or none.
     std::function<std::optional<std::wstring>(const SaveFileRequest&)> chooseSaveFile = showSaveFileDialog;
     // Where a downloaded update is saved, given the suggested file name; an

@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "app/main_dialog.h"
-#include "app/strings.h"
-#include "app/ui_language.h"
 #include "jobs/hash_job.h"
+#include "text/ui_language.h"
+#include "toolkit/strings.h"
 
 namespace sumwise {
 

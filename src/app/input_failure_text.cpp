@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "app/size_text.h"
-#include "app/strings.h"
 #include "resources/resource_ids.h"
+#include "text/size_text.h"
+#include "toolkit/strings.h"
 
 namespace sumwise {
 

@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "app/application.h"
-#include "app/command_line.h"
+#include "text/command_line.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     return sumwise::runApplication(instance, sumwise::argumentsOf(GetCommandLineW()));

@@ -6,12 +6,12 @@
 #include <vssym32.h>
 
 #include "about/about_dialog.h"
-#include "app/look.h"
-#include "app/strings.h"
 #include "inputs/drive_scanner.h"
 #include "inputs/drop_target.h"
 #include "resources/resource_ids.h"
 #include "results/results_list.h"
+#include "toolkit/look.h"
+#include "toolkit/strings.h"
 
 namespace sumwise {
 
@@ -62,8 +62,6 @@ INT_PTR MainDialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         {WM_COMMAND, &MainDialog::onCommand},
         {WM_NOTIFY, &MainDialog::onNotify},
         {WM_SYSCOMMAND, &MainDialog::onSysCommand},
-        {WM_CTLCOLORDLG, &MainDialog::onCtlColorDialog},
-        {WM_CTLCOLORSTATIC, &MainDialog::onCtlColorStatic},
         {WM_SIZING, &MainDialog::onSizing},
         {WM_SIZE, &MainDialog::onSize},
         {WM_DPICHANGED, &MainDialog::onDpiChanged},
@@ -235,15 +233,10 @@ INT_PTR MainDialog::onSysCommand(WPARAM wParam, LPARAM) {
     return TRUE;
 }
 
-INT_PTR MainDialog::onCtlColorDialog(WPARAM, LPARAM) { return reinterpret_cast<INT_PTR>(look::backgroundBrush()); }
-
-INT_PTR MainDialog::onCtlColorStatic(WPARAM wParam, LPARAM lParam) {
-    const auto dc = reinterpret_cast<HDC>(wParam);
-    const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
-    COLORREF colour = GetSysColor(COLOR_WINDOWTEXT);
-    if (id == IDC_COMPARE_MATCH) colour = headingColour_;
-    if (id == IDC_COMPARE_NEGATIVE) colour = errorColour_;
-    return reinterpret_cast<INT_PTR>(look::staticColours(dc, colour));
+COLORREF MainDialog::staticTextColour(int controlId) const {
+    if (controlId == IDC_COMPARE_MATCH) return headingColour_;
+    if (controlId == IDC_COMPARE_NEGATIVE) return errorColour_;
+    return Dialog::staticTextColour(controlId);
 }
 
 INT_PTR MainDialog::onDeviceChange(WPARAM wParam, LPARAM) {

@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "app/app_services.h"
-#include "app/command_line.h"
-#include "app/dialog.h"
-#include "jobs/daily_log_file.h"
 #include "jobs/hash_job.h"
 #include "jobs/job_driver.h"
+#include "results/daily_log_file.h"
 #include "results/results_host.h"
+#include "text/command_line.h"
+#include "toolkit/dialog.h"
 
 namespace sumwise {
 
@@ -35,7 +35,7 @@ enum : UINT {
 inline constexpr UINT_PTR kProgressTimer = 1;
 inline constexpr UINT kProgressInterval = 50;  // milliseconds
 
-class CSumwise;
+class FileDropTarget;
 class DriveScanner;
 struct DriveItem;
 
@@ -61,14 +61,14 @@ private:
     };
 
     INT_PTR dispatch(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The compare result in the heading colour, NEGATIVE in the error colour.
+    COLORREF staticTextColour(int controlId) const override;
 
     // Messages
     INT_PTR onInitDialog(WPARAM, LPARAM);
     INT_PTR onCommand(WPARAM, LPARAM);
     INT_PTR onNotify(WPARAM, LPARAM);
     INT_PTR onSysCommand(WPARAM, LPARAM);
-    INT_PTR onCtlColorDialog(WPARAM, LPARAM);
-    INT_PTR onCtlColorStatic(WPARAM, LPARAM);
     INT_PTR onSizing(WPARAM, LPARAM);
     INT_PTR onSize(WPARAM, LPARAM);
     INT_PTR onDpiChanged(WPARAM, LPARAM);
@@ -177,7 +177,7 @@ private:
     std::vector<std::wstring> drivePaths_;          // device path of each drive box item
     std::array<std::uint32_t, 26> driveSerials_{};  // medium last seen, by letter
     bool drivesListed_ = false;  // the first scan has come in
-    CSumwise* dropTarget_ = nullptr;
+    FileDropTarget* dropTarget_ = nullptr;
 
     friend class MainDialogTestAccess;
 };

@@ -2,10 +2,10 @@
 // Browse button, and the hash files that fill the compare box.
 #include <windows.h>
 
-#include "app/look.h"
 #include "app/main_dialog.h"
 #include "resources/resource_ids.h"
 #include "results/compare.h"
+#include "toolkit/look.h"
 
 namespace sumwise {
 

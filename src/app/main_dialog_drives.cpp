@@ -3,11 +3,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/look.h"
 #include "app/main_dialog.h"
-#include "app/strings.h"
 #include "inputs/drive_scanner.h"
 #include "resources/resource_ids.h"
+#include "toolkit/look.h"
+#include "toolkit/strings.h"
 
 namespace sumwise {
 

@@ -2,12 +2,12 @@
 // a dragged hash file fills the compare box.
 #include <windows.h>
 
-#include "app/look.h"
 #include "app/main_dialog.h"
-#include "app/strings.h"
-#include "app/win32_text.h"
 #include "inputs/drop_target.h"
 #include "resources/resource_ids.h"
+#include "toolkit/look.h"
+#include "toolkit/strings.h"
+#include "toolkit/win32_text.h"
 
 namespace sumwise {
 
@@ -22,7 +22,7 @@ bool sameText(const std::wstring& a, const std::wstring& b) {
 
 void MainDialog::registerDropTarget() {
     IDropTargetHelper* dragImages = services_.makeDragImages ? services_.makeDragImages() : shellDragImages();
-    dropTarget_ = CSumwise::create([this](const std::wstring& path) { onFileDropped(path); }, dragImages);
+    dropTarget_ = FileDropTarget::create([this](const std::wstring& path) { onFileDropped(path); }, dragImages);
     if (dropTarget_ == nullptr) return;
     if (!dropTarget_->oleReady()) {
         revokeDropTarget();

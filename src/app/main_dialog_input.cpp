@@ -4,15 +4,15 @@
 #include <commctrl.h>
 
 #include "app/input_failure_text.h"
-#include "app/look.h"
 #include "app/main_dialog.h"
-#include "app/size_text.h"
-#include "app/strings.h"
-#include "app/win32_text.h"
 #include "jobs/input_source.h"
 #include "jobs/long_path.h"
 #include "resources/resource_ids.h"
 #include "results/results_list.h"
+#include "text/size_text.h"
+#include "toolkit/look.h"
+#include "toolkit/strings.h"
+#include "toolkit/win32_text.h"
 
 namespace sumwise {
 

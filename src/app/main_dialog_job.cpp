@@ -6,10 +6,10 @@
 #include <algorithm>
 
 #include "app/input_failure_text.h"
-#include "app/look.h"
 #include "app/main_dialog.h"
-#include "app/strings.h"
 #include "resources/resource_ids.h"
+#include "toolkit/look.h"
+#include "toolkit/strings.h"
 
 namespace sumwise {
 

@@ -5,11 +5,11 @@
 
 #include <array>
 
-#include "app/look.h"
 #include "app/main_dialog.h"
-#include "app/strings.h"
 #include "resources/resource_ids.h"
 #include "results/results_list.h"
+#include "toolkit/look.h"
+#include "toolkit/strings.h"
 
 namespace sumwise {
 

@@ -1,4 +1,4 @@
-#include "app/version.h"
+#include "resources/version.h"
 
 namespace sumwise {
 

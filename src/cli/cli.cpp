@@ -3,13 +3,13 @@
 #include <string>
 
 #include "algorithms/digest.h"
-#include "app/version.h"
 #include "cli/check.h"
 #include "cli/folder_walk.h"
 #include "cli/hash_input.h"
 #include "cli/printer.h"
 #include "cli/system.h"
 #include "jobs/registry.h"
+#include "resources/version.h"
 #include "results/hash_file.h"
 
 namespace sumwise::cli {

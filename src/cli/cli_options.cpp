@@ -2,8 +2,8 @@
 
 #include <string_view>
 
-#include "app/ascii_case.h"
 #include "jobs/registry.h"
+#include "text/ascii_case.h"
 
 namespace sumwise::cli {
 

@@ -4,8 +4,8 @@
 // the last field and runs to the end of the value.
 #include <algorithm>
 
-#include "app/ascii_case.h"
 #include "cli/algorithm_options.h"
+#include "text/ascii_case.h"
 
 namespace sumwise::cli {
 

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <string>
 
-#include "app/size_text.h"
+#include "text/size_text.h"
 
 namespace sumwise::cli {
 

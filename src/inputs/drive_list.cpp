@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "app/size_text.h"
-#include "app/text_format.h"
+#include "text/size_text.h"
+#include "text/text_format.h"
 
 namespace sumwise {
 

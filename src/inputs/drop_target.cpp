@@ -184,16 +184,16 @@ HRESULT CDragDropHelper::Drop(IDataObject* data, DWORD, POINTL point, DWORD* eff
 
 HRESULT CDragDropHelper::OnOtherDropped(IDataObject*) { return S_OK; }
 
-CSumwise::CSumwise(FileDropped fileDropped, IDropTargetHelper* dragImages)
+FileDropTarget::FileDropTarget(FileDropped fileDropped, IDropTargetHelper* dragImages)
     : CDragDropHelper(dragImages), fileDropped_(std::move(fileDropped)) {}
 
-CSumwise* CSumwise::create(FileDropped fileDropped, IDropTargetHelper* dragImages) {
-    auto* target = new (std::nothrow) CSumwise(std::move(fileDropped), dragImages);
+FileDropTarget* FileDropTarget::create(FileDropped fileDropped, IDropTargetHelper* dragImages) {
+    auto* target = new (std::nothrow) FileDropTarget(std::move(fileDropped), dragImages);
     if (target == nullptr && dragImages != nullptr) dragImages->Release();
     return target;
 }
 
-HRESULT CSumwise::QueryInterface(REFIID id, void** object) {
+HRESULT FileDropTarget::QueryInterface(REFIID id, void** object) {
     if (object == nullptr) return E_POINTER;
     if (IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IDropTarget)) {
         *object = static_cast<IDropTarget*>(this);
@@ -204,15 +204,15 @@ HRESULT CSumwise::QueryInterface(REFIID id, void** object) {
     return E_NOINTERFACE;
 }
 
-ULONG CSumwise::AddRef() { return static_cast<ULONG>(++references_); }
+ULONG FileDropTarget::AddRef() { return static_cast<ULONG>(++references_); }
 
-ULONG CSumwise::Release() {
+ULONG FileDropTarget::Release() {
     const LONG left = --references_;
     if (left == 0) delete this;
     return static_cast<ULONG>(left);
 }
 
-void CSumwise::OnFileDropped(const std::wstring& path) {
+void FileDropTarget::OnFileDropped(const std::wstring& path) {
     if (fileDropped_) fileDropped_(path);
 }
 

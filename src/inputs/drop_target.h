@@ -70,20 +70,20 @@ private:
     std::wstring droppedPath_;
 };
 
-// The program's drop target: hands an accepted file to the main dialog.
-class CSumwise final : public CDragDropHelper {
+// A drop target that hands each accepted file to a callback (the main dialog's).
+class FileDropTarget final : public CDragDropHelper {
 public:
     using FileDropped = std::function<void(const std::wstring& path)>;
 
     // A new object with one reference; `dragImages` as for CDragDropHelper.
-    static CSumwise* create(FileDropped fileDropped, IDropTargetHelper* dragImages);
+    static FileDropTarget* create(FileDropped fileDropped, IDropTargetHelper* dragImages);
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
 
 private:
-    CSumwise(FileDropped fileDropped, IDropTargetHelper* dragImages);
+    FileDropTarget(FileDropped fileDropped, IDropTargetHelper* dragImages);
     void OnFileDropped(const std::wstring& path) override;
 
     std::atomic<LONG> references_{1};

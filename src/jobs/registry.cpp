@@ -12,7 +12,7 @@
 #include "algorithms/sha2/sha2.h"
 #include "algorithms/tiger/tiger.h"
 #include "algorithms/whirlpool/whirlpool.h"
-#include "app/ascii_case.h"
+#include "text/ascii_case.h"
 
 namespace sumwise {
 

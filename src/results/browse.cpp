@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "app/strings.h"
 #include "resources/resource_ids.h"
+#include "toolkit/strings.h"
 
 namespace sumwise::results {
 

@@ -1,12 +1,12 @@
 #include "results/compare.h"
 
-#include "app/look.h"
-#include "app/strings.h"
-#include "app/win32_text.h"
 #include "jobs/long_path.h"
 #include "resources/resource_ids.h"
 #include "results/hash_file.h"
 #include "results/results_list.h"
+#include "toolkit/look.h"
+#include "toolkit/strings.h"
+#include "toolkit/win32_text.h"
 
 namespace sumwise::results {
 

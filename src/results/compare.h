@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/taskbar_button.h"
 #include "jobs/registry.h"
+#include "toolkit/taskbar_button.h"
 
 namespace sumwise::results {
 

@@ -1,14 +1,15 @@
 #include "results/results_menu.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <type_traits>
 
-#include "app/look.h"
-#include "app/strings.h"
 #include "results/copy_results.h"
 #include "results/results_list.h"
 #include "results/save_results.h"
+#include "toolkit/look.h"
+#include "toolkit/strings.h"
 
 namespace sumwise::results {
 
@@ -71,17 +72,33 @@ Menu buildMenu(const ResultsHost& host) {
     return menu;
 }
 
+// Stores what a parameters dialog chose; false when it chose nothing new.
+template <class Params>
+bool take(const std::optional<Params>& chosen, Params& params) {
+    if (!chosen) return false;
+    params = *chosen;
+    return true;
+}
+
 void setParameters(const ResultsHost& host) {
     if (host.jobActive) return;
     const std::wstring name = firstSelectedName(host.list);
-    bool changed = false;
+    const wchar_t* changed = nullptr;
     if (sameName(name, L"MD6") && host.services.setMd6Parameters) {
-        changed = host.services.setMd6Parameters(host.dialog, host.list, host.job.params.md6);
+        if (take(host.services.setMd6Parameters(host.dialog, host.job.params.md6), host.job.params.md6)) {
+            changed = L"MD6";
+        }
     } else if (sameName(name, L"Haval") && host.services.setHavalParameters) {
-        changed = host.services.setHavalParameters(host.dialog, host.list, host.job.params.haval);
+        if (take(host.services.setHavalParameters(host.dialog, host.job.params.haval), host.job.params.haval)) {
+            changed = L"Haval";
+        }
     }
+    if (changed == nullptr) return;
+    // The value was made with the old parameters; the row keeps its name and tick.
+    const int row = rowForName(host.list, changed);
+    if (row >= 0) setRowValue(host.list, row, L"");
     // The row lost its value: the comparison may no longer hold.
-    if (changed) SendMessageW(host.dialog, WM_COMMAND, MAKEWPARAM(IDC_COMPARE, EN_CHANGE), 0);
+    SendMessageW(host.dialog, WM_COMMAND, MAKEWPARAM(IDC_COMPARE, EN_CHANGE), 0);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #include "update/download_check.h"
 
-#include "app/ascii_case.h"
 #include "jobs/registry.h"
 #include "jobs/streaming.h"
+#include "text/ascii_case.h"
 
 namespace sumwise {
 

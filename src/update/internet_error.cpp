@@ -1,7 +1,7 @@
 #include "update/internet_error.h"
 
-#include "app/strings.h"
 #include "resources/resource_ids.h"
+#include "toolkit/strings.h"
 
 namespace sumwise {
 

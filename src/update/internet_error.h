@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/ui_language.h"
+#include "text/ui_language.h"
 #include "update/internet_session.h"
 
 namespace sumwise {

@@ -1,8 +1,8 @@
 #include "update/save_target.h"
 
-#include "app/strings.h"
 #include "resources/resource_ids.h"
 #include "results/save_file_dialog.h"
+#include "toolkit/strings.h"
 
 namespace sumwise {
 

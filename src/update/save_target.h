@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/ui_language.h"
+#include "text/ui_language.h"
 
 namespace sumwise {
 

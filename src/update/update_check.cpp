@@ -3,10 +3,10 @@
 #include <array>
 #include <optional>
 
-#include "app/strings.h"
-#include "app/version.h"
-#include "app/win32_text.h"
 #include "resources/resource_ids.h"
+#include "resources/version.h"
+#include "toolkit/strings.h"
+#include "toolkit/win32_text.h"
 #include "update/internet_error.h"
 #include "update/internet_session.h"
 #include "update/update_server.h"

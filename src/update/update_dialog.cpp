@@ -5,9 +5,9 @@
 
 #include <optional>
 
-#include "app/look.h"
-#include "app/strings.h"
 #include "resources/resource_ids.h"
+#include "toolkit/look.h"
+#include "toolkit/strings.h"
 #include "update/save_target.h"
 #include "update/update_check.h"
 #include "update/update_download.h"
@@ -111,9 +111,6 @@ INT_PTR UpdateDialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     static constexpr MessageRoute<UpdateDialog> kRoutes[] = {
         {WM_INITDIALOG, &UpdateDialog::onInitDialog},
         {WM_COMMAND, &UpdateDialog::onCommand},
-        {WM_CTLCOLORDLG, &UpdateDialog::onCtlColorDialog},
-        {WM_CTLCOLORSTATIC, &UpdateDialog::onCtlColorStatic},
-        {WM_PAINT, &UpdateDialog::onPaint},
         {WM_DESTROY, &UpdateDialog::onDestroy},
         {kShowScreenMessage, &UpdateDialog::onShowScreen},
         {kProgressMessage, &UpdateDialog::onProgress},

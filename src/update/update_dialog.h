@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "app/app_services.h"
-#include "app/secondary_dialog.h"
+#include "toolkit/secondary_dialog.h"
 #include "update/update_state.h"
 
 namespace sumwise {

@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <optional>
 
-#include "app/size_text.h"
-#include "app/strings.h"
 #include "resources/resource_ids.h"
+#include "text/size_text.h"
+#include "toolkit/strings.h"
 #include "update/download_check.h"
 #include "update/internet_error.h"
 #include "update/internet_session.h"

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/ui_language.h"
 #include "jobs/stream_control.h"
+#include "text/ui_language.h"
 #include "update/version_file.h"
 
 namespace sumwise {

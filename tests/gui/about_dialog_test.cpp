@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "app/look.h"
 #include "app_harness.h"
 #include "resources/resource_ids.h"
+#include "toolkit/look.h"
 #include "update_site.h"
 
 namespace sumwise::test {

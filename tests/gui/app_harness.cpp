@@ -6,10 +6,10 @@
 #include <cstring>
 
 #include "app/application.h"
-#include "app/look.h"
 #include "app/main_dialog.h"
 #include "resources/resource_ids.h"
 #include "results/results_list.h"
+#include "toolkit/look.h"
 
 namespace sumwise::test {
 
@@ -129,19 +129,21 @@ void RunningApp::start(const std::wstring& commandLine) {
         dialogs.saveAnswers.pop_front();
         return answer;
     };
-    services_.setHavalParameters = [this](HWND owner, HWND list, HavalParams& params) {
+    services_.setHavalParameters = [this](HWND owner, const HavalParams& params) -> std::optional<HavalParams> {
         {
             std::lock_guard lock(RecordingTaskbar::mutex);
             dialogs.parameterDialogs.push_back(L"Haval");
         }
-        return realParameterDialogs && runHavalParametersDialog(owner, list, params);
+        if (!realParameterDialogs) return std::nullopt;
+        return runHavalParametersDialog(owner, params);
     };
-    services_.setMd6Parameters = [this](HWND owner, HWND list, Md6Params& params) {
+    services_.setMd6Parameters = [this](HWND owner, const Md6Params& params) -> std::optional<Md6Params> {
         {
             std::lock_guard lock(RecordingTaskbar::mutex);
             dialogs.parameterDialogs.push_back(L"MD6");
         }
-        return realParameterDialogs && runMd6ParametersDialog(owner, list, params);
+        if (!realParameterDialogs) return std::nullopt;
+        return runMd6ParametersDialog(owner, params);
     };
     thread_ = std::thread([this, commandLine] {
         runApplication(GetModuleHandleW(nullptr), commandLine, services_);
@@ -500,18 +502,6 @@ std::wstring messageBoxText(HWND box) {
         if (text.size() > longest.size()) longest = text;
     }
     return longest;
-}
-
-// A file of `size` bytes that takes no room on disk: it reads as zeros.
-std::filesystem::path sparseFile(const TempDir& dir, const wchar_t* name, std::uint64_t size) {
-    const auto path = dir.path() / name;
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    LARGE_INTEGER end{};
-    end.QuadPart = static_cast<LONGLONG>(size);
-    SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
-    SetEndOfFile(file);
-    CloseHandle(file);
-    return path;
 }
 
 }  // namespace sumwise::test

@@ -176,8 +176,6 @@ HWND waitForDialog(DWORD thread, HWND except = nullptr);
 std::vector<std::wstring> childTexts(HWND parent, const wchar_t* className);
 // The text of a message box.
 std::wstring messageBoxText(HWND box);
-// A file of `size` bytes that takes no room on disk: it reads as zeros.
-std::filesystem::path sparseFile(const TempDir& dir, const wchar_t* name, std::uint64_t size);
 
 // A path in double quotes, as a command line carries it.
 inline std::wstring quoted(const std::filesystem::path& path) { return L"\"" + path.wstring() + L"\""; }

@@ -12,13 +12,13 @@
 #include <sstream>
 #include <thread>
 
-#include "app/look.h"
 #include "app_harness.h"
 #include "modal_dialog_host.h"
 #include "resources/resource_ids.h"
 #include "results/browse.h"
 #include "results/results_list.h"
 #include "test_support.h"
+#include "toolkit/look.h"
 
 namespace sumwise::test {
 namespace {

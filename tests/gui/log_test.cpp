@@ -8,8 +8,8 @@
 #include <thread>
 
 #include "app_harness.h"
-#include "jobs/daily_log_file.h"
 #include "resources/resource_ids.h"
+#include "results/daily_log_file.h"
 #include "test_support.h"
 
 namespace sumwise::test {

@@ -5,12 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include "app/strings.h"
-#include "app/system_functions.h"
 #include "app_harness.h"
 #include "fake_inputs.h"
 #include "resources/resource_ids.h"
 #include "test_support.h"
+#include "toolkit/strings.h"
+#include "toolkit/system_functions.h"
 
 namespace sumwise::test {
 namespace {

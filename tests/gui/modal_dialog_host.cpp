@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "app/look.h"
 #include "results/results_list.h"
+#include "toolkit/look.h"
 
 namespace sumwise::test {
 

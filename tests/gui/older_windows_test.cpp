@@ -9,10 +9,10 @@
 #include <map>
 #include <tuple>
 
-#include "app/look.h"
-#include "app/system_functions.h"
 #include "app_harness.h"
 #include "resources/resource_ids.h"
+#include "toolkit/look.h"
+#include "toolkit/system_functions.h"
 
 namespace sumwise::test {
 namespace {

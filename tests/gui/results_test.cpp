@@ -12,12 +12,12 @@
 #include <sstream>
 #include <thread>
 
-#include "app/look.h"
 #include "app_harness.h"
 #include "jobs/long_path.h"
 #include "resources/resource_ids.h"
 #include "results/results_menu.h"
 #include "test_support.h"
+#include "toolkit/look.h"
 
 namespace sumwise::test {
 namespace {
@@ -151,11 +151,13 @@ TEST(ResultsMenu, SetParametersOpensTheRowsDialogButNotDuringAJob) {
         EXPECT_EQ(app.dialogs.parameterDialogs, (std::vector<std::wstring>{L"Haval", L"MD6"}));
     }
 
-    // Through the real dialog: a new choice blanks the row, and the next job uses it.
+    // Through the real dialogs: a new choice blanks the row, and the next job uses it.
     app.realParameterDialogs = true;
     app.tick(L"Haval", true);
+    app.tick(L"MD6", true);
     app.hashAndWait();
     ASSERT_EQ(app.value(L"Haval"), hexAbc("Haval"));
+    ASSERT_EQ(app.value(L"MD6"), hexAbc("MD6"));
     app.select({L"Haval"});
     app.postRightClick(kSetParametersCommand);
     const HWND haval = app.waitForOwnedDialog();
@@ -166,21 +168,24 @@ TEST(ResultsMenu, SetParametersOpensTheRowsDialogButNotDuringAJob) {
     ASSERT_TRUE(waitFor([&] { return !IsWindow(haval); }));
     settle(app);
     EXPECT_EQ(app.value(L"Haval"), L"");
+    EXPECT_EQ(app.value(L"MD6"), hexAbc("MD6"));
+    app.select({L"MD6"});
+    app.postRightClick(kSetParametersCommand);
+    const HWND md6 = app.waitForOwnedDialog();
+    ASSERT_NE(md6, nullptr);
+    SendMessageW(GetDlgItem(md6, IDC_MD6_L_CHECK), BM_CLICK, 0, 0);
+    SetDlgItemTextW(md6, IDC_MD6_L, L"0");
+    SendMessageW(GetDlgItem(md6, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(waitFor([&] { return !IsWindow(md6); }));
+    settle(app);
+    EXPECT_EQ(app.value(L"MD6"), L"");
     app.hashAndWait();
     AlgorithmParams threePasses;
     threePasses.haval.passes = 3;
     EXPECT_EQ(app.value(L"Haval"), wide(hexOf("Haval", std::string_view("abc"), LetterCase::Upper, threePasses)));
 
     // A job takes its parameters when it starts: while it runs the entry is greyed and does nothing.
-    const auto big = dir.path() / L"big.bin";
-    {
-        const HANDLE handle = CreateFileW(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        LARGE_INTEGER end{};
-        end.QuadPart = 6ll << 30;
-        SetFilePointerEx(handle, end, nullptr, FILE_BEGIN);
-        SetEndOfFile(handle);
-        CloseHandle(handle);
-    }
+    const auto big = sparseFile(dir, L"big.bin", 6ull << 30);
     app.setText(IDC_INPUT, big.wstring());
     app.click(IDC_HASH);
     ASSERT_TRUE(waitFor([&] { return app.visible(IDC_PROGRESS); }));
@@ -188,7 +193,7 @@ TEST(ResultsMenu, SetParametersOpensTheRowsDialogButNotDuringAJob) {
     app.click(IDOK);
     ASSERT_TRUE(waitFor([&] { return app.jobFinished(); }));
     std::lock_guard lock(RecordingTaskbar::mutex);
-    EXPECT_EQ(app.dialogs.parameterDialogs.size(), 3u);
+    EXPECT_EQ(app.dialogs.parameterDialogs.size(), 4u);
 }
 
 TEST(ResultsKeys, TickSelectCopyAndSave) {

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <thread>
 
-#include "app/strings.h"
 #include "app_harness.h"
 #include "resources/resource_ids.h"
 #include "test_support.h"
+#include "toolkit/strings.h"
 
 namespace sumwise::test {
 namespace {

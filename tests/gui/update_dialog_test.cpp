@@ -8,13 +8,14 @@
 
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 
-#include "app/look.h"
 #include "app_harness.h"
 #include "resources/resource_ids.h"
 #include "test_support.h"
+#include "toolkit/look.h"
 #include "update/internet_error.h"
 #include "update_site.h"
 
@@ -282,6 +283,40 @@ std::string versionFileNaming(const std::string& name, const std::string& algori
     return "1.62.780.7201\n" + name + ":" + algorithm + ":" + digest + "\n";
 }
 
+// A download from a site of the local server into a fresh folder.
+class DownloadTest : public UpdateTest {
+protected:
+    // Publishes `bytes` as the download `name` of a newer release whose
+    // version file names it with its digest by `algorithm` (or with the given
+    // version file); the download is saved to target().
+    void publish(const std::string& name, const std::vector<std::uint8_t>& bytes, const std::string& algorithm,
+                 const std::optional<std::string>& versionFile = std::nullopt) {
+        site_.publishRelease(versionFile ? *versionFile : versionFileNaming(name, algorithm, hexOf(algorithm, bytes)));
+        site_.publishDownload(name, bytes);
+        target_ = folder_.path() / name;
+    }
+
+    // Opens the update dialog and starts the download with `button`
+    // (Download or Install) into target().
+    bool startDownload(int button) { return updater().open() && updater().download(button, target_); }
+    // The same, until the download has been verified.
+    bool download(int button) { return startDownload(button) && updater().waitForHeading(L"Download complete"); }
+
+    Updater& updater() {
+        if (!updater_) updater_.emplace(site_);
+        return *updater_;
+    }
+    const UpdateSite& site() const { return site_; }
+    const TempDir& folder() const { return folder_; }
+    const std::filesystem::path& target() const { return target_; }
+
+private:
+    UpdateSite site_;
+    TempDir folder_;
+    std::filesystem::path target_;
+    std::optional<Updater> updater_;
+};
+
 struct VerifyCase {
     const char* what;
     std::string entryName;
@@ -291,39 +326,33 @@ struct VerifyCase {
     bool verified;
 };
 
-class DownloadVerifyTest : public UpdateTest, public testing::WithParamInterface<VerifyCase> {};
+class DownloadVerifyTest : public DownloadTest, public testing::WithParamInterface<VerifyCase> {};
 
 TEST_P(DownloadVerifyTest, KeepsOnlyAVerifiedDownload) {
     const VerifyCase& c = GetParam();
     const std::vector<std::uint8_t> program = randomBytes(200000, 5);
     std::string digest = c.digestOf == "wrong" ? hexOf("SHA-1", randomBytes(10, 1)) : hexOf(c.digestOf, program);
     if (c.lower) digest = lowerCase(digest);
-    UpdateSite site;
-    site.publishRelease(versionFileNaming(c.entryName, c.algorithm, digest));
-    site.publishDownload("Sumwise_x64.exe", program);
-    TempDir folder;
-    const auto target = folder.path() / "Sumwise_x64.exe";
-    Updater updater(site);
-    ASSERT_TRUE(updater.open());
-    ASSERT_TRUE(updater.download(IDC_UPDATE_FIRST, target));
-    EXPECT_EQ(updater.app().offeredDownloadNames(), std::vector<std::wstring>{L"Sumwise_x64.exe"});
+    publish("Sumwise_x64.exe", program, c.algorithm, versionFileNaming(c.entryName, c.algorithm, digest));
+    ASSERT_TRUE(startDownload(IDC_UPDATE_FIRST));
+    EXPECT_EQ(updater().app().offeredDownloadNames(), std::vector<std::wstring>{L"Sumwise_x64.exe"});
     if (c.verified) {
-        ASSERT_TRUE(updater.waitForHeading(L"Download complete")) << narrow(updater.heading());
-        EXPECT_EQ(updater.message(), L"Click on the Run button to execute downloaded file.");
-        EXPECT_EQ(dialogText(updater.dialog(), IDC_UPDATE_FIRST), L"Run");
-        EXPECT_TRUE(updater.enabled(IDC_UPDATE_FIRST));
-        EXPECT_FALSE(updater.enabled(IDC_UPDATE_SECOND));
-        EXPECT_EQ(fileBytes(target), std::string(program.begin(), program.end()));
-        EXPECT_EQ(filesIn(folder.path()), std::vector<std::filesystem::path>{"Sumwise_x64.exe"});
+        ASSERT_TRUE(updater().waitForHeading(L"Download complete")) << narrow(updater().heading());
+        EXPECT_EQ(updater().message(), L"Click on the Run button to execute downloaded file.");
+        EXPECT_EQ(dialogText(updater().dialog(), IDC_UPDATE_FIRST), L"Run");
+        EXPECT_TRUE(updater().enabled(IDC_UPDATE_FIRST));
+        EXPECT_FALSE(updater().enabled(IDC_UPDATE_SECOND));
+        EXPECT_EQ(fileBytes(target()), std::string(program.begin(), program.end()));
+        EXPECT_EQ(filesIn(folder().path()), std::vector<std::filesystem::path>{"Sumwise_x64.exe"});
     } else {
-        ASSERT_TRUE(updater.waitForHeading(L"Download error")) << narrow(updater.heading());
-        EXPECT_EQ(updater.message(), L"The file has not been downloaded correctly. Please try again.");
-        EXPECT_EQ(dialogText(updater.dialog(), IDC_UPDATE_FIRST), L"Download");
-        EXPECT_TRUE(updater.enabled(IDC_UPDATE_FIRST));
-        EXPECT_TRUE(updater.enabled(IDC_UPDATE_SECOND));
-        EXPECT_TRUE(filesIn(folder.path()).empty());
+        ASSERT_TRUE(updater().waitForHeading(L"Download error")) << narrow(updater().heading());
+        EXPECT_EQ(updater().message(), L"The file has not been downloaded correctly. Please try again.");
+        EXPECT_EQ(dialogText(updater().dialog(), IDC_UPDATE_FIRST), L"Download");
+        EXPECT_TRUE(updater().enabled(IDC_UPDATE_FIRST));
+        EXPECT_TRUE(updater().enabled(IDC_UPDATE_SECOND));
+        EXPECT_TRUE(filesIn(folder().path()).empty());
     }
-    EXPECT_FALSE(IsWindowVisible(GetDlgItem(updater.dialog(), IDC_UPDATE_PROGRESS)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(updater().dialog(), IDC_UPDATE_PROGRESS)));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -375,26 +404,19 @@ struct FailureCase {
     std::wstring box;  // the start of the error box's text
 };
 
-class DownloadFailureTest : public UpdateTest, public testing::WithParamInterface<FailureCase> {};
+class DownloadFailureTest : public DownloadTest, public testing::WithParamInterface<FailureCase> {};
 
 TEST_P(DownloadFailureTest, ReportsItKeepsNothingAndLeavesTheUsersFile) {
     const FailureCase& c = GetParam();
-    const std::vector<std::uint8_t> program = randomBytes(300000, 6);
-    UpdateSite site;
-    site.publishRelease(versionFileNaming("Sumwise_x64.exe", "SHA-1", hexOf("SHA-1", program)));
-    site.publishDownload("Sumwise_x64.exe", program);
-    site.answer("downloads/Sumwise_x64.exe", c.answer);
-    TempDir folder;
-    const auto target = folder.path() / "Sumwise_x64.exe";
-    std::ofstream(target, std::ios::binary) << "the user's own file";
-    Updater updater(site);
-    ASSERT_TRUE(updater.open());
-    ASSERT_TRUE(updater.download(IDC_UPDATE_FIRST, target));
-    const std::wstring box = updater.dismissErrorBox();
+    publish("Sumwise_x64.exe", randomBytes(300000, 6), "SHA-1");
+    site().answer("downloads/Sumwise_x64.exe", c.answer);
+    std::ofstream(target(), std::ios::binary) << "the user's own file";
+    ASSERT_TRUE(startDownload(IDC_UPDATE_FIRST));
+    const std::wstring box = updater().dismissErrorBox();
     EXPECT_EQ(box.rfind(c.box, 0), 0u) << narrow(box);
-    EXPECT_TRUE(updater.waitUntilClosed());
-    EXPECT_EQ(fileBytes(target), "the user's own file");
-    EXPECT_EQ(filesIn(folder.path()), std::vector<std::filesystem::path>{"Sumwise_x64.exe"});
+    EXPECT_TRUE(updater().waitUntilClosed());
+    EXPECT_EQ(fileBytes(target()), "the user's own file");
+    EXPECT_EQ(filesIn(folder().path()), std::vector<std::filesystem::path>{"Sumwise_x64.exe"});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -407,52 +429,39 @@ INSTANTIATE_TEST_SUITE_P(
                                 L"An unexpected error occurred.\n\nError code: 12031\nAction: Read data operation"}),
     [](const testing::TestParamInfo<FailureCase>& row) { return "Case" + std::to_string(row.index); });
 
-TEST_F(UpdateTest, CancelDuringASlowDownload) {
-    const std::vector<std::uint8_t> program = randomBytes(400000, 7);
-    UpdateSite site;
-    site.publishRelease(versionFileNaming("Sumwise_x64.exe", "SHA-1", hexOf("SHA-1", program)));
-    site.publishDownload("Sumwise_x64.exe", program);
-    site.answer("downloads/Sumwise_x64.exe", R"({"chunk": 8192, "delay": 0.05})");
-    TempDir folder;
-    const auto target = folder.path() / "Sumwise_x64.exe";
-    std::ofstream(target, std::ios::binary) << "the user's own file";
-    Updater updater(site);
-    ASSERT_TRUE(updater.open());
-    ASSERT_TRUE(updater.download(IDC_UPDATE_FIRST, target));
-    ASSERT_TRUE(updater.waitForHeading(L"Downloading file..."));
-    const HWND bar = GetDlgItem(updater.dialog(), IDC_UPDATE_PROGRESS);
+TEST_F(DownloadTest, CancelDuringASlowDownload) {
+    publish("Sumwise_x64.exe", randomBytes(400000, 7), "SHA-1");
+    site().answer("downloads/Sumwise_x64.exe", R"({"chunk": 8192, "delay": 0.05})");
+    std::ofstream(target(), std::ios::binary) << "the user's own file";
+    ASSERT_TRUE(startDownload(IDC_UPDATE_FIRST));
+    ASSERT_TRUE(updater().waitForHeading(L"Downloading file..."));
+    const HWND bar = GetDlgItem(updater().dialog(), IDC_UPDATE_PROGRESS);
     // The progress text comes every quarter of a second, with the share received.
-    ASSERT_TRUE(waitFor([&] { return updater.message().find(L"%)") != std::wstring::npos; }));
-    const std::wstring progress = updater.message();
+    ASSERT_TRUE(waitFor([&] { return updater().message().find(L"%)") != std::wstring::npos; }));
+    const std::wstring progress = updater().message();
     EXPECT_EQ(progress.rfind(L"File: Sumwise_x64.exe\nDownloaded: ", 0), 0u) << narrow(progress);
     EXPECT_EQ(GetWindowLongW(bar, GWL_STYLE) & PBS_MARQUEE, 0);
     EXPECT_EQ(SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 400000);
     EXPECT_GT(SendMessageW(bar, PBM_GETPOS, 0, 0), 0);
-    EXPECT_TRUE(updater.enabled(IDCANCEL));
-    updater.click(IDCANCEL);
-    EXPECT_TRUE(updater.waitUntilClosed());
-    EXPECT_EQ(fileBytes(target), "the user's own file");
-    EXPECT_EQ(filesIn(folder.path()), std::vector<std::filesystem::path>{"Sumwise_x64.exe"});
+    EXPECT_TRUE(updater().enabled(IDCANCEL));
+    updater().click(IDCANCEL);
+    EXPECT_TRUE(updater().waitUntilClosed());
+    EXPECT_EQ(fileBytes(target()), "the user's own file");
+    EXPECT_EQ(filesIn(folder().path()), std::vector<std::filesystem::path>{"Sumwise_x64.exe"});
 }
 
-TEST_F(UpdateTest, DownloadWithoutContentLengthCountsBytes) {
+TEST_F(DownloadTest, DownloadWithoutContentLengthCountsBytes) {
     const std::vector<std::uint8_t> program = randomBytes(300000, 8);
-    UpdateSite site;
-    site.publishRelease(versionFileNaming("Sumwise_x64.exe", "MD5", hexOf("MD5", program)));
-    site.publishDownload("Sumwise_x64.exe", program);
-    site.answer("downloads/Sumwise_x64.exe", R"({"length": false, "chunk": 16384, "delay": 0.05})");
-    TempDir folder;
-    const auto target = folder.path() / "Sumwise_x64.exe";
-    Updater updater(site);
-    ASSERT_TRUE(updater.open());
-    ASSERT_TRUE(updater.download(IDC_UPDATE_FIRST, target));
-    ASSERT_TRUE(waitFor([&] { return updater.message().find(L"Downloaded: ") != std::wstring::npos; }));
-    const std::wstring progress = updater.message();
+    publish("Sumwise_x64.exe", program, "MD5");
+    site().answer("downloads/Sumwise_x64.exe", R"({"length": false, "chunk": 16384, "delay": 0.05})");
+    ASSERT_TRUE(startDownload(IDC_UPDATE_FIRST));
+    ASSERT_TRUE(waitFor([&] { return updater().message().find(L"Downloaded: ") != std::wstring::npos; }));
+    const std::wstring progress = updater().message();
     EXPECT_EQ(progress.rfind(L"File: Sumwise_x64.exe\nDownloaded: ", 0), 0u) << narrow(progress);
     EXPECT_EQ(progress.find(L'%'), std::wstring::npos) << narrow(progress);
-    EXPECT_NE(GetWindowLongW(GetDlgItem(updater.dialog(), IDC_UPDATE_PROGRESS), GWL_STYLE) & PBS_MARQUEE, 0);
-    ASSERT_TRUE(updater.waitForHeading(L"Download complete"));
-    EXPECT_EQ(fileBytes(target), std::string(program.begin(), program.end()));
+    EXPECT_NE(GetWindowLongW(GetDlgItem(updater().dialog(), IDC_UPDATE_PROGRESS), GWL_STYLE) & PBS_MARQUEE, 0);
+    ASSERT_TRUE(updater().waitForHeading(L"Download complete"));
+    EXPECT_EQ(fileBytes(target()), std::string(program.begin(), program.end()));
 }
 
 struct NameCase {
@@ -494,83 +503,51 @@ std::vector<std::uint8_t> recorderBytes() {
     return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
-TEST_F(UpdateTest, RunStartsTheVerifiedPortableBuild) {
+TEST_F(DownloadTest, RunStartsTheVerifiedPortableBuild) {
     LaunchRecord launches;
-    const auto program = recorderBytes();
-    UpdateSite site;
-    site.publishRelease(versionFileNaming("Sumwise_x64.exe", "SHA-1", hexOf("SHA-1", program)));
-    site.publishDownload("Sumwise_x64.exe", program);
-    TempDir folder;
-    const auto target = folder.path() / "Sumwise_x64.exe";
-    Updater updater(site);
-    ASSERT_TRUE(updater.open());
-    ASSERT_TRUE(updater.download(IDC_UPDATE_FIRST, target));
-    ASSERT_TRUE(updater.waitForHeading(L"Download complete"));
-    updater.click(IDC_UPDATE_FIRST);
+    publish("Sumwise_x64.exe", recorderBytes(), "SHA-1");
+    ASSERT_TRUE(download(IDC_UPDATE_FIRST));
+    updater().click(IDC_UPDATE_FIRST);
     ASSERT_TRUE(launches.waitForLines(1));
     EXPECT_NE(launches.lines()[0].find(L"Sumwise_x64.exe"), std::wstring::npos) << narrow(launches.lines()[0]);
-    EXPECT_TRUE(updater.waitUntilClosed());
-    EXPECT_TRUE(waitFor([&] { return !IsWindow(updater.about()); }));
-    EXPECT_FALSE(updater.app().ended());
+    EXPECT_TRUE(updater().waitUntilClosed());
+    EXPECT_TRUE(waitFor([&] { return !IsWindow(updater().about()); }));
+    EXPECT_FALSE(updater().app().ended());
 }
 
-TEST_F(UpdateTest, InstallStartsSetupAndEndsTheProgramAfterStoppingAJob) {
+TEST_F(DownloadTest, InstallStartsSetupAndEndsTheProgramAfterStoppingAJob) {
     LaunchRecord launches;
-    const auto setup = recorderBytes();
-    UpdateSite site;
-    site.publishRelease(versionFileNaming("SumwiseSetup.exe", "SHA-256", hexOf("SHA-256", setup)));
-    site.publishDownload("SumwiseSetup.exe", setup);
-    TempDir folder;
-    const auto target = folder.path() / "SumwiseSetup.exe";
+    publish("SumwiseSetup.exe", recorderBytes(), "SHA-256");
     // A job that runs for long: a large file that reads as zeros.
-    const auto big = folder.path() / "big.bin";
-    {
-        const HANDLE file = CreateFileW(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        LARGE_INTEGER end{};
-        end.QuadPart = 6ll << 30;
-        SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
-        SetEndOfFile(file);
-        CloseHandle(file);
-    }
-    Updater updater(site);
-    updater.app().setText(IDC_INPUT, big.wstring());
-    updater.app().click(IDC_HASH);
-    ASSERT_TRUE(waitFor([&] { return updater.app().visible(IDC_PROGRESS); }));
+    const auto big = sparseFile(folder(), L"big.bin", 6ull << 30);
+    updater().app().setText(IDC_INPUT, big.wstring());
+    updater().app().click(IDC_HASH);
+    ASSERT_TRUE(waitFor([&] { return updater().app().visible(IDC_PROGRESS); }));
     // Suspended, so that it neither ends by itself nor keeps the window busy.
-    updater.app().click(IDC_HASH);
-    ASSERT_TRUE(waitFor([&] { return updater.app().text(IDC_HASH) == L"Resume"; }));
-    ASSERT_TRUE(updater.open());
-    ASSERT_TRUE(updater.download(IDC_UPDATE_SECOND, target));
-    ASSERT_TRUE(updater.waitForHeading(L"Download complete"));
-    EXPECT_EQ(updater.message(),
+    updater().app().click(IDC_HASH);
+    ASSERT_TRUE(waitFor([&] { return updater().app().text(IDC_HASH) == L"Resume"; }));
+    ASSERT_TRUE(download(IDC_UPDATE_SECOND));
+    EXPECT_EQ(updater().message(),
               L"In order to continue with the installation process you have to close the program. Click Install to "
               L"continue or Cancel to run the Setup later.");
-    EXPECT_FALSE(updater.enabled(IDC_UPDATE_FIRST));
-    EXPECT_TRUE(updater.enabled(IDC_UPDATE_SECOND));
-    updater.click(IDC_UPDATE_SECOND);
+    EXPECT_FALSE(updater().enabled(IDC_UPDATE_FIRST));
+    EXPECT_TRUE(updater().enabled(IDC_UPDATE_SECOND));
+    updater().click(IDC_UPDATE_SECOND);
     ASSERT_TRUE(launches.waitForLines(1));
     EXPECT_NE(launches.lines()[0].find(L"SumwiseSetup.exe"), std::wstring::npos) << narrow(launches.lines()[0]);
-    EXPECT_TRUE(waitFor([&] { return updater.app().ended(); }));
-    EXPECT_TRUE(std::filesystem::exists(target));
+    EXPECT_TRUE(waitFor([&] { return updater().app().ended(); }));
+    EXPECT_TRUE(std::filesystem::exists(target()));
 }
 
-TEST_F(UpdateTest, SetupThatCannotStartLeavesTheProgramRunning) {
+TEST_F(DownloadTest, SetupThatCannotStartLeavesTheProgramRunning) {
     LaunchRecord launches;
-    const auto setup = recorderBytes();
-    UpdateSite site;
-    site.publishRelease(versionFileNaming("SumwiseSetup.exe", "MD5", hexOf("MD5", setup)));
-    site.publishDownload("SumwiseSetup.exe", setup);
-    TempDir folder;
-    const auto target = folder.path() / "SumwiseSetup.exe";
-    Updater updater(site);
-    ASSERT_TRUE(updater.open());
-    ASSERT_TRUE(updater.download(IDC_UPDATE_SECOND, target));
-    ASSERT_TRUE(updater.waitForHeading(L"Download complete"));
-    std::filesystem::remove(target);
-    updater.click(IDC_UPDATE_SECOND);
-    EXPECT_TRUE(waitFor([&] { return !IsWindow(updater.about()); }));
+    publish("SumwiseSetup.exe", recorderBytes(), "MD5");
+    ASSERT_TRUE(download(IDC_UPDATE_SECOND));
+    std::filesystem::remove(target());
+    updater().click(IDC_UPDATE_SECOND);
+    EXPECT_TRUE(waitFor([&] { return !IsWindow(updater().about()); }));
     Sleep(300);
-    EXPECT_FALSE(updater.app().ended());
+    EXPECT_FALSE(updater().app().ended());
     EXPECT_TRUE(launches.lines().empty());
 }
 

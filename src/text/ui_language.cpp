@@ -1,8 +1,8 @@
-#include "app/ui_language.h"
+#include "text/ui_language.h"
 
 #include <string>
 
-#include "app/ascii_case.h"
+#include "text/ascii_case.h"
 
 namespace sumwise {
 

@@ -1,8 +1,7 @@
 // What the dialogs opened over the main window share: a heading in the
 // message font and the heading colour, a row of buttons fitted to their
 // translated texts, the themed background with the band behind the buttons,
-// and static-control colours. A dialog derives from it and lists the
-// handlers below in its own message table.
+// and static-control colours.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +9,7 @@
 #include <initializer_list>
 #include <utility>
 
-#include "app/dialog.h"
+#include "toolkit/dialog.h"
 
 namespace sumwise {
 
@@ -24,9 +23,9 @@ protected:
     // the buttons (rightmost first) as wide as their texts need.
     void applyLook(int headingId, std::initializer_list<int> buttonsRightmostFirst);
 
-    INT_PTR onCtlColorDialog(WPARAM, LPARAM);
-    INT_PTR onCtlColorStatic(WPARAM, LPARAM);
-    INT_PTR onPaint(WPARAM, LPARAM);
+    // The heading in the heading colour, every other static as the base has it.
+    COLORREF staticTextColour(int controlId) const override;
+    bool hasFooterBand() const override { return true; }
 
 private:
     int headingId_ = 0;

@@ -1,4 +1,4 @@
-#include "app/look.h"
+#include "toolkit/look.h"
 
 #include <uxtheme.h>
 #include <vssym32.h>
@@ -8,8 +8,8 @@
 #include <mutex>
 #include <vector>
 
-#include "app/strings.h"
-#include "app/system_functions.h"
+#include "toolkit/strings.h"
+#include "toolkit/system_functions.h"
 
 namespace sumwise::look {
 

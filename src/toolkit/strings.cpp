@@ -1,4 +1,4 @@
-#include "app/strings.h"
+#include "toolkit/strings.h"
 
 #include <atomic>
 

@@ -1,4 +1,4 @@
-#include "app/system_functions.h"
+#include "toolkit/system_functions.h"
 
 #include <atomic>
 #include <string>

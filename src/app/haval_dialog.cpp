@@ -1,10 +1,9 @@
-#include "algorithms/haval/haval_dialog.h"
+#include "app/haval_dialog.h"
 
 #include <array>
 
-#include "app/secondary_dialog.h"
 #include "resources/resource_ids.h"
-#include "results/results_list.h"
+#include "toolkit/secondary_dialog.h"
 
 namespace sumwise {
 
@@ -16,18 +15,15 @@ constexpr std::array<std::uint16_t, 5> kOutputBits{128, 160, 192, 224, 256};
 
 class HavalDialog final : public SecondaryDialog {
 public:
-    HavalDialog(HWND list, HavalParams& params) : list_(list), stored_(params), working_(params) {}
+    explicit HavalDialog(const HavalParams& params) : stored_(params), working_(params) {}
 
-    bool changed() const { return changed_; }
+    const std::optional<HavalParams>& chosen() const { return chosen_; }
 
 private:
     INT_PTR dispatch(UINT message, WPARAM wParam, LPARAM lParam) override {
         static constexpr MessageRoute<HavalDialog> kRoutes[] = {
             {WM_INITDIALOG, &HavalDialog::onInitDialog},
             {WM_COMMAND, &HavalDialog::onCommand},
-            {WM_CTLCOLORDLG, &HavalDialog::onCtlColorDialog},
-            {WM_CTLCOLORSTATIC, &HavalDialog::onCtlColorStatic},
-            {WM_PAINT, &HavalDialog::onPaint},
         };
         return route(*this, kRoutes, message, wParam, lParam);
     }
@@ -82,13 +78,7 @@ private:
     }
 
     void onOk(const Command&) {
-        if (working_ != stored_) {
-            // The value was made with the old parameters; the row keeps its name and tick.
-            const int row = results::rowForName(list_, L"Haval");
-            if (row >= 0) results::setRowValue(list_, row, L"");
-            stored_ = working_;
-            changed_ = true;
-        }
+        if (working_ != stored_) chosen_ = working_;
         EndDialog(window_, IDOK);
     }
 
@@ -120,19 +110,18 @@ private:
         enable(IDC_SET_DEFAULT, working_ != kDefaults);
     }
 
-    HWND list_;
-    HavalParams& stored_;
+    const HavalParams stored_;
     HavalParams working_;
-    bool changed_ = false;
+    std::optional<HavalParams> chosen_;
 };
 
 }  // namespace
 
-bool runHavalParametersDialog(HWND owner, HWND list, HavalParams& params) {
-    HavalDialog dialog(list, params);
+std::optional<HavalParams> runHavalParametersDialog(HWND owner, const HavalParams& params) {
+    HavalDialog dialog(params);
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner, GWLP_HINSTANCE));
     dialog.runModal(instance != nullptr ? instance : GetModuleHandleW(nullptr), IDD_HAVAL, owner);
-    return dialog.changed();
+    return dialog.chosen();
 }
 
 }  // namespace sumwise

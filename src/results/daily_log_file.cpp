@@ -1,9 +1,9 @@
-#include "jobs/daily_log_file.h"
+#include "results/daily_log_file.h"
 
 #include <shlobj.h>
 
-#include "app/strings.h"
 #include "resources/resource_ids.h"
+#include "toolkit/strings.h"
 
 namespace sumwise {
 

@@ -1,4 +1,4 @@
-#include "app/taskbar_button.h"
+#include "toolkit/taskbar_button.h"
 
 #include <shobjidl.h>
 

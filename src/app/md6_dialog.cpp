@@ -1,4 +1,4 @@
-#include "algorithms/md6/md6_dialog.h"
+#include "app/md6_dialog.h"
 
 #include <algorithm>
 #include <array>
@@ -6,11 +6,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/look.h"
-#include "app/secondary_dialog.h"
-#include "app/win32_text.h"
 #include "resources/resource_ids.h"
-#include "results/results_list.h"
+#include "toolkit/look.h"
+#include "toolkit/secondary_dialog.h"
+#include "toolkit/win32_text.h"
 
 namespace sumwise {
 
@@ -62,18 +61,15 @@ std::string_view keyText(const Md6Params& params) {
 
 class Md6Dialog final : public SecondaryDialog {
 public:
-    Md6Dialog(HWND list, Md6Params& params) : list_(list), stored_(params), working_(params) {}
+    explicit Md6Dialog(const Md6Params& params) : stored_(params), working_(params) {}
 
-    bool changed() const { return changed_; }
+    const std::optional<Md6Params>& chosen() const { return chosen_; }
 
 private:
     INT_PTR dispatch(UINT message, WPARAM wParam, LPARAM lParam) override {
         static constexpr MessageRoute<Md6Dialog> kRoutes[] = {
             {WM_INITDIALOG, &Md6Dialog::onInitDialog},
             {WM_COMMAND, &Md6Dialog::onCommand},
-            {WM_CTLCOLORDLG, &Md6Dialog::onCtlColorDialog},
-            {WM_CTLCOLORSTATIC, &Md6Dialog::onCtlColorStatic},
-            {WM_PAINT, &Md6Dialog::onPaint},
         };
         return route(*this, kRoutes, message, wParam, lParam);
     }
@@ -170,13 +166,7 @@ private:
 
     void onOk(const Command&) {
         // The working copy follows every edit, so it is exactly what the dialog shows.
-        if (working_ != stored_) {
-            // The value was made with the old parameters; the row keeps its name and tick.
-            const int row = results::rowForName(list_, L"MD6");
-            if (row >= 0) results::setRowValue(list_, row, L"");
-            stored_ = working_;
-            changed_ = true;
-        }
+        if (working_ != stored_) chosen_ = working_;
         EndDialog(window_, IDOK);
     }
 
@@ -256,21 +246,20 @@ private:
         SendMessageW(item(id), EM_SETSEL, position, static_cast<LPARAM>(position));
     }
 
-    HWND list_;
-    Md6Params& stored_;
+    const Md6Params stored_;
     Md6Params working_;
+    std::optional<Md6Params> chosen_;
     bool filling_ = false;
     bool rewritingKey_ = false;
-    bool changed_ = false;
 };
 
 }  // namespace
 
-bool runMd6ParametersDialog(HWND owner, HWND list, Md6Params& params) {
-    Md6Dialog dialog(list, params);
+std::optional<Md6Params> runMd6ParametersDialog(HWND owner, const Md6Params& params) {
+    Md6Dialog dialog(params);
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner, GWLP_HINSTANCE));
     dialog.runModal(instance != nullptr ? instance : GetModuleHandleW(nullptr), IDD_MD6, owner);
-    return dialog.changed();
+    return dialog.chosen();
 }
 
 }  // namespace sumwise

@@ -1,7 +1,8 @@
 // The shape every dialog of the program shares: one window procedure that
 // binds the dialog object to its window, keeps exceptions out of the window
-// manager, and hands each message to the object's table of small named
-// handlers.
+// manager, answers the look's messages (background, static colours, the band
+// behind the buttons) the same way for every dialog, and hands each other
+// message to the object's table of small named handlers.
 #pragma once
 
 #include <windows.h>
@@ -63,8 +64,16 @@ protected:
     Dialog() = default;
     virtual ~Dialog() = default;
 
-    // Every message after the window is bound; FALSE leaves it to the system.
+    // Every message after the window is bound, but for the look's; FALSE
+    // leaves it to the system.
     virtual INT_PTR dispatch(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+
+    // The text colour of a control that asks for static colours (statics,
+    // group boxes, check and radio boxes, read-only edits): the window-text
+    // colour unless the dialog gives one of its own.
+    virtual COLORREF staticTextColour(int controlId) const;
+    // Whether the band behind the buttons is painted (the main window has none).
+    virtual bool hasFooterBand() const { return false; }
 
     HWND item(int id) const { return GetDlgItem(window_, id); }
     bool checked(int id) const { return IsDlgButtonChecked(window_, id) == BST_CHECKED; }
@@ -102,6 +111,10 @@ protected:
     HWND window_ = nullptr;
 
 private:
+    // The look's messages, then `dispatch`.
+    INT_PTR handle(UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR paint();
+
     static INT_PTR CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 };
 

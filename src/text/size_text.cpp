@@ -1,4 +1,4 @@
-#include "app/size_text.h"
+#include "text/size_text.h"
 
 #include <algorithm>
 

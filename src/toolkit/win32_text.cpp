@@ -1,4 +1,4 @@
-#include "app/win32_text.h"
+#include "toolkit/win32_text.h"
 
 #include <windows.h>
 

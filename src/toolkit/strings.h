@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "app/text_format.h"
-#include "app/ui_language.h"
+#include "text/text_format.h"
+#include "text/ui_language.h"
 
 namespace sumwise {
 
