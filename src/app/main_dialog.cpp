@@ -65,6 +65,7 @@ INT_PTR MainDialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         {WM_CTLCOLORDLG, &MainDialog::onCtlColorDialog},
         {WM_CTLCOLORSTATIC, &MainDialog::onCtlColorStatic},
         {WM_SIZING, &MainDialog::onSizing},
+        {WM_GETMINMAXINFO, &MainDialog::onGetMinMaxInfo},
         {WM_SIZE, &MainDialog::onSize},
         {WM_DPICHANGED, &MainDialog::onDpiChanged},
         {WM_DEVICECHANGE, &MainDialog::onDeviceChange},
@@ -131,7 +132,8 @@ INT_PTR MainDialog::onInitDialog(WPARAM, LPARAM) {
     applyCommandLine();
     readThemeColours();
     if (services_.dialogCreated) services_.dialogCreated(window_);
-    return TRUE;
+    // The system puts the focus on the list unless the text box already has it.
+    return checked(IDC_TEXT_MODE) ? FALSE : TRUE;
 }
 
 void MainDialog::addSystemMenuItem() {
