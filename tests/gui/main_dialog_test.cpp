@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "app/strings.h"
 #include "app/system_functions.h"
 #include "app_harness.h"
@@ -291,6 +293,17 @@ TEST(MainDialog, EveryLanguageLaysOutWithoutClippedTexts) {
             const RECT rect = rectIn(dialog, app.control(id));
             EXPECT_GE(rect.right - rect.left, textWidthIn(dialog, app.control(id)) + 10) << id;
         }
+        // Every button, check box and group caption has an access key, none shared.
+        std::set<wchar_t> keys;
+        for (const std::wstring& label : childTexts(dialog, L"Button")) {
+            const auto marker = label.find(L'&');
+            if (marker == std::wstring::npos || marker + 1 == label.size()) {
+                ADD_FAILURE() << "no access key: " << std::string(label.begin(), label.end());
+                continue;
+            }
+            EXPECT_TRUE(keys.insert(towupper(label[marker + 1])).second) << std::string(label.begin(), label.end());
+        }
+        EXPECT_EQ(keys.size(), 11u);
     }
 }
 
