@@ -229,6 +229,30 @@ TEST(MainDialog, WindowNeverShrinksBelowItsStartAndGrowsTheList) {
     }
 }
 
+TEST(MainDialog, AccessKeysReachTheirControls) {
+    struct Case {
+        wchar_t key;  // with Alt, typed while the list has the focus
+        int focused;
+        int ticked;  // a check box the key ticks, or 0
+    };
+    const Case cases[] = {
+        {L's', IDC_SHOW_ALL, IDC_SHOW_ALL},  // a check box
+        {L't', IDC_INPUT, IDC_TEXT_MODE},    // a check box that hands the focus on
+        {L'c', IDC_COMPARE, 0},              // a group caption: the box inside
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "Alt+" << static_cast<char>(c.key));
+        RunningApp app(L"/H:CRC32");
+        ASSERT_EQ(app.focusedControl(), IDC_RESULTS);
+        PostMessageW(app.control(IDC_RESULTS), WM_SYSCHAR, c.key, 1 << 29);
+        app.settle();
+        EXPECT_EQ(app.focusedControl(), c.focused);
+        if (c.ticked != 0) {
+            EXPECT_TRUE(app.checked(c.ticked));
+        }
+    }
+}
+
 TEST(MainDialog, AlwaysOnTopToggles) {
     RunningApp app(L"");
     const HMENU menu = GetSystemMenu(app.dialog(), FALSE);
