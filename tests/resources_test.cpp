@@ -1,11 +1,14 @@
-// The resources linked into the program: dialogs exist, and the icon groups
-// hold the images the program asks for, each one well formed.
+// The resources linked into the program: dialogs exist, the icon groups hold
+// the images the program asks for, each one well formed, and every dialog's
+// labels have access keys of their own in every language.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -185,6 +188,93 @@ TEST(Resources, SystemLoadsTheIconsAtTheSizesTheProgramAsks) {
         if (info.hbmColor != nullptr) DeleteObject(info.hbmColor);
         DeleteObject(info.hbmMask);
         DestroyIcon(icon);
+    }
+}
+
+// The eight languages of the string tables.
+constexpr std::pair<LANGID, const char*> kLanguages[] = {
+    {1033, "English"}, {1031, "German"},  {1040, "Italian"},           {1045, "Polish"},
+    {1060, "Slovenian"}, {3082, "Spanish"}, {2052, "Chinese (Simplified)"}, {1028, "Chinese (Traditional)"},
+};
+
+// One string of one language as its table holds it ("" when absent), read
+// straight from the resource: LoadStringW would fall back to other languages.
+std::wstring tableText(UINT id, LANGID language) {
+    const HRSRC found = FindResourceExW(nullptr, RT_STRING, MAKEINTRESOURCEW(id / 16 + 1), language);
+    if (found == nullptr) return {};
+    const auto* p = static_cast<const WCHAR*>(LockResource(LoadResource(nullptr, found)));
+    const WCHAR* end = p + SizeofResource(nullptr, found) / sizeof(WCHAR);
+    for (UINT i = 0; i < id % 16 && p < end; ++i) p += 1 + *p;
+    if (p >= end || *p > end - p - 1) return {};
+    return std::wstring(p + 1, *p);
+}
+
+std::string narrow(const std::wstring& wide) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(wide.size()), out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+// The controls of each dialog that carry an access key, by their texts: every
+// text a control shows in any state, so no two can ever share a key.
+struct DialogLabels {
+    const char* dialog;
+    std::vector<UINT> texts;
+};
+
+const DialogLabels kDialogLabels[] = {
+    {"main", {IDS_HASH, IDS_SUSPEND, IDS_RESUME, IDS_OK, IDS_STOP, IDS_BROWSE, IDS_ABOUT, IDS_FUNCTIONS, IDS_SHOW_ALL,
+              IDS_SMALL_CAPS, IDS_PROMPT_FILE, IDS_PROMPT_TEXT, IDS_PROMPT_DRIVE, IDS_HASH_TEXT, IDS_HASH_DISK,
+              IDS_COMPARE_GROUP}},
+    {"MD6", {IDS_MD6_D, IDS_MD6_KEY, IDS_MD6_L, IDS_MD6_R, IDS_SET_DEFAULT, IDS_OK, IDS_CANCEL}},
+    {"HAVAL", {IDS_HAVAL_PASSES, IDS_HAVAL_BITS, IDS_SET_DEFAULT, IDS_OK, IDS_CANCEL}},
+    {"About", {IDS_OK, IDS_LICENSE, IDS_CHECK_UPDATES}},
+    {"update", {IDS_DOWNLOAD, IDS_RUN, IDS_INSTALL, IDS_CANCEL}},
+};
+
+// The access key of a label: the character after its one single '&' ("&&"
+// shows an '&'), upper-cased; none when there is no single '&' or more than one.
+std::optional<wchar_t> accessKey(const std::wstring& label) {
+    std::optional<wchar_t> key;
+    for (size_t i = 0; i < label.size(); ++i) {
+        if (label[i] != L'&') continue;
+        if (i + 1 < label.size() && label[i + 1] == L'&') {
+            ++i;
+            continue;
+        }
+        if (key || i + 1 == label.size() || !IsCharAlphaNumericW(label[i + 1])) return std::nullopt;
+        key = static_cast<wchar_t>(reinterpret_cast<ULONG_PTR>(CharUpperW(
+            reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(label[i + 1])))));
+    }
+    return key;
+}
+
+TEST(Resources, EveryDialogLabelHasItsOwnAccessKey) {
+    // The check itself, on labels a translator might write.
+    EXPECT_EQ(accessKey(L"&Hash"), L'H');
+    EXPECT_EQ(accessKey(L"Sto&p"), L'P');
+    EXPECT_EQ(accessKey(L"计算(&h)"), L'H');
+    EXPECT_EQ(accessKey(L"Wstrzym&aj"), L'A');
+    for (const wchar_t* bad : {L"Hash", L"&&Hash", L"&Ha&sh", L"Hash&", L"& Hash", L"(&.)"}) {
+        EXPECT_FALSE(accessKey(bad).has_value()) << narrow(bad);
+    }
+    for (const auto& [language, languageName] : kLanguages) {
+        ASSERT_FALSE(tableText(IDS_PRODUCT, language).empty()) << languageName;
+        for (const DialogLabels& dialog : kDialogLabels) {
+            SCOPED_TRACE(std::string(languageName) + ", " + dialog.dialog + " dialog");
+            std::map<wchar_t, UINT> owners;
+            for (UINT id : dialog.texts) {
+                const std::wstring label = tableText(id, language);
+                const std::optional<wchar_t> key = accessKey(label);
+                if (!key) {
+                    ADD_FAILURE() << id << " has no access key: " << narrow(label);
+                    continue;
+                }
+                const auto [owner, added] = owners.emplace(*key, id);
+                EXPECT_TRUE(added) << narrow(label) << " takes the key of " << narrow(tableText(owner->second, language));
+            }
+        }
     }
 }
 

@@ -141,6 +141,16 @@ bool hasTable(const Language& language) {
     return false;
 }
 
+// A label as the user reads it: an access key's '&' is not drawn, "&&" is one '&'.
+std::wstring withoutAccessKey(const std::wstring& label) {
+    std::wstring shown;
+    for (size_t i = 0; i < label.size(); ++i) {
+        if (label[i] == L'&' && ++i == label.size()) break;
+        shown += label[i];
+    }
+    return shown;
+}
+
 bool endsWith(const std::wstring& s, const std::wstring& tail) {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
@@ -277,7 +287,9 @@ public:
 
     int lineHeight() const { return metrics_.tmHeight; }
 
-    int width(const std::wstring& s) const {
+    // A label's width as drawn: its access key's '&' takes no room.
+    int width(const std::wstring& label) const {
+        const std::wstring s = withoutAccessKey(label);
         SIZE size{};
         GetTextExtentPoint32W(dc_, s.c_str(), static_cast<int>(s.size()), &size);
         std::wstring narrowPart;

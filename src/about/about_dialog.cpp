@@ -93,7 +93,10 @@ void AboutDialog::loadIcons() {
 
 void AboutDialog::setTexts() {
     auto text = [this](UINT id) { return loadText(id, language_); };
-    SetWindowTextW(window_, text(IDS_ABOUT).c_str());
+    // The main window's About button names this box; its access key has no place in a title.
+    std::wstring title = text(IDS_ABOUT);
+    std::erase(title, L'&');
+    SetWindowTextW(window_, title.c_str());
     look::setControlText(window_, IDC_ABOUT_PRODUCT, text(IDS_PRODUCT));
     // The template holds the copyright line with a %s for the end of its years.
     const std::wstring copyright = look::controlText(window_, IDC_ABOUT_COPYRIGHT);

@@ -63,6 +63,7 @@ INT_PTR MainDialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         {WM_NOTIFY, &MainDialog::onNotify},
         {WM_SYSCOMMAND, &MainDialog::onSysCommand},
         {WM_SIZING, &MainDialog::onSizing},
+        {WM_GETMINMAXINFO, &MainDialog::onGetMinMaxInfo},
         {WM_SIZE, &MainDialog::onSize},
         {WM_DPICHANGED, &MainDialog::onDpiChanged},
         {WM_DEVICECHANGE, &MainDialog::onDeviceChange},
@@ -129,7 +130,8 @@ INT_PTR MainDialog::onInitDialog(WPARAM, LPARAM) {
     applyCommandLine();
     readThemeColours();
     if (services_.dialogCreated) services_.dialogCreated(window_);
-    return TRUE;
+    // The system puts the focus on the list unless the text box already has it.
+    return checked(IDC_TEXT_MODE) ? FALSE : TRUE;
 }
 
 void MainDialog::addSystemMenuItem() {

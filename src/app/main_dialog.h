@@ -70,6 +70,7 @@ private:
     INT_PTR onNotify(WPARAM, LPARAM);
     INT_PTR onSysCommand(WPARAM, LPARAM);
     INT_PTR onSizing(WPARAM, LPARAM);
+    INT_PTR onGetMinMaxInfo(WPARAM, LPARAM);
     INT_PTR onSize(WPARAM, LPARAM);
     INT_PTR onDpiChanged(WPARAM, LPARAM);
     INT_PTR onDeviceChange(WPARAM, LPARAM);
@@ -120,6 +121,7 @@ private:
     void enterBusyLayout(std::uint64_t totalSteps);
     void finishJob(const JobEnd& end);
     void showSuspended(bool suspended);
+    void restoreFocusAfterJob();
     std::wstring textLengthCaption() const;
     bool loadHashFile(const std::wstring& path);
     void loadCompanionHashFile(bool force);
@@ -171,6 +173,8 @@ private:
 
     std::uint64_t progressShown_ = 0;
     bool failureShown_ = false;
+    // The control that had the focus when the busy layout took it away.
+    HWND focusBeforeJob_ = nullptr;
     std::shared_ptr<DeviceCatalog> devices_;
     std::unique_ptr<DriveScanner> drives_;
     HIMAGELIST driveImages_ = nullptr;

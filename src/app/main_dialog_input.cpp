@@ -122,6 +122,8 @@ void MainDialog::onTextMode(const Command&) {
     EnableWindow(item(IDC_BROWSE), !textMode);
     job_.fileMode = !textMode;
     updateHashButton();
+    // Typing goes to the text box, never to the list (whose keys untick rows).
+    if (textMode) SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(item(IDC_INPUT)), TRUE);
 }
 
 void MainDialog::onDiskMode(const Command&) {

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <array>
+#include <utility>
 
 #include "app/main_dialog.h"
 #include "resources/resource_ids.h"
@@ -149,6 +150,16 @@ INT_PTR MainDialog::onSizing(WPARAM wParam, LPARAM lParam) {
     return TRUE;
 }
 
+INT_PTR MainDialog::onGetMinMaxInfo(WPARAM, LPARAM lParam) {
+    // The frame's own tracking stops at the start size (before the dialog
+    // has one, the system's limits hold).
+    auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+    if (!layout_ || info == nullptr) return FALSE;
+    info->ptMinTrackSize = {layout_->window.cx, layout_->window.cy};
+    SetWindowLongPtrW(window_, DWLP_MSGRESULT, 0);
+    return TRUE;
+}
+
 INT_PTR MainDialog::onSize(WPARAM wParam, LPARAM) {
     if (wParam != SIZE_MINIMIZED) relayout();
     return TRUE;
@@ -168,6 +179,11 @@ INT_PTR MainDialog::onDpiChanged(WPARAM, LPARAM lParam) {
 }
 
 void MainDialog::enterBusyLayout(std::uint64_t totalSteps) {
+    // The focus goes to Suspend before its control is disabled (a disabled
+    // control keeps the focus and the keyboard stops working).
+    const HWND focus = GetFocus();
+    focusBeforeJob_ = IsChild(window_, focus) ? focus : nullptr;
+    SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(item(IDC_HASH)), TRUE);
     look::setControlText(window_, IDC_FUNCTIONS_GROUP, loadText(IDS_COMPUTING));
     look::setControlText(window_, IDC_HASH, loadText(IDS_SUSPEND));
     look::setControlText(window_, IDOK, loadText(IDS_STOP));
@@ -190,6 +206,15 @@ void MainDialog::enterBusyLayout(std::uint64_t totalSteps) {
     // clicks and keys always get through.
     progressShown_ = 0;
     SetTimer(window_, kProgressTimer, kProgressInterval, nullptr);
+}
+
+void MainDialog::restoreFocusAfterJob() {
+    const HWND before = std::exchange(focusBeforeJob_, nullptr);
+    if (before == nullptr || !IsWindowEnabled(before) || !IsWindowVisible(before)) return;
+    // Unless the user has put it elsewhere meanwhile, or is in another window.
+    const HWND focus = GetFocus();
+    if (focus != item(IDC_HASH) && focus != item(IDOK)) return;
+    SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(before), TRUE);
 }
 
 void MainDialog::showSuspended(bool suspended) {
@@ -226,6 +251,7 @@ void MainDialog::finishJob(const JobEnd& end) {
             EnableWindow(item(id), TRUE);
         }
         EnableWindow(item(IDC_BROWSE), fileJob);
+        restoreFocusAfterJob();
     }
     // Also after a short job that was suspended and resumed, the labels
     // return to their idle texts.

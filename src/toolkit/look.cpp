@@ -49,11 +49,13 @@ int textWidth(HWND dialog, std::wstring_view text) {
     if (dc == nullptr) return 0;
     const auto font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
     const HGDIOBJ previous = font != nullptr ? SelectObject(dc, font) : nullptr;
-    SIZE size{};
-    GetTextExtentPoint32W(dc, text.data(), static_cast<int>(std::min<std::size_t>(text.size(), 256)), &size);
+    // As a label draws it: an access key's '&' takes no room.
+    RECT rect{};
+    DrawTextW(dc, text.data(), static_cast<int>(std::min<std::size_t>(text.size(), 256)), &rect,
+              DT_CALCRECT | DT_SINGLELINE);
     if (previous != nullptr) SelectObject(dc, previous);
     ReleaseDC(dialog, dc);
-    return size.cx;
+    return rect.right - rect.left;
 }
 
 int controlTextWidth(HWND dialog, int id) { return textWidth(dialog, controlText(dialog, id)); }

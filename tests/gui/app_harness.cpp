@@ -161,6 +161,12 @@ void RunningApp::onDialogThread(const std::function<void()>& work) {
     SendMessageW(runner_, kRunMessage, 0, reinterpret_cast<LPARAM>(&work));
 }
 
+int RunningApp::focusedControl() {
+    HWND focus = nullptr;
+    onDialogThread([&] { focus = GetFocus(); });
+    return focus != nullptr && IsChild(dialog_, focus) ? GetDlgCtrlID(focus) : 0;
+}
+
 RunningApp::~RunningApp() {
     if (resultHook_ != nullptr) UnhookWindowsHookEx(resultHook_);
     close();

@@ -101,6 +101,9 @@ public:
     void pressKey(int id, UINT key);
     // Waits until the dialog's thread has handled every message posted so far.
     void settle();
+    // The id of the control with the keyboard focus, as the dialog's thread
+    // sees it (0: none of the dialog's).
+    int focusedControl();
     // Runs `action` once, on the dialog's thread, when the next digest of a
     // job reaches the dialog and before the dialog shows it: as if the user
     // acted just before the worker posted.

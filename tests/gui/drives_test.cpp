@@ -163,11 +163,11 @@ TEST(DiskMode, TheDriveBoxOffersTheDrivesFound) {
     const Case cases[] = {
         {"no drive", {}, {}, L"No CD/DVD drive was found", false},
         {"one drive", {disc(L'E', 1, L"BACKUP", 4708106240u)}, {L"PLDS DVD+-RW DU8A6SH SATA (E:) BACKUP (4.38 GB)"},
-         L"Choose drive for hash computing", true},
+         L"Choose dr&ive for hash computing", true},
         {"two drives, one empty",
          {disc(L'D', 0), disc(L'E', 2, L"X", 1025)},
          {L"PLDS DVD+-RW DU8A6SH SATA (D:) (Empty)", L"PLDS DVD+-RW DU8A6SH SATA (E:) X (1.00 KB)"},
-         L"Choose drive for hash computing", true},
+         L"Choose dr&ive for hash computing", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -218,7 +218,7 @@ TEST(DiskMode, DevicesAndMediaThatComeAndGo) {
     ASSERT_TRUE(waitFor([&] { return driveBox(app).size() == 1; }));
     EXPECT_EQ(chosenLetter(app), L'F');
     EXPECT_TRUE(app.enabled(IDC_HASH));
-    EXPECT_EQ(app.text(IDC_INPUT_GROUP), L"Choose drive for hash computing");
+    EXPECT_EQ(app.text(IDC_INPUT_GROUP), L"Choose dr&ive for hash computing");
     ASSERT_TRUE(waitFor([&] { return app.enabled(IDC_DRIVES); }));
 }
 

@@ -62,7 +62,7 @@ TEST(Jobs, BusyLayoutThresholdIsFiftySteps) {
         EXPECT_TRUE(app.visible(IDC_SHOW_ALL));
         EXPECT_TRUE(app.enabled(IDC_RESULTS));
         EXPECT_TRUE(app.enabled(IDC_BROWSE));
-        EXPECT_EQ(app.text(IDC_HASH), L"Hash");
+        EXPECT_EQ(app.text(IDC_HASH), L"&Hash");
     }
 }
 
@@ -73,14 +73,14 @@ TEST(Jobs, SuspendResumeAndStopALongJob) {
     app.click(IDC_HASH);
     ASSERT_TRUE(waitFor([&] { return app.visible(IDC_PROGRESS) && progressPosition(app) > 0; }));
     EXPECT_EQ(app.text(IDC_FUNCTIONS_GROUP), L"Computing hash code...");
-    EXPECT_EQ(app.text(IDC_HASH), L"Suspend");
-    EXPECT_EQ(app.text(IDOK), L"Stop");
+    EXPECT_EQ(app.text(IDC_HASH), L"S&uspend");
+    EXPECT_EQ(app.text(IDOK), L"Sto&p");
     EXPECT_FALSE(app.visible(IDC_SHOW_ALL));
     EXPECT_FALSE(app.enabled(IDC_TEXT_MODE));
     EXPECT_FALSE(app.enabled(IDC_RESULTS));
 
     app.click(IDC_HASH);  // suspend
-    EXPECT_EQ(app.text(IDC_HASH), L"Resume");
+    EXPECT_EQ(app.text(IDC_HASH), L"Resu&me");
     EXPECT_EQ(app.text(IDC_FUNCTIONS_GROUP), L"Computing hash code has been suspended");
     std::this_thread::sleep_for(std::chrono::milliseconds(200));  // let a block in progress end
     const int held = progressPosition(app);
@@ -88,7 +88,7 @@ TEST(Jobs, SuspendResumeAndStopALongJob) {
     EXPECT_EQ(progressPosition(app), held);  // nothing moves while suspended
 
     app.click(IDC_HASH);  // resume
-    EXPECT_EQ(app.text(IDC_HASH), L"Suspend");
+    EXPECT_EQ(app.text(IDC_HASH), L"S&uspend");
     ASSERT_TRUE(waitFor([&] { return progressPosition(app) > held; }));
 
     app.click(IDOK);  // stop
@@ -96,10 +96,39 @@ TEST(Jobs, SuspendResumeAndStopALongJob) {
     SendMessageW(app.dialog(), WM_NULL, 0, 0);
     EXPECT_EQ(app.value(L"CRC64"), L"");  // stopped workers post nothing
     EXPECT_EQ(app.value(L"Adler32"), L"");
-    EXPECT_EQ(app.text(IDOK), L"OK");
-    EXPECT_EQ(app.text(IDC_HASH), L"Hash");
+    EXPECT_EQ(app.text(IDOK), L"&OK");
+    EXPECT_EQ(app.text(IDC_HASH), L"&Hash");
     EXPECT_TRUE(app.visible(IDC_SHOW_ALL));
     EXPECT_TRUE(openExclusively(big));  // every input handle was closed
+}
+
+TEST(Jobs, EnterStartedLongJobKeepsTheKeyboard) {
+    // Enter pressed in a control the busy layout disables: the focus goes to
+    // Suspend, and back when the job ends, so keys keep working throughout.
+    TempDir dir;
+    const auto big = sparseFile(dir, L"big.bin", 6ull << 30);
+    for (int control : {IDC_RESULTS, IDC_SHOW_ALL, IDC_SMALL_CAPS}) {
+        SCOPED_TRACE(testing::Message() << "control " << control);
+        RunningApp app(L"/H:CRC32 " + quoted(big));
+        SendMessageW(app.dialog(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(app.control(control)), TRUE);
+        ASSERT_EQ(app.focusedControl(), control);
+        app.pressKey(control, VK_RETURN);
+        ASSERT_TRUE(waitFor([&] { return app.visible(IDC_PROGRESS); }));
+        app.settle();
+        EXPECT_FALSE(app.enabled(IDC_RESULTS));
+        EXPECT_EQ(app.focusedControl(), IDC_HASH);
+        // Esc reaches the dialog during the job: it stops the job.
+        app.pressKey(IDC_HASH, VK_ESCAPE);
+        ASSERT_TRUE(waitFor([&] { return app.text(IDOK) == L"&OK"; }));
+        app.settle();
+        EXPECT_FALSE(app.ended());
+        EXPECT_EQ(app.focusedControl(), control);
+        // And after it: Tab moves on to the next control.
+        app.pressKey(control, VK_TAB);
+        const int next = app.focusedControl();
+        EXPECT_NE(next, control);
+        EXPECT_NE(next, 0);
+    }
 }
 
 TEST(Jobs, StopWhileSuspendedAndCloseTwice) {
@@ -141,7 +170,7 @@ TEST(Jobs, HashComputesOnlyRowsWithoutValueAndShiftRecomputesAll) {
 
 // Waits until the dialog is idle again after a job that showed no time.
 void waitUntilIdle(RunningApp& app) {
-    ASSERT_TRUE(waitFor([&] { return app.text(IDC_HASH) == L"Hash" && app.text(IDOK) == L"OK"; }));
+    ASSERT_TRUE(waitFor([&] { return app.text(IDC_HASH) == L"&Hash" && app.text(IDOK) == L"&OK"; }));
     SendMessageW(app.dialog(), WM_NULL, 0, 0);
 }
 
@@ -295,13 +324,13 @@ TEST(Jobs, ClicksTakeEffectAtOnceWhateverIsTicked) {
         app.postClick(IDC_HASH);
         ASSERT_TRUE(waitFor([&] { return app.visible(IDC_PROGRESS) && progressPosition(app) > 0; }));
         suspend.best = std::min(suspend.best, timeToEffect([&] { app.postClick(IDC_HASH); },
-                                                           [&] { return app.text(IDC_HASH) == L"Resume"; }));
+                                                           [&] { return app.text(IDC_HASH) == L"Resu&me"; }));
         std::this_thread::sleep_for(milliseconds(150));
         const int held = progressPosition(app);
         std::this_thread::sleep_for(milliseconds(200));
         EXPECT_EQ(progressPosition(app), held) << "nothing moves while suspended";
         resume.best = std::min(resume.best, timeToEffect([&] { app.postClick(IDC_HASH); },
-                                                         [&] { return app.text(IDC_HASH) == L"Suspend"; }));
+                                                         [&] { return app.text(IDC_HASH) == L"S&uspend"; }));
         ASSERT_TRUE(waitFor([&] { return progressPosition(app) > held; }));
         stop.best = std::min(stop.best, timeToEffect([&] { app.postClick(IDOK); }, [&] { return app.jobFinished(); }));
         EXPECT_EQ(app.value(L"CRC32"), L"");

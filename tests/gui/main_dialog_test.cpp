@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
+#include "toolkit/strings.h"
+#include "toolkit/system_functions.h"
 #include "app_harness.h"
 #include "fake_inputs.h"
 #include "resources/resource_ids.h"
@@ -26,9 +30,9 @@ TEST(MainDialog, WithoutCommandLineOffersCrc32Md5AndSha1) {
     EXPECT_EQ(rows[2].name, L"SHA-1");
     for (const ListRow& row : rows) EXPECT_TRUE(row.ticked);
     EXPECT_FALSE(app.enabled(IDC_HASH));  // no input yet
-    EXPECT_EQ(app.text(IDC_INPUT_GROUP), L"Drag and drop or browse for file to calculate hash code");
-    EXPECT_EQ(app.text(IDC_HASH), L"Hash");
-    EXPECT_EQ(app.text(IDOK), L"OK");
+    EXPECT_EQ(app.text(IDC_INPUT_GROUP), L"D&rag and drop or browse for file to calculate hash code");
+    EXPECT_EQ(app.text(IDC_HASH), L"&Hash");
+    EXPECT_EQ(app.text(IDOK), L"&OK");
     EXPECT_FALSE(app.visible(IDC_PROGRESS));
     EXPECT_FALSE(app.visible(IDC_DRIVES));
     EXPECT_TRUE(app.visible(IDC_SHOW_ALL));
@@ -52,9 +56,16 @@ TEST(MainDialog, FileJobShowsTheDigestsAndTheElapsedTime) {
 TEST(MainDialog, TextModeCountsBytesAndHashesTheText) {
     RunningApp app(L"/T /H:CRC32");
     EXPECT_TRUE(app.checked(IDC_TEXT_MODE));
-    EXPECT_EQ(app.text(IDC_INPUT_GROUP), L"Enter text to calculate hash code");
+    EXPECT_EQ(app.text(IDC_INPUT_GROUP), L"&Enter text to calculate hash code");
     EXPECT_FALSE(app.enabled(IDC_BROWSE));
     EXPECT_TRUE(app.enabled(IDC_HASH));  // an empty text is a valid input
+    // Typing goes into the text box, not to the list's keys (which untick rows).
+    EXPECT_EQ(app.focusedControl(), IDC_INPUT);
+    for (wchar_t c : std::wstring(L"abc")) PostMessageW(app.control(app.focusedControl()), WM_CHAR, c, 1);
+    app.settle();
+    EXPECT_EQ(app.text(IDC_INPUT), L"abc");
+    EXPECT_TRUE(app.rows().at(0).ticked);
+    EXPECT_TRUE(app.enabled(IDC_HASH));
     app.setText(IDC_INPUT, L"123456789");
     EXPECT_EQ(app.text(IDC_INPUT_GROUP), L"Text length: 9");
     app.hashAndWait();
@@ -125,11 +136,12 @@ TEST(MainDialog, DiskModeShowsTheDriveBox) {
     EXPECT_TRUE(app.visible(IDC_DRIVES));
     EXPECT_FALSE(app.visible(IDC_INPUT));
     EXPECT_FALSE(app.enabled(IDC_BROWSE));
-    EXPECT_EQ(app.text(IDC_INPUT_GROUP), L"Choose drive for hash computing");
+    EXPECT_EQ(app.text(IDC_INPUT_GROUP), L"Choose dr&ive for hash computing");
     app.click(IDC_TEXT_MODE);  // ticking one mode clears the other
     EXPECT_FALSE(app.checked(IDC_DISK_MODE));
     EXPECT_TRUE(app.visible(IDC_INPUT));
     EXPECT_FALSE(app.visible(IDC_DRIVES));
+    EXPECT_EQ(app.focusedControl(), IDC_INPUT);  // ready for the text
 }
 
 TEST(MainDialog, TicksDriveTheHashButton) {
@@ -188,6 +200,16 @@ TEST(MainDialog, WindowNeverShrinksBelowItsStartAndGrowsTheList) {
     SendMessageW(app.dialog(), WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&tooSmall));
     EXPECT_EQ(tooSmall.right - tooSmall.left, start.right - start.left);
     EXPECT_EQ(tooSmall.bottom - tooSmall.top, start.bottom - start.top);
+    // The frame's own drag asks for the least size; a resize below it stops there.
+    MINMAXINFO limits{};
+    SendMessageW(app.dialog(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(limits.ptMinTrackSize.x, start.right - start.left);
+    EXPECT_EQ(limits.ptMinTrackSize.y, start.bottom - start.top);
+    SetWindowPos(app.dialog(), nullptr, 0, 0, 100, 100, SWP_NOMOVE | SWP_NOZORDER);
+    RECT clamped{};
+    GetWindowRect(app.dialog(), &clamped);
+    EXPECT_EQ(clamped.right - clamped.left, start.right - start.left);
+    EXPECT_EQ(clamped.bottom - clamped.top, start.bottom - start.top);
 
     RECT listBefore{};
     GetWindowRect(app.control(IDC_RESULTS), &listBefore);
@@ -218,6 +240,30 @@ TEST(MainDialog, WindowNeverShrinksBelowItsStartAndGrowsTheList) {
     }
 }
 
+TEST(MainDialog, AccessKeysReachTheirControls) {
+    struct Case {
+        wchar_t key;  // with Alt, typed while the list has the focus
+        int focused;
+        int ticked;  // a check box the key ticks, or 0
+    };
+    const Case cases[] = {
+        {L's', IDC_SHOW_ALL, IDC_SHOW_ALL},  // a check box
+        {L't', IDC_INPUT, IDC_TEXT_MODE},    // a check box that hands the focus on
+        {L'c', IDC_COMPARE, 0},              // a group caption: the box inside
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "Alt+" << static_cast<char>(c.key));
+        RunningApp app(L"/H:CRC32");
+        ASSERT_EQ(app.focusedControl(), IDC_RESULTS);
+        PostMessageW(app.control(IDC_RESULTS), WM_SYSCHAR, c.key, 1 << 29);
+        app.settle();
+        EXPECT_EQ(app.focusedControl(), c.focused);
+        if (c.ticked != 0) {
+            EXPECT_TRUE(app.checked(c.ticked));
+        }
+    }
+}
+
 TEST(MainDialog, AlwaysOnTopToggles) {
     RunningApp app(L"");
     const HMENU menu = GetSystemMenu(app.dialog(), FALSE);
@@ -237,11 +283,12 @@ int textWidthIn(HWND dialog, HWND control) {
     }();
     const HDC dc = GetDC(dialog);
     const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
-    SIZE size{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    // As the control draws it: the access key's '&' takes no room.
+    RECT rect{};
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, DT_CALCRECT | DT_SINGLELINE);
     SelectObject(dc, previous);
     ReleaseDC(dialog, dc);
-    return size.cx;
+    return rect.right - rect.left;
 }
 
 RECT rectIn(HWND dialog, HWND control) {
@@ -281,6 +328,17 @@ TEST(MainDialog, EveryLanguageLaysOutWithoutClippedTexts) {
             const RECT rect = rectIn(dialog, app.control(id));
             EXPECT_GE(rect.right - rect.left, textWidthIn(dialog, app.control(id)) + 10) << id;
         }
+        // Every button, check box and group caption has an access key, none shared.
+        std::set<wchar_t> keys;
+        for (const std::wstring& label : childTexts(dialog, L"Button")) {
+            const auto marker = label.find(L'&');
+            if (marker == std::wstring::npos || marker + 1 == label.size()) {
+                ADD_FAILURE() << "no access key: " << std::string(label.begin(), label.end());
+                continue;
+            }
+            EXPECT_TRUE(keys.insert(towupper(label[marker + 1])).second) << std::string(label.begin(), label.end());
+        }
+        EXPECT_EQ(keys.size(), 11u);
     }
 }
 

@@ -52,7 +52,7 @@ Counts countsNow() {
 
 std::string narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
-bool idle(const RunningApp& app) { return app.text(IDC_HASH) == L"Hash" && app.text(IDOK) == L"OK"; }
+bool idle(const RunningApp& app) { return app.text(IDC_HASH) == L"&Hash" && app.text(IDOK) == L"&OK"; }
 
 // Jobs the dialog has finished: each ends by taking the progress off the taskbar button.
 std::ptrdiff_t jobsFinished(const RunningApp& app) {

@@ -16,7 +16,7 @@ namespace sumwise::test {
 namespace {
 
 TEST(UiStrings, MissingStringsLoadEmpty) {
-    EXPECT_EQ(loadText(IDS_HASH, kEnglish), L"Hash");
+    EXPECT_EQ(loadText(IDS_HASH, kEnglish), L"&Hash");
     EXPECT_EQ(loadText(IDS_TRANSLATOR_NAME, kEnglish), L"");  // only translations carry it
     EXPECT_EQ(loadText(9999, kEnglish), L"");
     EXPECT_EQ(loadText(IDS_HASH, 0x0419), L"");  // a language the program does not have

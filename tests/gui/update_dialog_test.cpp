@@ -194,7 +194,7 @@ TEST_P(UpdateCheckTest, ComparesTheVersionFilesWithTheProgram) {
         ASSERT_TRUE(updater.waitForHeading(L"There is a new version available")) << narrow(updater.heading());
         EXPECT_EQ(updater.message(), newerText(c.offered));
         EXPECT_TRUE(updater.enabled(IDC_UPDATE_FIRST));
-        EXPECT_EQ(dialogText(updater.dialog(), IDC_UPDATE_FIRST), L"Download");
+        EXPECT_EQ(dialogText(updater.dialog(), IDC_UPDATE_FIRST), L"&Download");
     }
     EXPECT_EQ(updater.enabled(IDC_UPDATE_SECOND), c.install);
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(updater.dialog(), IDC_UPDATE_PROGRESS)));
@@ -339,7 +339,7 @@ TEST_P(DownloadVerifyTest, KeepsOnlyAVerifiedDownload) {
     if (c.verified) {
         ASSERT_TRUE(updater().waitForHeading(L"Download complete")) << narrow(updater().heading());
         EXPECT_EQ(updater().message(), L"Click on the Run button to execute downloaded file.");
-        EXPECT_EQ(dialogText(updater().dialog(), IDC_UPDATE_FIRST), L"Run");
+        EXPECT_EQ(dialogText(updater().dialog(), IDC_UPDATE_FIRST), L"&Run");
         EXPECT_TRUE(updater().enabled(IDC_UPDATE_FIRST));
         EXPECT_FALSE(updater().enabled(IDC_UPDATE_SECOND));
         EXPECT_EQ(fileBytes(target()), std::string(program.begin(), program.end()));
@@ -347,7 +347,7 @@ TEST_P(DownloadVerifyTest, KeepsOnlyAVerifiedDownload) {
     } else {
         ASSERT_TRUE(updater().waitForHeading(L"Download error")) << narrow(updater().heading());
         EXPECT_EQ(updater().message(), L"The file has not been downloaded correctly. Please try again.");
-        EXPECT_EQ(dialogText(updater().dialog(), IDC_UPDATE_FIRST), L"Download");
+        EXPECT_EQ(dialogText(updater().dialog(), IDC_UPDATE_FIRST), L"&Download");
         EXPECT_TRUE(updater().enabled(IDC_UPDATE_FIRST));
         EXPECT_TRUE(updater().enabled(IDC_UPDATE_SECOND));
         EXPECT_TRUE(filesIn(folder().path()).empty());
@@ -525,7 +525,7 @@ TEST_F(DownloadTest, InstallStartsSetupAndEndsTheProgramAfterStoppingAJob) {
     ASSERT_TRUE(waitFor([&] { return updater().app().visible(IDC_PROGRESS); }));
     // Suspended, so that it neither ends by itself nor keeps the window busy.
     updater().app().click(IDC_HASH);
-    ASSERT_TRUE(waitFor([&] { return updater().app().text(IDC_HASH) == L"Resume"; }));
+    ASSERT_TRUE(waitFor([&] { return updater().app().text(IDC_HASH) == L"Resu&me"; }));
     ASSERT_TRUE(download(IDC_UPDATE_SECOND));
     EXPECT_EQ(updater().message(),
               L"In order to continue with the installation process you have to close the program. Click Install to "
