@@ -30,12 +30,12 @@ private:
 };
 
 Hashed hashFrom(InputSource& input, const std::vector<const AlgorithmEntry*>& algorithms,
-                const AlgorithmParams& params, Environment& environment, const std::string& name) {
+                const AlgorithmParams& params, Environment& environment, const std::string& name, bool beside) {
     ReasonKeepingSource source(input);
     std::optional<ProgressLine> progress;
     SourceControl control;
-    control.cores = environment.threads;
-    if (environment.errIsTerminal) {
+    control.cores = beside ? 1 : environment.threads;
+    if (environment.errIsTerminal && !beside) {
         progress.emplace(environment.err, name, source.size());
         control.progress = &*progress;
     }
@@ -55,7 +55,8 @@ Hashed hashFrom(InputSource& input, const std::vector<const AlgorithmEntry*>& al
 }  // namespace
 
 Hashed hashFileInput(const std::filesystem::path& path, const std::vector<const AlgorithmEntry*>& algorithms,
-                     const AlgorithmParams& params, Environment& environment, const std::string& name) {
+                     const AlgorithmParams& params, Environment& environment, const std::string& name,
+                     bool beside) {
     const std::filesystem::path usable = systemPath(path);
     const std::unique_ptr<InputSource> source = openInput(usable);
     if (!source) {
@@ -71,7 +72,7 @@ Hashed hashFileInput(const std::filesystem::path& path, const std::vector<const 
         }
         return hashed;
     }
-    return hashFrom(*source, algorithms, params, environment, name);
+    return hashFrom(*source, algorithms, params, environment, name, beside);
 }
 
 Hashed hashStandardInput(const std::vector<const AlgorithmEntry*>& algorithms, const AlgorithmParams& params,
@@ -85,7 +86,7 @@ Hashed hashStandardInput(const std::vector<const AlgorithmEntry*>& algorithms, c
                                                        : std::make_error_code(std::errc::bad_file_descriptor);
         return hashed;
     }
-    return hashFrom(*source, algorithms, params, environment, "-");
+    return hashFrom(*source, algorithms, params, environment, "-", false);
 }
 
 Hashed hashTextInput(const std::string& text, const std::vector<const AlgorithmEntry*>& algorithms,

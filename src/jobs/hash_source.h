@@ -1,7 +1,8 @@
 // The one routine that hashes a set of algorithms from one input: the job
 // driver and sumwise-cli both call it. It makes the algorithms' contexts,
 // reads the input once and hands every block to all of them (see FanOut),
-// and ends them when the input ends.
+// and ends them when the input ends. An input shorter than one block never
+// leaves the calling thread.
 #pragma once
 
 #include <atomic>
