@@ -52,7 +52,7 @@ seconds() {
     done
     awk -v ns="$best" 'BEGIN { printf "%.2f", ns / 1e9 }'
 }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", b > 0 ? a / b : 0 }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
 row() {  # row WORK OURS PEER-NAME PEER
     printf '| %s | %s s | `%s` %s s | %s |\n' "$1" "$2" "$3" "$4" "$(ratio "$2" "$4")"
 }

@@ -38,7 +38,8 @@ std::int64_t fastestRun(Run&& run, int rounds = kTimedRounds) {
 // The position of the fastest variant of a block compression that `cpu`
 // admits; `BlockBytes` is the algorithm's block, `StateWords` its chaining words.
 template <std::size_t StateWords, std::size_t BlockBytes, typename Word>
-std::size_t fastestCompressionIndex(std::span<const CompressionVariant<Word>> table, const CpuFeatures& cpu = cpuFeatures()) {
+std::size_t fastestCompressionIndex(std::span<const CompressionVariant<Word>> table,
+                                    const CpuFeatures& cpu = cpuFeatures()) {
     const std::size_t nominal = bestVariantIndex(table, cpu);
     if (hasAvx512(cpu)) return nominal;
     std::array<std::uint8_t, kTimedBlocks * BlockBytes> blocks{};

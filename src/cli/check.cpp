@@ -8,6 +8,8 @@
 #include "cli/sums_file.h"
 #include "cli/system.h"
 #include "jobs/input_source.h"
+#include "jobs/ordered_pool.h"
+#include "jobs/streaming.h"
 
 namespace sumwise::cli {
 
@@ -32,6 +34,17 @@ bool sameDigest(std::string_view expected, const std::string& computed) {
     }
     return true;
 }
+
+struct Tally {
+    std::size_t malformed = 0;
+    std::size_t proper = 0;
+    std::size_t unreadable = 0;
+    std::size_t mismatched = 0;
+    std::size_t verified = 0;
+};
+
+// Results checked at once and not yet told.
+constexpr std::size_t kWindow = 64;
 
 class Checker {
 public:
@@ -139,86 +152,113 @@ private:
 
     // False when the output failed.
     bool check(const OpenedSums& sums) {
-        std::size_t malformed = 0;
-        std::size_t proper = 0;
-        std::size_t unreadable = 0;
-        std::size_t mismatched = 0;
-        std::size_t verified = 0;
+        Tally tally;
+        // The lines of a sums file on disk are checked several at once, each
+        // told in its order: the pool holds at most kWindow results waiting.
+        // Lines from a pipe are checked one by one as they come.
+        std::optional<OrderedPool> pool;
+        if (sums.source->size() && processorCount() > 1) pool.emplace(processorCount(), kWindow);
         SumsFileReader reader(*sums.source, rulesFor(sums));
         while (const std::optional<SumsEntry> next = reader.next()) {
             const SumsEntry& entry = *next;
             if (entry.kind == SumsEntry::Kind::Ambiguous) {
+                if (pool && !pool->deliverAll()) return false;
                 printer_.error(ambiguity(sums, entry));
                 ambiguous_ = true;
                 return true;
             }
             if (entry.kind != SumsEntry::Kind::Check) {
-                ++malformed;
+                ++tally.malformed;
                 if (checking_.warn && !checking_.status) {
-                    printer_.error("sumwise-cli: " + sums.name + ": " + std::to_string(entry.line) +
-                                   ": improperly formatted checksum line");
+                    auto warn = [this, message = "sumwise-cli: " + sums.name + ": " + std::to_string(entry.line) +
+                                                 ": improperly formatted checksum line"] {
+                        printer_.error(message);
+                        return true;
+                    };
+                    // In its place among the lines checked at once.
+                    if (pool) {
+                        pool->give([] {}, warn);
+                    } else {
+                        warn();
+                    }
                 }
                 continue;
             }
-            ++proper;
+            ++tally.proper;
             std::filesystem::path path = entry.besideSumsFile ? sums.input->path : pathFromName(entry.name);
             if (entry.besideSumsFile) path.replace_extension();
-            const Hashed hashed =
-                hashFileInput(path, {entry.algorithm}, options_.params, environment_, entry.name);
-            bool escaped = false;
-            const std::string shown = printableName(entry.name, escaped);
-            const std::string lead = escaped ? "\\" : "";
-            if (!hashed.ok()) {
-                if (checking_.ignoreMissing && hashed.failure == Hashed::Failure::Open &&
-                    hashed.error.default_error_condition() == std::errc::no_such_file_or_directory) {
-                    continue;
-                }
-                ++unreadable;
-                if (!checking_.status) {
-                    printer_.error(failureMessage(shown, hashed));
-                    if (!printer_.line(lead + shown + ": FAILED open or read")) return false;
-                }
-                continue;
+            if (pool) {
+                auto checked = std::make_shared<std::pair<SumsEntry, Hashed>>(entry, Hashed{});
+                const bool going = pool->give(
+                    [this, checked, path] {
+                        checked->second = hashFileInput(path, {checked->first.algorithm}, options_.params,
+                                                        environment_, checked->first.name, true);
+                    },
+                    [this, checked, &tally] { return tell(checked->first, checked->second, tally); });
+                if (!going) return false;
+            } else if (!tell(entry, hashFileInput(path, {entry.algorithm}, options_.params, environment_, entry.name),
+                             tally)) {
+                return false;
             }
-            ++verified;
-            const bool match = sameDigest(entry.digest, digestText(hashed.digests.front(), LetterCase::Upper));
-            if (!match) ++mismatched;
-            if (checking_.status || (match && checking_.quiet)) continue;
-            if (!printer_.line(lead + shown + (match ? ": OK" : ": FAILED"))) return false;
         }
+        if (pool && !pool->deliverAll()) return false;
         if (reader.failed()) {
             // What came before the failure has been checked and told.
             sumsUnreadable(sums.name, sums.source->error() ? sums.source->error() : lastSystemError());
             return true;
         }
 
-        if (proper == 0) {
+        if (tally.proper == 0) {
             printer_.error("sumwise-cli: " + sums.name + ": no properly formatted checksum lines found");
             failed_ = true;
             return true;
         }
         if (!checking_.status) {
-            if (malformed > 0) {
-                printer_.error("sumwise-cli: WARNING: " +
-                               plural(malformed, "line is improperly formatted", "lines are improperly formatted"));
+            if (tally.malformed > 0) {
+                printer_.error("sumwise-cli: WARNING: " + plural(tally.malformed, "line is improperly formatted",
+                                                                 "lines are improperly formatted"));
             }
-            if (unreadable > 0) {
-                printer_.error("sumwise-cli: WARNING: " +
-                               plural(unreadable, "listed file could not be read", "listed files could not be read"));
+            if (tally.unreadable > 0) {
+                printer_.error("sumwise-cli: WARNING: " + plural(tally.unreadable, "listed file could not be read",
+                                                                 "listed files could not be read"));
             }
-            if (mismatched > 0) {
-                printer_.error("sumwise-cli: WARNING: " + plural(mismatched, "computed checksum did NOT match",
+            if (tally.mismatched > 0) {
+                printer_.error("sumwise-cli: WARNING: " + plural(tally.mismatched, "computed checksum did NOT match",
                                                                  "computed checksums did NOT match"));
             }
-            if (checking_.ignoreMissing && verified == 0 && unreadable == 0) {
+            if (checking_.ignoreMissing && tally.verified == 0 && tally.unreadable == 0) {
                 printer_.error("sumwise-cli: " + sums.name + ": no file was verified");
             }
         }
-        if (unreadable > 0 || mismatched > 0 || (checking_.strict && malformed > 0) ||
-            (checking_.ignoreMissing && verified == 0 && unreadable == 0)) {
+        if (tally.unreadable > 0 || tally.mismatched > 0 || (checking_.strict && tally.malformed > 0) ||
+            (checking_.ignoreMissing && tally.verified == 0 && tally.unreadable == 0)) {
             failed_ = true;
         }
         return true;
+    }
+
+    // Tells one line's result; false when the output failed.
+    bool tell(const SumsEntry& entry, const Hashed& hashed, Tally& tally) {
+        bool escaped = false;
+        const std::string shown = printableName(entry.name, escaped);
+        const std::string lead = escaped ? "\\" : "";
+        if (!hashed.ok()) {
+            if (checking_.ignoreMissing && hashed.failure == Hashed::Failure::Open &&
+                hashed.error.default_error_condition() == std::errc::no_such_file_or_directory) {
+                return true;
+            }
+            ++tally.unreadable;
+            if (!checking_.status) {
+                printer_.error(failureMessage(shown, hashed));
+                if (!printer_.line(lead + shown + ": FAILED open or read")) return false;
+            }
+            return true;
+        }
+        ++tally.verified;
+        const bool match = sameDigest(entry.digest, digestText(hashed.digests.front(), LetterCase::Upper));
+        if (!match) ++tally.mismatched;
+        if (checking_.status || (match && checking_.quiet)) return true;
+        return printer_.line(lead + shown + (match ? ": OK" : ": FAILED"));
     }
 
     const Options& options_;

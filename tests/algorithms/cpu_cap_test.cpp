@@ -133,7 +133,8 @@ TEST(CpuCap, TimedChoiceIsAdmittedAndKeepsEveryDigest) {
     const Row rows[] = {
         {"SHA-384", [](const CpuFeatures& cpu) { return fastestCompressionIndex<8, 128>(sha512Variants(), cpu); }},
         {"SHA-512", [](const CpuFeatures& cpu) { return fastestCompressionIndex<8, 128>(sha512Variants(), cpu); }},
-        {"Whirlpool", [](const CpuFeatures& cpu) { return fastestCompressionIndex<8, 64>(whirlpoolVariants(), cpu); }},
+        {"Whirlpool",
+         [](const CpuFeatures& cpu) { return fastestCompressionIndex<8, 64>(whirlpoolVariants(), cpu); }},
     };
     const auto data = test::randomBytes(5000, 41);
     for (const Row& row : rows) {
@@ -152,7 +153,8 @@ TEST(CpuCap, TimedChoiceIsAdmittedAndKeepsEveryDigest) {
                 timed->init();
                 portable->update(data.data(), length);
                 timed->update(data.data(), length);
-                EXPECT_EQ(digestText(timed->finish(), LetterCase::Upper), digestText(portable->finish(), LetterCase::Upper))
+                EXPECT_EQ(digestText(timed->finish(), LetterCase::Upper),
+                          digestText(portable->finish(), LetterCase::Upper))
                     << row.algorithm << " " << variants->variants[chosen].name << " at " << cpuLevelName(level);
             }
         }
@@ -162,7 +164,8 @@ TEST(CpuCap, TimedChoiceIsAdmittedAndKeepsEveryDigest) {
         portable->init();
         registered->update(data.data(), data.size());
         portable->update(data.data(), data.size());
-        EXPECT_EQ(digestText(registered->finish(), LetterCase::Upper), digestText(portable->finish(), LetterCase::Upper));
+        EXPECT_EQ(digestText(registered->finish(), LetterCase::Upper),
+                  digestText(portable->finish(), LetterCase::Upper));
     }
 }
 

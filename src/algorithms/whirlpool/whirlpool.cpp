@@ -99,7 +99,8 @@ std::unique_ptr<Hasher> newWhirlpoolWith(const AlgorithmParams&, WhirlpoolCompre
 
 std::unique_ptr<Hasher> newWhirlpool(const AlgorithmParams& params) {
     // Timed at first use (see variant_choice.h).
-    static const WhirlpoolCompress chosen = whirlpoolVariants()[fastestCompressionIndex<8, 64>(whirlpoolVariants())].function;
+    static const WhirlpoolCompress chosen =
+        whirlpoolVariants()[fastestCompressionIndex<8, 64>(whirlpoolVariants())].function;
     return newWhirlpoolWith(params, chosen);
 }
 
