@@ -24,6 +24,8 @@ bench: deps
 	@cmake --preset native >/dev/null
 	@cmake --build --preset native --target sumwise-bench
 	@build/native/bench/sumwise-bench
+	@cmake --build --preset native --target sumwise-cli
+	@bench/many_files/many-files.sh build/native/src/sumwise-cli
 
 dist: deps
 	@cmake --preset windows >/dev/null

@@ -245,6 +245,39 @@ TEST(Walk, SavingTwiceNeverHashesTheHashFiles) {
     EXPECT_NE(flat.err.find("photos: Is a directory"), std::string::npos);
 }
 
+// Many inputs are hashed at once; the output is still the one-at-a-time
+// output, in the order of the arguments and of the walk.
+TEST(Walk, ManyFilesPrintInTheOrderOfOneAtATime) {
+    sumwise::test::TempDir dir;
+    std::vector<std::string> names;
+    for (int i = 0; i < 150; ++i) {
+        const std::string name = "many/" + std::to_string(i % 7) + "/f" + std::to_string(i);
+        fs::create_directories(dir.path() / "many" / std::to_string(i % 7));
+        // Empty, tiny, and now and then past one block.
+        const std::size_t size = i % 50 == 3 ? 700000 + i : static_cast<std::size_t>(i * 37 % 201);
+        test::writeFile(dir.path() / name, std::string(size, static_cast<char>('a' + i % 26)));
+        names.push_back(name);
+    }
+    test::WorkingFolder working(dir.path());
+    for (const char* chosen : {"crc32", "md5,sha-1,crc32", "all"}) {
+        std::string alone;
+        for (const std::string& name : names) alone += test::runCli({"-a", chosen, name}).out;
+        std::vector<std::string> words = {"-a", chosen};
+        words.insert(words.end(), names.begin(), names.end());
+        words.insert(words.begin() + 2, "missing");
+        const CliOutcome together = test::runCli(words);
+        EXPECT_EQ(together.status, kExitUnreadable) << chosen;
+        EXPECT_EQ(together.out, alone) << chosen;
+        EXPECT_EQ(together.err, "sumwise-cli: missing: No such file or directory\n") << chosen;
+        // The walk's order is the names' order, sorted.
+        std::vector<std::string> sorted = names;
+        std::sort(sorted.begin(), sorted.end());
+        std::string walked;
+        for (const std::string& name : sorted) walked += test::runCli({"-a", chosen, name}).out;
+        EXPECT_EQ(test::runCli({"-r", "-a", chosen, "many"}).out, walked) << chosen;
+    }
+}
+
 struct OutputFailureCase {
     std::string what;
     std::vector<std::string> words;

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "jobs/fan_out.h"
+#include "jobs/ordered_pool.h"
 #include "jobs/streaming.h"
 #include "test_support.h"
 
@@ -184,6 +185,49 @@ TEST(FanOut, PauseHoldsEveryAlgorithmAndStopReleasesThem) {
         EXPECT_FALSE(feeding.load());
         EXPECT_TRUE(fanOut.end(true).empty());
         EXPECT_EQ(told.load(), 0);
+    }
+}
+
+// Many inputs at once: whatever order the threads finish in, the results
+// are taken in the order given, at most a window of them waits, and a
+// failed delivery stops the rest.
+TEST(OrderedPool, DeliversInTheOrderGivenWithinTheWindow) {
+    for (const unsigned threads : {1u, 3u}) {
+        std::vector<int> delivered;
+        std::atomic<int> working{0};
+        std::atomic<int> mostWorking{0};
+        {
+            OrderedPool pool(threads, 4);
+            for (int i = 0; i < 200; ++i) {
+                auto result = std::make_shared<int>(-1);
+                ASSERT_TRUE(pool.give(
+                    [&, result, i] {
+                        const int now = working.fetch_add(1) + 1;
+                        int seen = mostWorking.load();
+                        while (now > seen && !mostWorking.compare_exchange_weak(seen, now)) {
+                        }
+                        std::this_thread::sleep_for(std::chrono::microseconds((i * 7919) % 300));
+                        *result = i;
+                        working.fetch_sub(1);
+                    },
+                    [&, result] {
+                        delivered.push_back(*result);
+                        return true;
+                    }));
+                EXPECT_LE(static_cast<int>(i + 1 - delivered.size()), 4);
+            }
+            EXPECT_TRUE(pool.deliverAll());
+        }
+        ASSERT_EQ(delivered.size(), 200u) << threads;
+        for (int i = 0; i < 200; ++i) ASSERT_EQ(delivered[i], i) << threads;
+        EXPECT_LE(mostWorking.load(), static_cast<int>(threads));
+
+        OrderedPool failing(threads, 4);
+        int told = 0;
+        bool going = true;
+        for (int i = 0; i < 50 && going; ++i) going = failing.give([] {}, [&told, i] { return ++told, i != 5; });
+        EXPECT_FALSE(going && failing.deliverAll()) << threads;
+        EXPECT_EQ(told, 6) << threads;
     }
 }
 

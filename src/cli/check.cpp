@@ -1,21 +1,24 @@
 #include "cli/check.h"
 
+#include <memory>
 #include <optional>
 
 #include "cli/hash_input.h"
 #include "cli/printer.h"
 #include "cli/sums_file.h"
 #include "cli/system.h"
+#include "jobs/input_source.h"
+#include "jobs/ordered_pool.h"
 #include "jobs/streaming.h"
 
 namespace sumwise::cli {
 
 namespace {
 
-struct LoadedSums {
+struct OpenedSums {
     const Input* input = nullptr;
     std::string name;  // as messages give it
-    SumsFile file;
+    std::unique_ptr<InputSource> source;
 };
 
 std::string plural(std::size_t count, const char* one, const char* many) {
@@ -32,15 +35,16 @@ bool sameDigest(std::string_view expected, const std::string& computed) {
     return true;
 }
 
-// The whole of a sums file, or the reason it could not be read.
-std::optional<std::string> readAll(InputSource& source) {
-    std::string bytes;
-    const StreamOutcome outcome = streamInput(source, [&](const std::uint8_t* data, std::size_t size) {
-        bytes.append(reinterpret_cast<const char*>(data), size);
-    });
-    if (outcome.status != StreamStatus::Complete) return std::nullopt;
-    return bytes;
-}
+struct Tally {
+    std::size_t malformed = 0;
+    std::size_t proper = 0;
+    std::size_t unreadable = 0;
+    std::size_t mismatched = 0;
+    std::size_t verified = 0;
+};
+
+// Results checked at once and not yet told.
+constexpr std::size_t kWindow = 64;
 
 class Checker {
 public:
@@ -48,47 +52,69 @@ public:
         : options_(options), checking_(options.checking), environment_(environment), printer_(environment) {}
 
     int run() {
-        SumsFileRules rules;
-        rules.digits = digestDigitCounts(options_.params);
+        rules_.digits = digestDigitCounts(options_.params);
         if (options_.algorithmsGiven) {
             for (const AlgorithmEntry& algorithm : algorithms()) {
-                if ((options_.algorithms & algorithm.flag) != 0) rules.forced.push_back(&algorithm);
+                if ((options_.algorithms & algorithm.flag) != 0) rules_.forced.push_back(&algorithm);
             }
         }
-        std::vector<LoadedSums> loaded;
+        // Every sums file is opened first, and read through once when an
+        // untagged digest could have several algorithms: that is a usage
+        // error before anything is checked. Standard input cannot be read
+        // twice; there such a line ends the run when it is reached.
+        std::vector<OpenedSums> opened;
         for (const Input& input : options_.inputs) {
-            if (auto sums = load(input, rules)) loaded.push_back(std::move(*sums));
+            if (auto sums = open(input)) opened.push_back(std::move(*sums));
         }
-        if (const std::string problem = ambiguity(loaded); !problem.empty()) {
-            printer_.error(problem);
-            return kExitUsage;
+        if (rules_.forced.size() != 1) {
+            for (OpenedSums& sums : opened) {
+                if (sums.input->kind == Input::Kind::StandardInput) continue;
+                SumsFileReader reader(*sums.source, rulesFor(sums));
+                while (auto entry = reader.next()) {
+                    if (entry->kind != SumsEntry::Kind::Ambiguous) continue;
+                    printer_.error(ambiguity(sums, *entry));
+                    return kExitUsage;
+                }
+                sums.source = reopen(sums);
+            }
         }
-        for (const LoadedSums& sums : loaded) {
+        for (const OpenedSums& sums : opened) {
+            if (!sums.source) continue;
             if (!check(sums)) return kExitUnreadable;  // the output failed
+            if (ambiguous_) return kExitUsage;
         }
         if (unreadableSums_) return kExitUsage;
         return failed_ ? kExitUnreadable : kExitSuccess;
     }
 
 private:
-    std::optional<LoadedSums> load(const Input& input, SumsFileRules rules) {
-        LoadedSums sums;
+    SumsFileRules rulesFor(const OpenedSums& sums) const {
+        SumsFileRules rules = rules_;
+        if (sums.input->kind != Input::Kind::StandardInput) rules.fileName = sums.input->name;
+        return rules;
+    }
+
+    void sumsUnreadable(const std::string& name, std::error_code error) {
+        if (!error) error = std::make_error_code(std::errc::io_error);
+        printer_.error("sumwise-cli: " + name + ": " + errorText(error));
+        unreadableSums_ = true;
+    }
+
+    std::optional<OpenedSums> open(const Input& input) {
+        OpenedSums sums;
         sums.input = &input;
-        std::unique_ptr<InputSource> source;
         std::error_code error;
         if (input.kind == Input::Kind::StandardInput) {
             sums.name = "standard input";
-            rules.fileName.clear();
             if (environment_.standardInputClosed) {
                 error = environment_.standardInputClosed;
             } else {
-                source = environment_.openStandardInput();
+                sums.source = environment_.openStandardInput();
             }
         } else {
             sums.name = errorName(input.name);
-            rules.fileName = input.name;
-            source = openInput(systemPath(input.path));
-            if (!source) {
+            sums.source = openInput(systemPath(input.path));
+            if (!sums.source) {
                 error = lastSystemError();
                 std::error_code ignored;
                 if (std::filesystem::is_directory(systemPath(input.path), ignored)) {
@@ -96,114 +122,151 @@ private:
                 }
             }
         }
-        std::optional<std::string> bytes;
-        if (source) {
-            bytes = readAll(*source);
-            if (!bytes) error = lastSystemError();
-        }
-        if (!bytes) {
-            if (!error) error = std::make_error_code(std::errc::io_error);
-            printer_.error("sumwise-cli: " + sums.name + ": " + errorText(error));
-            unreadableSums_ = true;
+        if (!sums.source) {
+            sumsUnreadable(sums.name, error);
             return std::nullopt;
         }
-        sums.file = readSumsFile(*bytes, rules);
         return sums;
     }
 
-    static std::string ambiguity(const std::vector<LoadedSums>& loaded) {
-        for (const LoadedSums& sums : loaded) {
-            for (const SumsEntry& entry : sums.file.entries) {
-                if (entry.kind != SumsEntry::Kind::Ambiguous) continue;
-                std::string names;
-                for (std::size_t i = 0; i < entry.candidates.size(); ++i) {
-                    if (i > 0) names += i + 1 == entry.candidates.size() ? " and " : ", ";
-                    names += entry.candidates[i]->asciiName();
-                }
-                return "sumwise-cli: " + sums.name + ": " + std::to_string(entry.line) + ": a digest of " +
-                       std::to_string(entry.digest.size()) + " digits may be " + names +
-                       ": name the algorithm with -a";
-            }
+    // The file again from its start, after the look for ambiguous lines.
+    std::unique_ptr<InputSource> reopen(const OpenedSums& sums) {
+        if (sums.source->failed()) {
+            sumsUnreadable(sums.name, sums.source->error());
+            return nullptr;
         }
-        return {};
+        auto source = openInput(systemPath(sums.input->path));
+        if (!source) sumsUnreadable(sums.name, lastSystemError());
+        return source;
+    }
+
+    static std::string ambiguity(const OpenedSums& sums, const SumsEntry& entry) {
+        std::string names;
+        for (std::size_t i = 0; i < entry.candidates.size(); ++i) {
+            if (i > 0) names += i + 1 == entry.candidates.size() ? " and " : ", ";
+            names += entry.candidates[i]->asciiName();
+        }
+        return "sumwise-cli: " + sums.name + ": " + std::to_string(entry.line) + ": a digest of " +
+               std::to_string(entry.digest.size()) + " digits may be " + names + ": name the algorithm with -a";
     }
 
     // False when the output failed.
-    bool check(const LoadedSums& sums) {
-        std::size_t malformed = 0;
-        std::size_t proper = 0;
-        std::size_t unreadable = 0;
-        std::size_t mismatched = 0;
-        std::size_t verified = 0;
-        for (const SumsEntry& entry : sums.file.entries) {
+    bool check(const OpenedSums& sums) {
+        Tally tally;
+        // The lines of a sums file on disk are checked several at once, each
+        // told in its order: the pool holds at most kWindow results waiting.
+        // Lines from a pipe are checked one by one as they come.
+        std::optional<OrderedPool> pool;
+        if (sums.source->size() && processorCount() > 1) pool.emplace(processorCount(), kWindow);
+        SumsFileReader reader(*sums.source, rulesFor(sums));
+        while (const std::optional<SumsEntry> next = reader.next()) {
+            const SumsEntry& entry = *next;
+            if (entry.kind == SumsEntry::Kind::Ambiguous) {
+                if (pool && !pool->deliverAll()) return false;
+                printer_.error(ambiguity(sums, entry));
+                ambiguous_ = true;
+                return true;
+            }
             if (entry.kind != SumsEntry::Kind::Check) {
-                ++malformed;
+                ++tally.malformed;
                 if (checking_.warn && !checking_.status) {
-                    printer_.error("sumwise-cli: " + sums.name + ": " + std::to_string(entry.line) +
-                                   ": improperly formatted checksum line");
+                    auto warn = [this, message = "sumwise-cli: " + sums.name + ": " + std::to_string(entry.line) +
+                                                 ": improperly formatted checksum line"] {
+                        printer_.error(message);
+                        return true;
+                    };
+                    // In its place among the lines checked at once.
+                    if (pool) {
+                        pool->give([] {}, warn);
+                    } else {
+                        warn();
+                    }
                 }
                 continue;
             }
-            ++proper;
+            ++tally.proper;
             std::filesystem::path path = entry.besideSumsFile ? sums.input->path : pathFromName(entry.name);
             if (entry.besideSumsFile) path.replace_extension();
-            const Hashed hashed =
-                hashFileInput(path, {entry.algorithm}, options_.params, environment_, entry.name);
-            bool escaped = false;
-            const std::string shown = printableName(entry.name, escaped);
-            const std::string lead = escaped ? "\\" : "";
-            if (!hashed.ok()) {
-                if (checking_.ignoreMissing && hashed.failure == Hashed::Failure::Open &&
-                    hashed.error.default_error_condition() == std::errc::no_such_file_or_directory) {
-                    continue;
-                }
-                ++unreadable;
-                if (!checking_.status) {
-                    printer_.error(failureMessage(shown, hashed));
-                    if (!printer_.line(lead + shown + ": FAILED open or read")) return false;
-                }
-                continue;
+            if (pool) {
+                auto checked = std::make_shared<std::pair<SumsEntry, Hashed>>(entry, Hashed{});
+                const bool going = pool->give(
+                    [this, checked, path] {
+                        checked->second = hashFileInput(path, {checked->first.algorithm}, options_.params,
+                                                        environment_, checked->first.name, true);
+                    },
+                    [this, checked, &tally] { return tell(checked->first, checked->second, tally); });
+                if (!going) return false;
+            } else if (!tell(entry, hashFileInput(path, {entry.algorithm}, options_.params, environment_, entry.name),
+                             tally)) {
+                return false;
             }
-            ++verified;
-            const bool match = sameDigest(entry.digest, digestText(hashed.digests.front(), LetterCase::Upper));
-            if (!match) ++mismatched;
-            if (checking_.status || (match && checking_.quiet)) continue;
-            if (!printer_.line(lead + shown + (match ? ": OK" : ": FAILED"))) return false;
+        }
+        if (pool && !pool->deliverAll()) return false;
+        if (reader.failed()) {
+            // What came before the failure has been checked and told.
+            sumsUnreadable(sums.name, sums.source->error() ? sums.source->error() : lastSystemError());
+            return true;
         }
 
-        if (proper == 0) {
+        if (tally.proper == 0) {
             printer_.error("sumwise-cli: " + sums.name + ": no properly formatted checksum lines found");
             failed_ = true;
             return true;
         }
         if (!checking_.status) {
-            if (malformed > 0) {
-                printer_.error("sumwise-cli: WARNING: " +
-                               plural(malformed, "line is improperly formatted", "lines are improperly formatted"));
+            if (tally.malformed > 0) {
+                printer_.error("sumwise-cli: WARNING: " + plural(tally.malformed, "line is improperly formatted",
+                                                                 "lines are improperly formatted"));
             }
-            if (unreadable > 0) {
-                printer_.error("sumwise-cli: WARNING: " +
-                               plural(unreadable, "listed file could not be read", "listed files could not be read"));
+            if (tally.unreadable > 0) {
+                printer_.error("sumwise-cli: WARNING: " + plural(tally.unreadable, "listed file could not be read",
+                                                                 "listed files could not be read"));
             }
-            if (mismatched > 0) {
-                printer_.error("sumwise-cli: WARNING: " + plural(mismatched, "computed checksum did NOT match",
+            if (tally.mismatched > 0) {
+                printer_.error("sumwise-cli: WARNING: " + plural(tally.mismatched, "computed checksum did NOT match",
                                                                  "computed checksums did NOT match"));
             }
-            if (checking_.ignoreMissing && verified == 0 && unreadable == 0) {
+            if (checking_.ignoreMissing && tally.verified == 0 && tally.unreadable == 0) {
                 printer_.error("sumwise-cli: " + sums.name + ": no file was verified");
             }
         }
-        if (unreadable > 0 || mismatched > 0 || (checking_.strict && malformed > 0) ||
-            (checking_.ignoreMissing && verified == 0 && unreadable == 0)) {
+        if (tally.unreadable > 0 || tally.mismatched > 0 || (checking_.strict && tally.malformed > 0) ||
+            (checking_.ignoreMissing && tally.verified == 0 && tally.unreadable == 0)) {
             failed_ = true;
         }
         return true;
+    }
+
+    // Tells one line's result; false when the output failed.
+    bool tell(const SumsEntry& entry, const Hashed& hashed, Tally& tally) {
+        bool escaped = false;
+        const std::string shown = printableName(entry.name, escaped);
+        const std::string lead = escaped ? "\\" : "";
+        if (!hashed.ok()) {
+            if (checking_.ignoreMissing && hashed.failure == Hashed::Failure::Open &&
+                hashed.error.default_error_condition() == std::errc::no_such_file_or_directory) {
+                return true;
+            }
+            ++tally.unreadable;
+            if (!checking_.status) {
+                printer_.error(failureMessage(shown, hashed));
+                if (!printer_.line(lead + shown + ": FAILED open or read")) return false;
+            }
+            return true;
+        }
+        ++tally.verified;
+        const bool match = sameDigest(entry.digest, digestText(hashed.digests.front(), LetterCase::Upper));
+        if (!match) ++tally.mismatched;
+        if (checking_.status || (match && checking_.quiet)) return true;
+        return printer_.line(lead + shown + (match ? ": OK" : ": FAILED"));
     }
 
     const Options& options_;
     const CheckOptions& checking_;
     Environment& environment_;
     Printer printer_;
+    SumsFileRules rules_;
+    bool ambiguous_ = false;
     bool unreadableSums_ = false;
     bool failed_ = false;
 };

@@ -5,8 +5,9 @@
 
 namespace sumwise::cli {
 
-// Reads every sums file first (an untagged digest whose algorithm cannot be
-// told is a usage error before anything is checked), then checks each line.
+// Checks each line of each sums file as it is read, and tells its result at
+// once. An untagged digest whose algorithm cannot be told is a usage error,
+// found before anything is checked (for standard input, when it is reached).
 int runCheck(const Options& options, Environment& environment);
 
 }  // namespace sumwise::cli

@@ -1,5 +1,7 @@
 #include "cli/cli.h"
 
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "algorithms/digest.h"
@@ -8,7 +10,9 @@
 #include "cli/hash_input.h"
 #include "cli/printer.h"
 #include "cli/system.h"
+#include "jobs/ordered_pool.h"
 #include "jobs/registry.h"
+#include "jobs/streaming.h"
 #include "resources/version.h"
 #include "results/hash_file.h"
 
@@ -31,6 +35,11 @@ std::string resultLine(const AlgorithmEntry& entry, const std::string& digest) {
     return name + ": " + digest;
 }
 
+// Inputs hashed on several threads at once, given and not yet printed.
+constexpr std::size_t kWindow = 64;
+// An input this large is hashed alone, its algorithms spread over the cores.
+constexpr std::uintmax_t kLargeInput = std::uintmax_t{64} << 20;
+
 class Hashing {
 public:
     Hashing(const Options& options, Environment& environment)
@@ -45,15 +54,24 @@ public:
             printer_.error("sumwise-cli: no algorithm is available");
             return kExitUsage;
         }
+        // Several inputs are hashed at once, one per thread, each read once and
+        // printed in order. Memory held: the pool's window of results (digests
+        // and names, a few KiB each) plus one block (512 KiB) per thread; an
+        // input of kLargeInput or more is hashed alone with today's fan-out
+        // (at most 8 + 1 blocks).
+        const unsigned threads = environment_.threads != 0 ? environment_.threads : processorCount();
+        if (threads > 1 && (options_.recursive || options_.inputs.size() > 1)) pool_.emplace(threads, kWindow);
         for (const Input& input : options_.inputs) {
             if (!process(input)) return kExitUnreadable;  // the output failed
         }
+        if (pool_ && !pool_->deliverAll()) return kExitUnreadable;
         return failed_ ? kExitUnreadable : kExitSuccess;
     }
 
 private:
     // False when the output failed and the work stops.
     bool process(const Input& input) {
+        if (input.kind != Input::Kind::File && pool_ && !pool_->deliverAll()) return false;
         switch (input.kind) {
         case Input::Kind::Text:
             return print(input.name, hashTextInput(input.text, chosen_, options_.params).digests);
@@ -70,8 +88,17 @@ private:
             }
             walk.file = [&](const std::filesystem::path& path, const std::string& name) { return file(path, name); };
             walk.passed = [&](const std::string& name, const std::string& why, bool failure) {
-                printer_.error("sumwise-cli: " + errorName(name) + ": " + why);
-                failed_ = failed_ || failure;
+                const auto report = [this, name, why, failure] {
+                    printer_.error("sumwise-cli: " + errorName(name) + ": " + why);
+                    failed_ = failed_ || failure;
+                    return true;
+                };
+                // In its place among the files hashed at once.
+                if (pool_) {
+                    pool_->give([] {}, report);
+                } else {
+                    report();
+                }
             };
             return walk.walk(input.path, input.name);
         }
@@ -79,7 +106,24 @@ private:
     }
 
     bool file(const std::filesystem::path& path, const std::string& name) {
+        if (pool_) {
+            std::error_code error;
+            const std::uintmax_t size = std::filesystem::file_size(systemPath(path), error);
+            if (error || size < kLargeInput) {
+                auto hashed = std::make_shared<Hashed>();
+                return pool_->give(
+                    [this, hashed, path, name] {
+                        *hashed = hashFileInput(path, chosen_, options_.params, environment_, name, true);
+                    },
+                    [this, hashed, path, name] { return finished(path, name, *hashed); });
+            }
+            if (!pool_->deliverAll()) return false;
+        }
         const Hashed hashed = hashFileInput(path, chosen_, options_.params, environment_, name);
+        return finished(path, name, hashed);
+    }
+
+    bool finished(const std::filesystem::path& path, const std::string& name, const Hashed& hashed) {
         if (options_.save && hashed.ok()) return save(path, name, hashed.digests);
         return done(name, hashed);
     }
@@ -143,6 +187,7 @@ private:
     std::vector<const AlgorithmEntry*> chosen_;
     LetterCase letterCase_;
     bool failed_ = false;
+    std::optional<OrderedPool> pool_;
 };
 
 }  // namespace

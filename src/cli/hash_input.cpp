@@ -4,8 +4,7 @@
 
 #include "cli/progress_line.h"
 #include "cli/system.h"
-#include "jobs/fan_out.h"
-#include "jobs/streaming.h"
+#include "jobs/hash_source.h"
 
 namespace sumwise::cli {
 
@@ -30,27 +29,21 @@ private:
     std::error_code error_;
 };
 
-Hashed hashSource(InputSource& input, const std::vector<const AlgorithmEntry*>& algorithms,
-                  const AlgorithmParams& params, Environment& environment, const std::string& name) {
+Hashed hashFrom(InputSource& input, const std::vector<const AlgorithmEntry*>& algorithms,
+                const AlgorithmParams& params, Environment& environment, const std::string& name, bool beside) {
     ReasonKeepingSource source(input);
-    std::vector<std::unique_ptr<Hasher>> hashers;
-    for (const AlgorithmEntry* entry : algorithms) hashers.push_back(entry->newHasher(params));
-    FanOut fanOut(std::move(hashers), environment.threads);
-
     std::optional<ProgressLine> progress;
-    StreamControl control;
-    if (environment.errIsTerminal) {
+    SourceControl control;
+    control.cores = beside ? 1 : environment.threads;
+    if (environment.errIsTerminal && !beside) {
         progress.emplace(environment.err, name, source.size());
         control.progress = &*progress;
     }
+    SourceHashed result = hashSource(source, algorithms, params, control);
     Hashed hashed;
-    const StreamOutcome outcome = streamInput(
-        source, [&](const std::uint8_t* data, std::size_t size) { fanOut.feed(data, size); }, &control);
-    // An input that failed part-way leaves the algorithms unfinished.
-    std::vector<Digest> digests = fanOut.end(outcome.status == StreamStatus::Complete);
-    hashed.bytesRead = outcome.bytesRead;
-    if (outcome.status == StreamStatus::Complete) {
-        hashed.digests = std::move(digests);
+    hashed.bytesRead = result.outcome.bytesRead;
+    if (result.complete()) {
+        hashed.digests = std::move(result.digests);
     } else {
         // A digest of part of the input would look like the real one: keep none.
         hashed.failure = Hashed::Failure::Read;
@@ -62,7 +55,8 @@ Hashed hashSource(InputSource& input, const std::vector<const AlgorithmEntry*>& 
 }  // namespace
 
 Hashed hashFileInput(const std::filesystem::path& path, const std::vector<const AlgorithmEntry*>& algorithms,
-                     const AlgorithmParams& params, Environment& environment, const std::string& name) {
+                     const AlgorithmParams& params, Environment& environment, const std::string& name,
+                     bool beside) {
     const std::filesystem::path usable = systemPath(path);
     const std::unique_ptr<InputSource> source = openInput(usable);
     if (!source) {
@@ -78,7 +72,7 @@ Hashed hashFileInput(const std::filesystem::path& path, const std::vector<const 
         }
         return hashed;
     }
-    return hashSource(*source, algorithms, params, environment, name);
+    return hashFrom(*source, algorithms, params, environment, name, beside);
 }
 
 Hashed hashStandardInput(const std::vector<const AlgorithmEntry*>& algorithms, const AlgorithmParams& params,
@@ -92,7 +86,7 @@ Hashed hashStandardInput(const std::vector<const AlgorithmEntry*>& algorithms, c
                                                        : std::make_error_code(std::errc::bad_file_descriptor);
         return hashed;
     }
-    return hashSource(*source, algorithms, params, environment, "-");
+    return hashFrom(*source, algorithms, params, environment, "-", false);
 }
 
 Hashed hashTextInput(const std::string& text, const std::vector<const AlgorithmEntry*>& algorithms,

@@ -25,9 +25,11 @@ struct Hashed {
     bool ok() const { return failure == Failure::None; }
 };
 
-// `name` is shown on the progress line.
+// `name` is shown on the progress line. An input hashed `beside` others (on
+// one of several threads at once) shows no progress and starts no threads.
 Hashed hashFileInput(const std::filesystem::path& path, const std::vector<const AlgorithmEntry*>& algorithms,
-                     const AlgorithmParams& params, Environment& environment, const std::string& name);
+                     const AlgorithmParams& params, Environment& environment, const std::string& name,
+                     bool beside = false);
 Hashed hashStandardInput(const std::vector<const AlgorithmEntry*>& algorithms, const AlgorithmParams& params,
                          Environment& environment);
 Hashed hashTextInput(const std::string& text, const std::vector<const AlgorithmEntry*>& algorithms,

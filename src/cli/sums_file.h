@@ -1,15 +1,19 @@
-// A whole sums file read into the checks it asks for: decoded (byte-order
-// marks, UTF-16), split into lines, each line parsed and given its
-// algorithm. Pure: bytes in, entries out, so it can be fed anything.
+// A sums file read into the checks it asks for: decoded (byte-order marks,
+// UTF-16), split into lines, each line parsed and given its algorithm.
 #pragma once
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <utility>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "algorithms/params.h"
+#include "jobs/input_source.h"
 #include "jobs/registry.h"
 #include "results/hash_file.h"
 
@@ -50,5 +54,46 @@ struct SumsFile {
 // An untagged line's algorithm comes from `forced`, else from the file's
 // name, else from the digest's length when only one algorithm has it.
 SumsFile readSumsFile(std::string_view bytes, const SumsFileRules& rules);
+
+// The same, line by line from a source as its bytes come (a pipe's lines as
+// they are written), in constant memory: a block of input, the line being
+// cut (at most kLongestSumsLine bytes; the rest of a longer one is dropped),
+// and while a hash file's name may still make it the program's own hash
+// file, the few lines before its second content line.
+inline constexpr std::size_t kLongestSumsLine = 65536;
+class SumsFileReader {
+public:
+    SumsFileReader(InputSource& source, SumsFileRules rules);
+    // The next entry; none at the end of the file, or when reading failed.
+    std::optional<SumsEntry> next();
+    bool failed() const { return failed_; }
+    TextEncoding encoding() const { return encoding_; }
+
+private:
+    enum class Form { Unknown, Bytes, Utf16Little, Utf16Big };
+    bool nextLine(std::string& line);
+    void fill();
+    void decode();
+    void release(bool ownHashFile);
+
+    InputSource& source_;
+    SumsFileRules rules_;
+    const AlgorithmEntry* extension_;
+    const AlgorithmEntry* named_;
+    TextEncoding encoding_ = TextEncoding::Ansi;
+    Form form_ = Form::Unknown;
+    std::vector<std::uint8_t> chunk_;
+    std::string raw_;   // read, not yet decoded
+    std::string text_;  // decoded, from `cut_` not yet cut into lines
+    std::size_t cut_ = 0;
+    bool skipping_ = false;  // the rest of an overlong line
+    bool ended_ = false;
+    bool failed_ = false;
+    std::size_t lineNumber_ = 0;
+    bool deciding_ = false;  // might still be the program's own hash file
+    std::size_t heldContent_ = 0;
+    std::deque<std::pair<std::size_t, std::string>> held_;
+    std::deque<SumsEntry> ready_;
+};
 
 }  // namespace sumwise::cli

@@ -16,7 +16,7 @@ FanOut::FanOut(std::vector<std::unique_ptr<Hasher>> hashers, FanOutOptions optio
         lanes_[i].hasher = std::move(hashers[i]);
         lanes_[i].hasher->init();
     }
-    const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
+    const unsigned processors = processorCount();
     cores_ = static_cast<unsigned>(std::min<std::size_t>(options_.cores != 0 ? options_.cores : processors, lanes_.size()));
     // One algorithm, or one core, gains nothing from the hand-over.
     if (lanes_.size() <= 1 || cores_ <= 1) return;
@@ -137,7 +137,7 @@ void FanOut::run(Lane& lane, std::size_t index) {
             continue;
         }
         const Slot& slot = slots_[lane.position % kSlots];
-        const std::uint8_t* data = slot.data.get();
+        const std::uint8_t* data = slot.data->data();
         const std::size_t size = slot.size;
         std::size_t offset = lane.offset;
         lock.unlock();
@@ -182,9 +182,9 @@ bool FanOut::feed(const std::uint8_t* data, std::size_t size) {
     if (stopping_ || stopRequested()) return false;
     // The slot is free: every algorithm has moved past it, and only this thread publishes.
     Slot& slot = slots_[published_ % kSlots];
-    if (!slot.data) slot.data.reset(new std::uint8_t[kBlockSize]);
+    if (!slot.data) slot.data = std::make_unique<BlockBuffer>();
     lock.unlock();
-    std::memcpy(slot.data.get(), data, size);
+    std::memcpy(slot.data->data(), data, size);
     slot.size = size;
     lock.lock();
     ++published_;

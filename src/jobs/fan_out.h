@@ -23,6 +23,7 @@
 
 #include "algorithms/hasher.h"
 #include "jobs/stream_control.h"
+#include "jobs/streaming.h"
 
 namespace sumwise {
 
@@ -76,7 +77,7 @@ private:
         std::thread thread;
     };
     struct Slot {
-        std::unique_ptr<std::uint8_t[]> data;
+        std::unique_ptr<BlockBuffer> data;  // from the run's pool
         std::size_t size = 0;
     };
 

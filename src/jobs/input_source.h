@@ -18,6 +18,9 @@ public:
     // read: fewer than `capacity` only at the end of the input or on a read
     // error, which `failed` then tells apart.
     virtual std::size_t read(std::uint8_t* buffer, std::size_t capacity) = 0;
+    // Reads what the input has ready, at least one byte unless it has ended
+    // or failed: a pipe's lines as they come. 0 only at the end or on failure.
+    virtual std::size_t readSome(std::uint8_t* buffer, std::size_t capacity) { return read(buffer, capacity); }
     virtual bool failed() const = 0;
     // Why reading failed, when the system said.
     virtual std::error_code error() const { return {}; }

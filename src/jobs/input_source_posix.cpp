@@ -35,6 +35,17 @@ public:
         }
         return filled;
     }
+    std::size_t readSome(std::uint8_t* buffer, std::size_t capacity) override {
+        while (capacity > 0 && !failed_) {
+            const ssize_t got = ::read(fd_, buffer, capacity);
+            if (got >= 0) return static_cast<std::size_t>(got);
+            if (errno != EINTR) {
+                failed_ = true;
+                error_ = std::error_code(errno, std::generic_category());
+            }
+        }
+        return 0;
+    }
     bool failed() const override { return failed_; }
     std::error_code error() const override { return error_; }
     std::optional<std::uint64_t> size() const override { return size_; }

@@ -41,6 +41,20 @@ public:
         }
         return filled;
     }
+    std::size_t readSome(std::uint8_t* buffer, std::size_t capacity) override {
+        if (failed_ || capacity == 0) return 0;
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(capacity, 1u << 30));
+        if (!ReadFile(handle_, buffer, want, &got, nullptr)) {
+            const DWORD error = GetLastError();
+            if (error != ERROR_HANDLE_EOF && error != ERROR_BROKEN_PIPE) {
+                failed_ = true;
+                error_ = std::error_code(static_cast<int>(error), std::system_category());
+            }
+            return 0;
+        }
+        return got;
+    }
     bool failed() const override { return failed_; }
     std::error_code error() const override { return error_; }
     std::optional<std::uint64_t> size() const override { return size_; }

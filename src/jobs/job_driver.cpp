@@ -4,8 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "jobs/fan_out.h"
-#include "jobs/streaming.h"
+#include "jobs/hash_source.h"
 
 namespace sumwise {
 
@@ -183,31 +182,21 @@ void JobDriver::runJob(const Snapshot& start) {
 
 std::optional<InputFailure> JobDriver::hashInput(InputSource& source, const Snapshot& snapshot) {
     std::vector<const AlgorithmEntry*> chosen;
-    std::vector<std::unique_ptr<Hasher>> hashers;
     for (const AlgorithmEntry& algorithm : algorithms()) {
-        if ((snapshot.mask & algorithm.flag) == 0) continue;
-        // An algorithm that cannot be computed gets no value; the others go on.
-        if (auto hasher = algorithm.newHasher(snapshot.params)) {
-            chosen.push_back(&algorithm);
-            hashers.push_back(std::move(hasher));
-        }
+        if ((snapshot.mask & algorithm.flag) != 0) chosen.push_back(&algorithm);
     }
     const Clock::time_point startedAt = Clock::now();
-    FanOutOptions options;
-    options.signals = &signals_;
+    SourceControl control;
+    control.signals = &signals_;
     // A text gives no progress.
-    options.blocksTaken = snapshot.fileMode ? &completedSteps_ : nullptr;
-    options.finished = [&](std::size_t index, const Digest& digest) {
+    control.blocksTaken = snapshot.fileMode ? &completedSteps_ : nullptr;
+    control.finished = [&](std::size_t index, const Digest& digest) {
         postResult(*chosen[index], digest, snapshot, startedAt);
     };
-    FanOut fanOut(std::move(hashers), std::move(options));
-    const StreamControl control{&signals_, nullptr};
-    const StreamOutcome outcome = streamInput(
-        source, [&](const std::uint8_t* data, std::size_t size) { fanOut.feed(data, size); }, &control);
     // A read error part-way gives no algorithm a value; a stop posts nothing.
-    fanOut.end(outcome.status == StreamStatus::Complete);
-    if (outcome.status == StreamStatus::ReadError) {
-        return InputFailure{InputFailure::Kind::ReadError, source.error(), outcome.bytesRead};
+    const SourceHashed hashed = hashSource(source, chosen, snapshot.params, control);
+    if (hashed.outcome.status == StreamStatus::ReadError) {
+        return InputFailure{InputFailure::Kind::ReadError, source.error(), hashed.outcome.bytesRead};
     }
     return std::nullopt;
 }

@@ -1,7 +1,8 @@
 // Starts, suspends, resumes and stops hash jobs. A job reads its input once:
 // the driver thread opens it, reads it block by block and hands every block
-// to all chosen algorithms, each computing on a thread of its own and
-// posting its value as soon as it has the whole input (see FanOut). Pausing
+// to all chosen algorithms (hashSource), each computing on a thread of its
+// own and posting its value as soon as it has the whole input (see FanOut);
+// an input shorter than one block is computed on the driver thread. Pausing
 // and stopping are cooperative: the reader and every algorithm look at the
 // signals between pieces, so no thread is ever ended from outside and the
 // input is always closed.

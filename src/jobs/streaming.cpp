@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <memory>
+#include <mutex>
 #include <new>
+#include <thread>
+#include <vector>
 
 namespace sumwise {
 
@@ -11,13 +14,11 @@ namespace {
 // Raw volumes want sector-aligned buffers; a page boundary suits them all.
 constexpr std::align_val_t kBufferAlignment{4096};
 
-struct AlignedDelete {
-    void operator()(std::uint8_t* p) const { ::operator delete[](p, kBufferAlignment); }
-};
-
-std::unique_ptr<std::uint8_t[], AlignedDelete> newBlockBuffer() {
-    return std::unique_ptr<std::uint8_t[], AlignedDelete>(
-        static_cast<std::uint8_t*>(::operator new[](kBlockSize, kBufferAlignment)));
+std::mutex poolMutex;
+std::vector<std::uint8_t*>& pool() {
+    // Never destroyed: a thread may give its buffer back while the process ends.
+    static auto* buffers = new std::vector<std::uint8_t*>();
+    return *buffers;
 }
 
 bool mayContinue(const StreamControl* control) {
@@ -26,17 +27,49 @@ bool mayContinue(const StreamControl* control) {
 
 }  // namespace
 
+BlockBuffer::BlockBuffer() {
+    {
+        std::lock_guard lock(poolMutex);
+        if (!pool().empty()) {
+            data_ = pool().back();
+            pool().pop_back();
+            return;
+        }
+    }
+    data_ = static_cast<std::uint8_t*>(::operator new[](kBlockSize, kBufferAlignment));
+}
+
+BlockBuffer::~BlockBuffer() {
+    {
+        std::lock_guard lock(poolMutex);
+        if (pool().size() < kPooledBlocks) {
+            try {
+                pool().push_back(data_);
+                return;
+            } catch (...) {
+            }
+        }
+    }
+    ::operator delete[](data_, kBufferAlignment);
+}
+
+unsigned processorCount() {
+    // Asking the system reads a file on some of them: once is enough.
+    static const unsigned count = std::max(1u, std::thread::hardware_concurrency());
+    return count;
+}
+
 StreamOutcome streamInput(InputSource& source, const BlockSink& sink, const StreamControl* control) {
     StreamOutcome outcome;
     if (!mayContinue(control)) {
         outcome.status = StreamStatus::Stopped;
         return outcome;
     }
-    const auto buffer = newBlockBuffer();
+    const BlockBuffer buffer;
     for (;;) {
-        const std::size_t got = source.read(buffer.get(), kBlockSize);
+        const std::size_t got = source.read(buffer.data(), kBlockSize);
         if (got > 0) {
-            sink(buffer.get(), got);
+            sink(buffer.data(), got);
             outcome.bytesRead += got;
             if (control != nullptr && control->progress != nullptr) control->progress->blockRead(outcome.bytesRead);
         }

@@ -31,6 +31,25 @@ struct StreamOutcome {
     std::uint64_t bytesRead = 0;
 };
 
+// Block buffers kept for the whole run: taking one costs no call to the
+// system once the run has warmed up. A buffer goes back to the pool when its
+// holder is destroyed; the pool keeps at most kPooledBlocks of them.
+inline constexpr std::size_t kPooledBlocks = 32;
+class BlockBuffer {
+public:
+    BlockBuffer();
+    ~BlockBuffer();
+    BlockBuffer(const BlockBuffer&) = delete;
+    BlockBuffer& operator=(const BlockBuffer&) = delete;
+    std::uint8_t* data() const { return data_; }
+
+private:
+    std::uint8_t* data_;
+};
+
+// The processors this process may use, read once.
+unsigned processorCount();
+
 using BlockSink = std::function<void(const std::uint8_t* data, std::size_t size)>;
 
 // Reads `source` block by block into `sink`. After each block the control's

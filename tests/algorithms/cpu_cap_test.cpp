@@ -7,6 +7,9 @@
 
 #include "algorithms/cpu_features.h"
 #include "algorithms/hasher_variants.h"
+#include "algorithms/sha2/sha2.h"
+#include "algorithms/variant_choice.h"
+#include "algorithms/whirlpool/whirlpool.h"
 #include "test_support.h"
 
 namespace sumwise {
@@ -116,6 +119,53 @@ TEST(CpuCap, EnvironmentCapsTheDispatch) {
             const std::string wanted = digestText(portable->finish(), LetterCase::Upper);
             EXPECT_EQ(digestText(capped->finish(), LetterCase::Upper), wanted) << entry.asciiName() << " " << length;
         }
+    }
+}
+
+// Without AVX-512 the SHA-384/512 and Whirlpool dispatch times the admitted
+// variants: whichever it takes at each level, it is admitted there and the
+// digests are the portable variant's.
+TEST(CpuCap, TimedChoiceIsAdmittedAndKeepsEveryDigest) {
+    struct Row {
+        const char* algorithm;
+        std::size_t (*choose)(const CpuFeatures& cpu);
+    };
+    const Row rows[] = {
+        {"SHA-384", [](const CpuFeatures& cpu) { return fastestCompressionIndex<8, 128>(sha512Variants(), cpu); }},
+        {"SHA-512", [](const CpuFeatures& cpu) { return fastestCompressionIndex<8, 128>(sha512Variants(), cpu); }},
+        {"Whirlpool",
+         [](const CpuFeatures& cpu) { return fastestCompressionIndex<8, 64>(whirlpoolVariants(), cpu); }},
+    };
+    const auto data = test::randomBytes(5000, 41);
+    for (const Row& row : rows) {
+        const HasherVariants* variants = hasherVariants(row.algorithm);
+        ASSERT_NE(variants, nullptr) << row.algorithm;
+        const auto portable = variants->create({}, 0);
+        for (const CpuLevel level : kCpuLevels) {
+            if (level > levelOf(detectedCpuFeatures())) continue;
+            const CpuFeatures cpu = cpuFeaturesAt(level);
+            const std::size_t chosen = row.choose(cpu);
+            ASSERT_LT(chosen, variants->variants.size()) << row.algorithm;
+            EXPECT_TRUE(variants->variants[chosen].supported(cpu)) << row.algorithm << " at " << cpuLevelName(level);
+            const auto timed = variants->create({}, chosen);
+            for (const std::size_t length : {std::size_t{0}, std::size_t{111}, std::size_t{128}, data.size()}) {
+                portable->init();
+                timed->init();
+                portable->update(data.data(), length);
+                timed->update(data.data(), length);
+                EXPECT_EQ(digestText(timed->finish(), LetterCase::Upper),
+                          digestText(portable->finish(), LetterCase::Upper))
+                    << row.algorithm << " " << variants->variants[chosen].name << " at " << cpuLevelName(level);
+            }
+        }
+        // And the registry's context is one of them.
+        const auto registered = test::algorithm(row.algorithm).newHasher({});
+        registered->init();
+        portable->init();
+        registered->update(data.data(), data.size());
+        portable->update(data.data(), data.size());
+        EXPECT_EQ(digestText(registered->finish(), LetterCase::Upper),
+                  digestText(portable->finish(), LetterCase::Upper));
     }
 }
 

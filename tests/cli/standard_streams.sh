@@ -66,6 +66,19 @@ else
     passed=$((passed + 1))
 fi
 
+# -c from a pipe tells each result as its line comes, before the input ends.
+mkfifo lines
+{ cat SHA1SUMS; sleep 4; cat SHA1SUMS; } > lines & writer=$!
+"$cli" -c -a sha-1 - < lines > out 2> err & pid=$!
+sleep 2; early=$(cat out)
+wait $pid; status=$?; wait $writer
+if [ "$early" != "abc.txt: OK" ] || [ "$status" != 0 ] || [ "$(cat out)" != "$(printf 'abc.txt: OK\nabc.txt: OK')" ]; then
+    echo "FAILED: streamed -c -: status $status, after 2 s: '$early', in all:"; cat out err
+    failures=$((failures + 1))
+else
+    passed=$((passed + 1))
+fi
+
 # Interrupted mid-input: ends by the signal, prints no digest.
 mkfifo slow
 sleep 30 > slow & writer=$!

@@ -2,6 +2,7 @@
 // its initial value and digest length.
 #include "algorithms/md_hasher.h"
 #include "algorithms/sha2/sha2.h"
+#include "algorithms/variant_choice.h"
 
 namespace sumwise {
 
@@ -53,12 +54,18 @@ std::unique_ptr<Hasher> newSha256(const AlgorithmParams& params) {
     return newSha256With(params, bestVariant(sha256Variants()));
 }
 
+// Timed at first use (see variant_choice.h); shared by SHA-384 and SHA-512.
+static Sha512Compress timedSha512Compress() {
+    static const Sha512Compress chosen = sha512Variants()[fastestCompressionIndex<8, 128>(sha512Variants())].function;
+    return chosen;
+}
+
 std::unique_ptr<Hasher> newSha384(const AlgorithmParams& params) {
-    return newSha384With(params, bestVariant(sha512Variants()));
+    return newSha384With(params, timedSha512Compress());
 }
 
 std::unique_ptr<Hasher> newSha512(const AlgorithmParams& params) {
-    return newSha512With(params, bestVariant(sha512Variants()));
+    return newSha512With(params, timedSha512Compress());
 }
 
 }  // namespace sumwise

@@ -5,6 +5,7 @@
 #include <bit>
 
 #include "algorithms/md_hasher.h"
+#include "algorithms/variant_choice.h"
 #include "algorithms/bytes.h"
 #include "algorithms/cpu_features.h"
 #include "algorithms/whirlpool/whirlpool_internal.h"
@@ -97,7 +98,10 @@ std::unique_ptr<Hasher> newWhirlpoolWith(const AlgorithmParams&, WhirlpoolCompre
 }
 
 std::unique_ptr<Hasher> newWhirlpool(const AlgorithmParams& params) {
-    return newWhirlpoolWith(params, bestVariant(whirlpoolVariants()));
+    // Timed at first use (see variant_choice.h).
+    static const WhirlpoolCompress chosen =
+        whirlpoolVariants()[fastestCompressionIndex<8, 64>(whirlpoolVariants())].function;
+    return newWhirlpoolWith(params, chosen);
 }
 
 }  // namespace sumwise
