@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "algorithms/algorithm_table.h"
 #include "app/command_line.h"
-#include "jobs/registry.h"
 
 namespace sumwise {
 namespace {
@@ -9,7 +9,7 @@ namespace {
 using Kind = CommandLine::Step::Kind;
 using Step = CommandLine::Step;
 
-std::uint32_t flag(const char* name) { return *flagForName(std::string_view(name)); }
+AlgorithmMask flag(const char* name) { return algorithmNamed(std::string_view(name))->flag(); }
 
 TEST(CommandLine, EmptyHasNothing) {
     const CommandLine parsed = parseCommandLine(L"");

@@ -10,10 +10,10 @@
 #include <string_view>
 #include <vector>
 
+#include "algorithms/algorithm_table.h"
 #include "algorithms/digest.h"
 #include "algorithms/params.h"
 #include "jobs/input_source.h"
-#include "jobs/registry.h"
 
 namespace sumwise::test {
 

@@ -52,7 +52,7 @@ public:
         rules.digits = digestDigitCounts(options_.params);
         if (options_.algorithmsGiven) {
             for (const AlgorithmEntry& algorithm : algorithms()) {
-                if ((options_.algorithms & algorithm.flag) != 0) rules.forced.push_back(&algorithm);
+                if ((options_.algorithms & algorithm.flag()) != 0) rules.forced.push_back(&algorithm);
             }
         }
         std::vector<LoadedSums> loaded;
@@ -118,7 +118,7 @@ private:
                 std::string names;
                 for (std::size_t i = 0; i < entry.candidates.size(); ++i) {
                     if (i > 0) names += i + 1 == entry.candidates.size() ? " and " : ", ";
-                    names += entry.candidates[i]->asciiName();
+                    names += entry.candidates[i]->name;
                 }
                 return "sumwise-cli: " + sums.name + ": " + std::to_string(entry.line) + ": a digest of " +
                        std::to_string(entry.digest.size()) + " digits may be " + names +

@@ -12,7 +12,7 @@ namespace sumwise {
 // What the job reads: taken when the job starts, so that the window may
 // change its fields while a short job runs.
 struct JobDriver::Snapshot {
-    std::uint32_t mask = 0;
+    AlgorithmMask mask = 0;
     bool fileMode = true;
     bool diskMode = false;
     std::filesystem::path path;
@@ -185,7 +185,7 @@ std::optional<InputFailure> JobDriver::hashInput(InputSource& source, const Snap
     std::vector<const AlgorithmEntry*> chosen;
     std::vector<std::unique_ptr<Hasher>> hashers;
     for (const AlgorithmEntry& algorithm : algorithms()) {
-        if ((snapshot.mask & algorithm.flag) == 0) continue;
+        if ((snapshot.mask & algorithm.flag()) == 0) continue;
         // An algorithm that cannot be computed gets no value; the others go on.
         if (auto hasher = algorithm.newHasher(snapshot.params)) {
             chosen.push_back(&algorithm);
@@ -223,9 +223,9 @@ void JobDriver::postResult(const AlgorithmEntry& algorithm, const Digest& digest
                 digestWideText(digest, job_.upperCase.load() ? LetterCase::Upper : LetterCase::Lower);
             if (snapshot.logging) {
                 const LocalTime now = log_.now();
-                log_.append(now, logEntryLines(now, snapshot.logInput, algorithm.name, text, elapsed));
+                log_.append(now, logEntryLines(now, snapshot.logInput, algorithm.wideName(), text, elapsed));
             }
-            view_.showResult(algorithm.flag, text);
+            view_.showResult(algorithm.flag(), text);
         }
         view_.refreshCompare();
     } catch (...) {

@@ -52,7 +52,7 @@ std::wstring saveFilter(const std::wstring& name, const std::wstring& extension)
     std::wstring description = formatText(loadText(IDS_HASH_FILE_TYPE), {std::wstring_view(name)}) +
                                formatText(L" (*.%s)", {std::wstring_view(extension)});
     // Room for the pattern and three terminators: after the description, the pattern and the list.
-    // (A registry name keeps the pattern far below that.)
+    // (An algorithm's extension keeps the pattern far below that.)
     description.resize(std::min(description.size(), kFilterCharacters - 3 - pattern.size()));
     return description + L'\0' + pattern + L'\0';
 }
@@ -139,8 +139,8 @@ bool isDeviceName(std::wstring_view stem) {
 
 }  // namespace
 
-std::wstring hashFileBeside(std::wstring_view input, std::wstring_view algorithmName) {
-    return std::wstring(input) + L"." + hashFileExtension(algorithmName);
+std::wstring hashFileBeside(std::wstring_view input, const AlgorithmEntry& algorithm) {
+    return std::wstring(input) + L"." + std::wstring(algorithm.wideExtension());
 }
 
 std::wstring fileNameFrom(std::wstring_view text) {
@@ -154,13 +154,13 @@ std::wstring fileNameFrom(std::wstring_view text) {
 }
 
 bool saveResult(const ResultsHost& host, int row, const std::optional<std::wstring>& target) {
-    const std::wstring name = rowName(host.list, row);
+    const AlgorithmEntry* algorithm = algorithmNamed(std::wstring_view(rowName(host.list, row)));
     // Read first: a value gone meanwhile leaves an existing file as it was.
     const std::wstring value = rowValue(host.list, row);
-    if (value.empty() || name.empty()) return false;
+    if (value.empty() || algorithm == nullptr) return false;
     // Only a file has a place beside it.
     if (!target && (host.job.path.empty() || !host.job.fileMode || host.job.diskMode)) return false;
-    const std::wstring path = target ? *target : hashFileBeside(host.job.path, name);
+    const std::wstring path = target ? *target : hashFileBeside(host.job.path, *algorithm);
     switch (writeHashFile(path, hashFileContent(toAnsi(value, kMaxValueCharacters)))) {
     case WriteOutcome::Written: return true;
     case WriteOutcome::Failed: return false;
@@ -170,9 +170,10 @@ bool saveResult(const ResultsHost& host, int row, const std::optional<std::wstri
 }
 
 bool saveResultAs(const ResultsHost& host, int row) {
-    const std::wstring name = rowName(host.list, row);
-    if (name.empty() || !host.services.chooseSaveFile) return false;
-    const std::wstring extension = hashFileExtension(name);
+    const AlgorithmEntry* algorithm = algorithmNamed(std::wstring_view(rowName(host.list, row)));
+    if (algorithm == nullptr || !host.services.chooseSaveFile) return false;
+    const std::wstring name(algorithm->wideName());
+    const std::wstring extension(algorithm->wideExtension());
     SaveFileRequest request;
     request.owner = host.dialog;
     request.filter = saveFilter(name, extension);

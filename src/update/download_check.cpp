@@ -1,7 +1,7 @@
 #include "update/download_check.h"
 
+#include "algorithms/algorithm_table.h"
 #include "app/ascii_case.h"
-#include "jobs/registry.h"
 #include "jobs/streaming.h"
 
 namespace sumwise {
@@ -10,7 +10,7 @@ DownloadCheck checkDownload(const VersionFile& published, std::wstring_view down
                             const std::filesystem::path& file, const JobSignals* signals) {
     const DownloadEntry* entry = published.entryFor(downloadName);
     if (entry == nullptr) return DownloadCheck::NotPublished;
-    const AlgorithmEntry* algorithm = entryForName(entry->algorithm);
+    const AlgorithmEntry* algorithm = algorithmNamed(std::wstring_view(entry->algorithm));
     if (algorithm == nullptr) return DownloadCheck::UnknownAlgorithm;
 
     const StreamControl control{signals, nullptr};
