@@ -40,7 +40,7 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 std::vector<std::uint8_t> randomBytes(std::size_t size, std::uint32_t seed);
 std::vector<std::uint8_t> bytesOf(std::string_view text);
 
-// The registry row of a name; fails the test when there is none.
+// The algorithm table's row of a name; fails the test when there is none.
 const AlgorithmEntry& algorithm(std::string_view name);
 
 // The digest text of `bytes` given to the algorithm in one piece.
