@@ -3,12 +3,14 @@
 // digest is, which parameters it takes, which variants it has and how a
 // context is made. The list, /H, sumwise-cli's -a, --tag and -c, hash files,
 // the log, the benchmark and the tests all read it from here. A row's index
-// is its place in the list and its bit in an AlgorithmMask.
+// is its bit in an AlgorithmMask; the rows' order is the order in which a job
+// takes its algorithms and sumwise-cli prints them.
 //
 // Adding an algorithm: its own folder under src/algorithms/ (a factory and a
-// variant table), one row below in the list's order, and rows in the test
-// tables (its known answers in its own test file, tests/registry_test.cpp's
-// expected rows, the peer oracle where a peer library has it).
+// variant table), one row at the end of the table below, and rows in the
+// test tables (its known answers in a test file of its own, the expected
+// rows of tests/registry_test.cpp, the peer oracle where a peer library has
+// it).
 #pragma once
 
 #include <array>

@@ -202,6 +202,11 @@ SUMWISE_WIDE_TARGET std::uint32_t crc32FoldedWide(std::uint32_t crc, const std::
 
 #undef SUMWISE_WIDE_TARGET
 #pragma GCC diagnostic pop
+
+constexpr Checksum32Update crc32Pclmul = foldThenSlice<std::uint32_t, 64, crc32Folded, crc32Sliced>;
+constexpr Checksum32Update crc32Avx2Pclmul = foldThenSlice<std::uint32_t, 64, crc32FoldedVex, crc32Sliced>;
+constexpr Checksum32Update crc32Vpclmul =
+    foldThenSlice<std::uint32_t, 256, crc32FoldedWide, crc32Sliced, crc32Avx2Pclmul>;
 #endif
 
 }  // namespace
@@ -213,17 +218,6 @@ std::uint32_t crc32Reference(std::uint32_t crc, const std::uint8_t* data, std::s
     }
     return crc;
 }
-
-namespace {
-
-#if defined(__x86_64__)
-constexpr Checksum32Update crc32Pclmul = foldThenSlice<std::uint32_t, 64, crc32Folded, crc32Sliced>;
-constexpr Checksum32Update crc32Avx2Pclmul = foldThenSlice<std::uint32_t, 64, crc32FoldedVex, crc32Sliced>;
-constexpr Checksum32Update crc32Vpclmul =
-    foldThenSlice<std::uint32_t, 256, crc32FoldedWide, crc32Sliced, crc32Avx2Pclmul>;
-#endif
-
-}  // namespace
 
 std::span<const Checksum32Variant> crc32Variants() {
     static constexpr Checksum32Variant kVariants[] = {
