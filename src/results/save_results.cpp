@@ -114,8 +114,9 @@ std::wstring textBaseName(const std::wstring& text, std::size_t extensionLength,
     return base;
 }
 
-std::wstring proposedName(const ResultsHost& host, const std::wstring& name, const std::wstring& extension) {
-    if (host.job.fileMode && !host.job.diskMode) return hashFileBeside(host.job.path, name);
+std::wstring proposedName(const ResultsHost& host, const AlgorithmEntry& algorithm) {
+    if (host.job.fileMode && !host.job.diskMode) return hashFileBeside(host.job.path, algorithm);
+    const std::wstring extension(algorithm.wideExtension());
     const std::wstring documents = documentsFolder();
     std::wstring base;
     if (host.job.diskMode) {
@@ -177,7 +178,7 @@ bool saveResultAs(const ResultsHost& host, int row) {
     SaveFileRequest request;
     request.owner = host.dialog;
     request.filter = saveFilter(name, extension);
-    request.proposedName = proposedName(host, name, extension);
+    request.proposedName = proposedName(host, *algorithm);
     request.defaultExtension = extension;
     const std::optional<std::wstring> chosen = host.services.chooseSaveFile(request);
     if (!chosen || chosen->empty()) return false;
