@@ -17,9 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "algorithms/algorithm_table.h"
 #include "algorithms/cpu_features.h"
-#include "algorithms/hasher_variants.h"
-#include "jobs/registry.h"
 #include "jobs/streaming.h"
 #include "levels.h"
 #include "peers.h"
@@ -64,9 +63,9 @@ std::string ours(const sumwise::AlgorithmEntry& entry, const sumwise::AlgorithmP
     return sumwise::digestText(hasher->finish(), sumwise::LetterCase::Upper);
 }
 
-const char* variantName(const std::string& algorithm) {
-    const sumwise::HasherVariants* variants = sumwise::hasherVariants(algorithm);
-    return variants ? variants->variants[variants->best()].name : "?";
+const char* variantName(const sumwise::AlgorithmEntry& entry) {
+    const sumwise::HasherVariants& variants = entry.variants();
+    return variants.variants[variants.best()].name;
 }
 
 // One table: every wanted algorithm at the level this process is capped to.
@@ -87,7 +86,7 @@ int measure(std::size_t mebibytes, const sumwise::AlgorithmParams& params, const
 
     int mismatches = 0;
     for (const sumwise::AlgorithmEntry& entry : sumwise::algorithms()) {
-        const std::string name = entry.asciiName();
+        const std::string name(entry.name);
         if (!wanted.empty() && std::find(wanted.begin(), wanted.end(), name) == wanted.end()) continue;
 
         const auto peers = sumwise::bench::peersFor(name);
@@ -115,7 +114,7 @@ int measure(std::size_t mebibytes, const sumwise::AlgorithmParams& params, const
                             digests[i + 1].c_str());
             }
         }
-        const std::string variant = std::string("(") + variantName(name) + ")";
+        const std::string variant = std::string("(") + variantName(entry) + ")";
         if (fastestPeer > 0) {
             std::printf("%-11s %10.0f %-15s %-40s %.2f\n", name.c_str(), ourSpeed, variant.c_str(), peerText.c_str(),
                         ourSpeed / fastestPeer);

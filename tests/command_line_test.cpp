@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "jobs/registry.h"
+#include "algorithms/algorithm_table.h"
 #include "text/command_line.h"
 
 namespace sumwise {
@@ -9,7 +9,7 @@ namespace {
 using Kind = CommandLine::Step::Kind;
 using Step = CommandLine::Step;
 
-std::uint32_t flag(const char* name) { return *flagForName(std::string_view(name)); }
+AlgorithmMask flag(const char* name) { return algorithmNamed(std::string_view(name))->flag(); }
 
 TEST(CommandLine, EmptyHasNothing) {
     const CommandLine parsed = parseCommandLine(L"");

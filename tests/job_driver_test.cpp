@@ -35,7 +35,7 @@ public:
         std::lock_guard lock(mutex_);
         suspendedLabels.push_back(suspended);
     }
-    void showResult(std::uint32_t flag, const std::wstring& text) override {
+    void showResult(AlgorithmMask flag, const std::wstring& text) override {
         std::lock_guard lock(mutex_);
         results[flag] = text;
     }
@@ -60,7 +60,7 @@ public:
         }
         released_.notify_all();
     }
-    std::map<std::uint32_t, std::wstring> resultsNow() {
+    std::map<AlgorithmMask, std::wstring> resultsNow() {
         std::lock_guard lock(mutex_);
         return results;
     }
@@ -69,7 +69,7 @@ public:
     int compareRefreshes = 0;
     std::optional<std::uint64_t> busyTotal;
     std::vector<bool> suspendedLabels;
-    std::map<std::uint32_t, std::wstring> results;
+    std::map<AlgorithmMask, std::wstring> results;
     int finishedCalls = 0;
     std::uint32_t lastElapsed = 0;
     bool lastWasBusy = false;
@@ -96,11 +96,11 @@ private:
     std::mutex mutex_;
 };
 
-std::uint32_t flag(const char* name) { return *flagForName(std::string_view(name)); }
+AlgorithmMask flag(const char* name) { return algorithmNamed(std::string_view(name))->flag(); }
 
-std::uint32_t everyAlgorithm() {
-    std::uint32_t mask = 0;
-    for (const AlgorithmEntry& entry : algorithms()) mask |= entry.flag;
+AlgorithmMask everyAlgorithm() {
+    AlgorithmMask mask = 0;
+    for (const AlgorithmEntry& entry : algorithms()) mask |= entry.flag();
     return mask;
 }
 
@@ -345,7 +345,7 @@ TEST_F(JobDriverTest, UnreadableInputShowsNoValueAndSaysWhy) {
     };
 #endif
     for (const Case& c : cases) {
-        for (const std::uint32_t mask : {flag("CRC32"), flag("CRC32") | flag("MD5") | flag("SHA-1")}) {
+        for (const AlgorithmMask mask : {flag("CRC32"), flag("CRC32") | flag("MD5") | flag("SHA-1")}) {
             job.jobMask = mask;
             job.path = c.path.wstring();
             runToEnd();
@@ -394,7 +394,7 @@ TEST_F(JobDriverTest, DiskJobReadsTheChosenVolume) {
 
 TEST_F(JobDriverTest, ReadsTheInputOnceWhateverTheAlgorithms) {
     struct Case {
-        std::uint32_t mask;
+        AlgorithmMask mask;
         std::size_t size;
     };
     const Case cases[] = {
@@ -419,17 +419,17 @@ TEST_F(JobDriverTest, ReadsTheInputOnceWhateverTheAlgorithms) {
         EXPECT_EQ(driver.completedSteps(), algorithmsInJob * ((c.size + kBlockSize - 1) / kBlockSize));
         const auto results = view.resultsNow();
         for (const AlgorithmEntry& entry : algorithms()) {
-            if ((c.mask & entry.flag) == 0) continue;
-            const std::string expected = test::hexOf(entry.asciiName(), bytes);
-            ASSERT_EQ(results.count(entry.flag), 1u) << entry.asciiName();
-            EXPECT_EQ(results.at(entry.flag), std::wstring(expected.begin(), expected.end())) << entry.asciiName();
+            if ((c.mask & entry.flag()) == 0) continue;
+            const std::string expected = test::hexOf(entry.name, bytes);
+            ASSERT_EQ(results.count(entry.flag()), 1u) << entry.name;
+            EXPECT_EQ(results.at(entry.flag()), std::wstring(expected.begin(), expected.end())) << entry.name;
         }
         view.results.clear();
     }
 }
 
 TEST_F(JobDriverTest, ReadErrorPartWayGivesNoAlgorithmAValue) {
-    for (const std::uint32_t mask : {flag("CRC32"), everyAlgorithm()}) {
+    for (const AlgorithmMask mask : {flag("CRC32"), everyAlgorithm()}) {
         replacement = [] { return std::make_unique<test::MemorySource>(test::randomBytes(3 * kBlockSize, 12), kBlockSize + 5); };
         job.path = L"input.bin";
         job.jobMask = mask;
@@ -447,7 +447,7 @@ TEST_F(JobDriverTest, ReadErrorPartWayGivesNoAlgorithmAValue) {
 
 TEST_F(JobDriverTest, SuspendAndStopReachTheReaderAndEveryAlgorithm) {
     using namespace std::chrono_literals;
-    for (const std::uint32_t mask : {flag("MD2"), everyAlgorithm()}) {
+    for (const AlgorithmMask mask : {flag("MD2"), everyAlgorithm()}) {
         count.opens = 0;
         count.closes = 0;
         replacement = [] { return std::make_unique<EndlessSource>(); };

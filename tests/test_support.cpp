@@ -69,10 +69,8 @@ std::vector<std::uint8_t> randomBytes(std::size_t size, std::uint32_t seed) {
 std::vector<std::uint8_t> bytesOf(std::string_view text) { return {text.begin(), text.end()}; }
 
 const AlgorithmEntry& algorithm(std::string_view name) {
-    const auto flag = flagForName(name);
-    EXPECT_TRUE(flag.has_value()) << "no algorithm named " << name;
-    const AlgorithmEntry* entry = flag ? entryForFlag(*flag) : nullptr;
-    EXPECT_TRUE(entry != nullptr) << name << " is not in the registry";
+    const AlgorithmEntry* entry = algorithmNamed(name);
+    EXPECT_TRUE(entry != nullptr) << "no algorithm named " << name;
     return entry ? *entry : algorithms()[0];
 }
 

@@ -10,10 +10,10 @@
 #include <string_view>
 #include <vector>
 
+#include "algorithms/algorithm_table.h"
 #include "algorithms/digest.h"
 #include "algorithms/params.h"
 #include "jobs/input_source.h"
-#include "jobs/registry.h"
 
 namespace sumwise::test {
 
@@ -44,7 +44,7 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 std::vector<std::uint8_t> randomBytes(std::size_t size, std::uint32_t seed);
 std::vector<std::uint8_t> bytesOf(std::string_view text);
 
-// The registry row of a name; fails the test when there is none.
+// The algorithm table's row of a name; fails the test when there is none.
 const AlgorithmEntry& algorithm(std::string_view name);
 
 // The digest text of `bytes` given to the algorithm in one piece.

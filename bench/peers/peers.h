@@ -16,7 +16,7 @@ struct Peer {
     std::string (*run)(const std::string& algorithm, const std::uint8_t* data, std::size_t size, std::size_t piece);
 };
 
-// The peers that have the algorithm named as in the registry.
+// The peers that have the algorithm named as in the algorithm table.
 std::vector<Peer> peersFor(const std::string& algorithm);
 
 // The first peer's digest of `size` bytes in one piece, or none when no peer

@@ -24,7 +24,7 @@ public:
     std::optional<sumwise::VolumeChoice> chosenVolume() override { return std::nullopt; }
     void enterBusyLayout(std::uint64_t) override {}
     void showSuspended(bool) override {}
-    void showResult(std::uint32_t, const std::wstring&) override { ++results; }
+    void showResult(sumwise::AlgorithmMask, const std::wstring&) override { ++results; }
     void jobEnded() override { driver->finish(); }
     void jobFinished(const sumwise::JobEnd& end) override { failed = end.failure.has_value(); }
     std::atomic<int> results{0};
@@ -61,7 +61,7 @@ struct Timing {
     int results = 0;
 };
 
-Timing runJob(const std::string& file, std::uint32_t mask) {
+Timing runJob(const std::string& file, sumwise::AlgorithmMask mask) {
     sumwise::HashJob job;
     job.path = std::wstring(file.begin(), file.end());
     job.jobMask = mask;
@@ -94,9 +94,8 @@ int main(int argc, char** argv) {
     }
     const std::string file = argv[1];
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 1;
-    std::uint32_t all = 0;
-    for (const sumwise::AlgorithmEntry& entry : sumwise::algorithms()) all |= entry.flag;
-    const std::uint32_t md2 = *sumwise::flagForName(std::string_view("MD2"));
+    const sumwise::AlgorithmMask all = sumwise::kAllAlgorithms;
+    const sumwise::AlgorithmMask md2 = sumwise::flagNamed("MD2");
 
     double alone = 1e30;
     double every = 1e30;

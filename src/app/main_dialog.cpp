@@ -36,7 +36,8 @@ public:
     }
     void enterBusyLayout(std::uint64_t totalSteps) override { send(kEnterBusyMessage, totalSteps, 0); }
     void showSuspended(bool suspended) override { dialog_.showSuspended(suspended); }
-    void showResult(std::uint32_t flag, const std::wstring& digestText) override {
+    void showResult(AlgorithmMask flag, const std::wstring& digestText) override {
+        static_assert(sizeof(WPARAM) >= sizeof(AlgorithmMask), "the flag travels whole");
         send(kShowResultMessage, flag, reinterpret_cast<LPARAM>(&digestText));
     }
     void jobEnded() override { PostMessageW(dialog_.window_, kJobEndedMessage, 0, 0); }
@@ -167,7 +168,7 @@ void MainDialog::setUpResultsList() {
 
     int nameWidth = 0;
     for (const AlgorithmEntry& entry : algorithms()) {
-        nameWidth = std::max(nameWidth, look::textWidth(window_, entry.name.substr(0, 16)));
+        nameWidth = std::max(nameWidth, look::textWidth(window_, entry.wideName().substr(0, 16)));
     }
     const int nameColumn = nameWidth + 2 * look::systemMetric(window_, SM_CXMENUCHECK) +
                            (look::themesActive() ? 0 : look::scaled(window_, 5));
@@ -268,12 +269,12 @@ INT_PTR MainDialog::onTaskbarButtonCreated(WPARAM, LPARAM) {
 }
 
 INT_PTR MainDialog::onShowResult(WPARAM wParam, LPARAM lParam) {
-    const auto flag = static_cast<std::uint32_t>(wParam);
+    const auto flag = static_cast<AlgorithmMask>(wParam);
     const auto* text = reinterpret_cast<const std::wstring*>(lParam);
     // A job that started on another input: its value belongs to that one (the log still has it).
     if (jobInput_ != inputGeneration_) return TRUE;
     const int row = results::rowForFlag(list_, flag);
-    // A row removed meanwhile shows nothing; the value is still in its slot.
+    // A row removed meanwhile shows nothing; the value is not kept anywhere else.
     if (row >= 0 && text != nullptr) results::setRowValue(list_, row, results::recased(*text, job_.upperCase));
     return TRUE;
 }

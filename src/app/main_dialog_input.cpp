@@ -157,7 +157,7 @@ void MainDialog::onDriveSelected(const Command& command) {
 void MainDialog::onShowAll(const Command&) {
     if (checked(IDC_SHOW_ALL)) {
         for (const AlgorithmEntry& entry : algorithms()) {
-            if (results::rowForName(list_, entry.name) < 0) results::addRow(list_, entry.name, false);
+            if (results::rowForName(list_, entry.wideName()) < 0) results::addRow(list_, entry.wideName(), false);
         }
     } else {
         for (int row = results::rowCount(list_) - 1; row >= 0; --row) {
@@ -184,8 +184,8 @@ void MainDialog::onHash(const Command&) {
         const int count = results::rowCount(list_);
         for (int row = 0; row < count; ++row) {
             if (!results::rowTicked(list_, row) || results::rowValue(list_, row).empty()) continue;
-            if (const auto flag = flagForName(std::wstring_view(results::rowName(list_, row)))) {
-                job_.jobMask &= ~*flag;  // already has its value
+            if (const AlgorithmEntry* entry = algorithmNamed(std::wstring_view(results::rowName(list_, row)))) {
+                job_.jobMask &= ~entry->flag();  // already has its value
             }
         }
     }
@@ -207,7 +207,7 @@ void MainDialog::onOkOrCancel(const Command& command) {
 void MainDialog::applyCommandLine() {
     if (commandLine_.empty()) {
         for (const AlgorithmEntry& entry : algorithms()) {
-            if ((entry.flag & kDefaultAlgorithms) != 0) results::addRow(list_, entry.name, true);
+            if ((entry.flag() & kDefaultAlgorithms) != 0) results::addRow(list_, entry.wideName(), true);
         }
         setChecked(IDC_TEXT_MODE, false);
         setInput(L"");
@@ -251,7 +251,7 @@ void MainDialog::applyCommandLine() {
         }
     }
     for (const AlgorithmEntry& entry : algorithms()) {
-        if ((parsed.tickedMask & entry.flag) != 0) results::addRow(list_, entry.name, true);
+        if ((parsed.tickedMask & entry.flag()) != 0) results::addRow(list_, entry.wideName(), true);
     }
     onShowAll(kNoCommand);
     loadCompanionHashFile(false);

@@ -85,7 +85,7 @@ void MainDialog::fitControlsToTexts() {
     look::moveControl(window_, IDC_COMPARE_NEGATIVE, resultLeft, label.top,
                       look::stringTextWidth(window_, IDS_NEGATIVE), height);
     int nameWidth = 0;  // room for the widest name, so none is clipped
-    for (const AlgorithmEntry& entry : algorithms()) nameWidth = std::max(nameWidth, look::textWidth(window_, entry.name));
+    for (const AlgorithmEntry& entry : algorithms()) nameWidth = std::max(nameWidth, look::textWidth(window_, entry.wideName()));
     look::moveControl(window_, IDC_COMPARE_MATCH, resultLeft, label.top, nameWidth, height);
     ShowWindow(item(IDC_COMPARE_MATCH), SW_HIDE);
     ShowWindow(item(IDC_COMPARE_NEGATIVE), SW_HIDE);

@@ -55,7 +55,7 @@ public:
         rules_.digits = digestDigitCounts(options_.params);
         if (options_.algorithmsGiven) {
             for (const AlgorithmEntry& algorithm : algorithms()) {
-                if ((options_.algorithms & algorithm.flag) != 0) rules_.forced.push_back(&algorithm);
+                if ((options_.algorithms & algorithm.flag()) != 0) rules_.forced.push_back(&algorithm);
             }
         }
         // Every sums file is opened first, and read through once when an

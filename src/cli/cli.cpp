@@ -4,14 +4,15 @@
 #include <optional>
 #include <string>
 
+#include "algorithms/algorithm_table.h"
 #include "algorithms/digest.h"
 #include "cli/check.h"
 #include "cli/folder_walk.h"
 #include "cli/hash_input.h"
 #include "cli/printer.h"
 #include "cli/system.h"
+#include "algorithms/algorithm_table.h"
 #include "jobs/ordered_pool.h"
-#include "jobs/registry.h"
 #include "jobs/streaming.h"
 #include "resources/version.h"
 #include "results/hash_file.h"
@@ -20,17 +21,17 @@ namespace sumwise::cli {
 
 namespace {
 
-std::vector<const AlgorithmEntry*> chosenAlgorithms(std::uint32_t mask) {
+std::vector<const AlgorithmEntry*> chosenAlgorithms(AlgorithmMask mask) {
     std::vector<const AlgorithmEntry*> chosen;
     for (const AlgorithmEntry& entry : algorithms()) {
-        if ((mask & entry.flag) != 0) chosen.push_back(&entry);
+        if ((mask & entry.flag()) != 0) chosen.push_back(&entry);
     }
     return chosen;
 }
 
 // The "%11s: %s" line of the program's copied results.
 std::string resultLine(const AlgorithmEntry& entry, const std::string& digest) {
-    std::string name = entry.asciiName();
+    std::string name(entry.name);
     if (name.size() < 11) name.insert(0, 11 - name.size(), ' ');
     return name + ": " + digest;
 }
@@ -84,7 +85,7 @@ private:
         if (options_.recursive && std::filesystem::is_directory(systemPath(input.path), ignored)) {
             FolderWalk walk;
             if (options_.save) {
-                for (const AlgorithmEntry* entry : chosen_) walk.savedExtensions.push_back(hashFileExtension(entry->asciiName()));
+                for (const AlgorithmEntry* entry : chosen_) walk.savedExtensions.emplace_back(entry->extension);
             }
             walk.file = [&](const std::filesystem::path& path, const std::string& name) { return file(path, name); };
             walk.passed = [&](const std::string& name, const std::string& why, bool failure) {
@@ -141,7 +142,7 @@ private:
         const std::string lead = escaped ? "\\" : "";
         if (options_.tag) {
             for (std::size_t i = 0; i < chosen_.size(); ++i) {
-                if (!printer_.line(lead + chosen_[i]->asciiName() + " (" + shown +
+                if (!printer_.line(lead + std::string(chosen_[i]->tag) + " (" + shown +
                                    ") = " + digestText(digests[i], letterCase_))) {
                     return false;
                 }
@@ -159,7 +160,7 @@ private:
     // The program's hash files beside the input, one per algorithm.
     bool save(const std::filesystem::path& path, const std::string& name, const std::vector<Digest>& digests) {
         for (std::size_t i = 0; i < chosen_.size(); ++i) {
-            const std::string extension = "." + hashFileExtension(chosen_[i]->asciiName());
+            const std::string extension = "." + std::string(chosen_[i]->extension);
             std::filesystem::path target = path;
             target += extension;
             const std::string targetName = name + extension;

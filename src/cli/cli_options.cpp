@@ -2,16 +2,16 @@
 
 #include <string_view>
 
-#include "jobs/registry.h"
+#include "algorithms/algorithm_table.h"
 #include "text/ascii_case.h"
 
 namespace sumwise::cli {
 
 namespace {
 
-// "CRC32,md5,SHA-1" or "all" -> a mask; names as the registry spells them,
-// in any letter case. "all" anywhere in the list means every algorithm.
-std::string parseAlgorithmList(std::string_view list, std::uint32_t& mask) {
+// "CRC32,md5,SHA-1" or "all" -> a mask; names as the algorithm table has
+// them, in any letter case. "all" anywhere in the list means every algorithm.
+std::string parseAlgorithmList(std::string_view list, AlgorithmMask& mask) {
     mask = 0;
     bool all = false;
     while (!list.empty()) {
@@ -23,10 +23,9 @@ std::string parseAlgorithmList(std::string_view list, std::uint32_t& mask) {
             all = true;
             continue;
         }
-        const AlgorithmEntry* entry = nullptr;
-        if (const auto flag = flagForName(name)) entry = entryForFlag(*flag);
+        const AlgorithmEntry* entry = algorithmNamed(name);
         if (entry == nullptr) return "unknown algorithm '" + std::string(name) + "' (see --help for the names)";
-        mask |= entry->flag;
+        mask |= entry->flag();
     }
     if (all) mask = kAllAlgorithms;
     if (mask == 0) return "no algorithm given to -a";
@@ -60,13 +59,14 @@ std::string checkCombinations(Options& options, bool havalGiven, bool md6Given,
     }
     // When checking, the sums files choose the algorithms unless -a does.
     const bool chosen = !options.check || options.algorithmsGiven;
-    auto chose = [&](const char* name) { return (options.algorithms & *flagForName(std::string_view(name))) != 0; };
-    if (chosen && havalGiven && !chose("Haval")) {
-        options.warnings.push_back("--haval has no effect: Haval is not among the algorithms (-a)");
-    }
-    if (chosen && md6Given && !chose("MD6")) {
-        options.warnings.push_back("--md6 has no effect: MD6 is not among the algorithms (-a)");
-    }
+    auto warnUnless = [&](bool given, std::string_view option, ParameterKind kind) {
+        const AlgorithmEntry* taking = algorithmWithParameters(kind);
+        if (!chosen || !given || taking == nullptr || (options.algorithms & taking->flag()) != 0) return;
+        options.warnings.push_back(std::string(option) + " has no effect: " + std::string(taking->name) +
+                                   " is not among the algorithms (-a)");
+    };
+    warnUnless(havalGiven, "--haval", ParameterKind::Haval);
+    warnUnless(md6Given, "--md6", ParameterKind::Md6);
     return {};
 }
 
@@ -182,7 +182,7 @@ std::string usageText() {
     std::string names;
     std::size_t lineLength = 12;  // "Algorithms: "
     for (const AlgorithmEntry& entry : algorithms()) {
-        const std::string name = entry.asciiName();
+        const std::string_view name = entry.name;
         if (!names.empty()) {
             names += ",";
             ++lineLength;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "algorithms/algorithm_table.h"
 #include "algorithms/params.h"
 #include "cli/algorithm_options.h"
 
@@ -39,7 +40,7 @@ struct CheckOptions {
 };
 
 struct Options {
-    std::uint32_t algorithms = 0;
+    AlgorithmMask algorithms = 0;
     bool algorithmsGiven = false;  // -a was given
     bool lowerCase = false;
     bool help = false;

@@ -8,10 +8,10 @@
 #include <system_error>
 #include <vector>
 
+#include "algorithms/algorithm_table.h"
 #include "algorithms/digest.h"
 #include "algorithms/params.h"
 #include "cli/cli.h"
-#include "jobs/registry.h"
 
 namespace sumwise::cli {
 

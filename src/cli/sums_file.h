@@ -12,15 +12,16 @@
 #include <string_view>
 #include <vector>
 
+#include "algorithms/algorithm_table.h"
 #include "algorithms/params.h"
+#include "algorithms/algorithm_table.h"
 #include "jobs/input_source.h"
-#include "jobs/registry.h"
 #include "results/hash_file.h"
 
 namespace sumwise::cli {
 
-// The digits of each registry row's digest under the given parameters, in
-// registry order.
+// The digits of each algorithm's digest under the given parameters, in
+// table order.
 std::array<std::size_t, kAlgorithmCount> digestDigitCounts(const AlgorithmParams& params);
 
 struct SumsFileRules {

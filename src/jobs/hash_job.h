@@ -7,8 +7,8 @@
 #include <mutex>
 #include <string>
 
+#include "algorithms/algorithm_table.h"
 #include "algorithms/params.h"
-#include "jobs/registry.h"
 
 namespace sumwise {
 
@@ -16,8 +16,8 @@ enum class LogMode : int { Off = 0, EveryJob = 1, ThisJob = -1 };
 
 struct HashJob {
     // Written by the window's thread.
-    std::uint32_t jobMask = 0;     // algorithms of the current job
-    std::uint32_t tickedMask = 0;  // ticked rows of the results list
+    AlgorithmMask jobMask = 0;     // algorithms of the current job
+    AlgorithmMask tickedMask = 0;  // ticked rows of the results list
     bool fileMode = true;          // the input is `path`; otherwise `text`
     bool diskMode = false;         // `path` is a whole volume
     std::atomic<bool> upperCase{true};

@@ -11,7 +11,7 @@ namespace sumwise {
 // What the job reads: taken when the job starts, so that the window may
 // change its fields while a short job runs.
 struct JobDriver::Snapshot {
-    std::uint32_t mask = 0;
+    AlgorithmMask mask = 0;
     bool fileMode = true;
     bool diskMode = false;
     std::filesystem::path path;
@@ -183,7 +183,7 @@ void JobDriver::runJob(const Snapshot& start) {
 std::optional<InputFailure> JobDriver::hashInput(InputSource& source, const Snapshot& snapshot) {
     std::vector<const AlgorithmEntry*> chosen;
     for (const AlgorithmEntry& algorithm : algorithms()) {
-        if ((snapshot.mask & algorithm.flag) != 0) chosen.push_back(&algorithm);
+        if ((snapshot.mask & algorithm.flag()) != 0) chosen.push_back(&algorithm);
     }
     const Clock::time_point startedAt = Clock::now();
     SourceControl control;
@@ -213,9 +213,9 @@ void JobDriver::postResult(const AlgorithmEntry& algorithm, const Digest& digest
             // An algorithm whose parameters give no digest leaves no entry: an empty line would read as a value.
             if (snapshot.logging && !text.empty()) {
                 const LocalTime now = log_.now();
-                log_.append(now, logEntryLines(now, snapshot.logInput, algorithm.name, text, elapsed));
+                log_.append(now, logEntryLines(now, snapshot.logInput, algorithm.wideName(), text, elapsed));
             }
-            view_.showResult(algorithm.flag, text);
+            view_.showResult(algorithm.flag(), text);
         }
         view_.refreshCompare();
     } catch (...) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <system_error>
 
+#include "algorithms/algorithm_table.h"
+
 namespace sumwise {
 
 // A volume chosen in disk mode: the path the drivers open and its size
@@ -57,7 +59,7 @@ public:
     // Labels of a paused (true) or running (false) job.
     virtual void showSuspended(bool suspended) = 0;
     // A digest for the list row of the algorithm with `flag`.
-    virtual void showResult(std::uint32_t flag, const std::wstring& digestText) = 0;
+    virtual void showResult(AlgorithmMask flag, const std::wstring& digestText) = 0;
     // The job's threads are done: arrange for JobDriver::finish() to run on
     // the window's thread (a view without a thread of its own may call it
     // right away). This is the driver thread's last action.

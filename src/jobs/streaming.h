@@ -8,10 +8,10 @@
 #include <functional>
 #include <string_view>
 
+#include "algorithms/algorithm_table.h"
 #include "algorithms/digest.h"
 #include "algorithms/params.h"
 #include "jobs/input_source.h"
-#include "jobs/registry.h"
 #include "jobs/stream_control.h"
 
 namespace sumwise {

@@ -85,7 +85,7 @@ std::wstring expectedValue(const std::wstring& typed) {
 const AlgorithmEntry* matchingAlgorithm(HWND list, std::wstring_view expected) {
     if (expected.empty()) return nullptr;
     for (const AlgorithmEntry& entry : algorithms()) {
-        const std::wstring value = valueForName(list, entry.name);
+        const std::wstring value = valueForName(list, entry.wideName());
         if (!value.empty() && equalIgnoringCase(value, expected)) return &entry;
     }
     return nullptr;
@@ -103,7 +103,7 @@ void compareResult(HWND dialog, TaskbarButton* taskbar, const CompareIcons& icon
     }
     const AlgorithmEntry* match = matchingAlgorithm(list, expectedValue(typed));
     setTextIfChanged(dialog, IDC_COMPARE_LABEL, loadText(IDS_COMPARE_RESULT));
-    if (match != nullptr) setTextIfChanged(dialog, IDC_COMPARE_MATCH, std::wstring(match->name));
+    if (match != nullptr) setTextIfChanged(dialog, IDC_COMPARE_MATCH, std::wstring(match->wideName()));
     ShowWindow(GetDlgItem(dialog, IDC_COMPARE_MATCH), match != nullptr ? SW_SHOW : SW_HIDE);
     ShowWindow(GetDlgItem(dialog, IDC_COMPARE_NEGATIVE), match != nullptr ? SW_HIDE : SW_SHOW);
     if (taskbar != nullptr) taskbar->setOverlayIcon(match != nullptr ? icons.match : icons.mismatch, nullptr);
@@ -113,7 +113,7 @@ const AlgorithmEntry* algorithmOfHashFile(std::wstring_view path) {
     const std::wstring_view name = fileNameOf(path);
     const std::size_t dot = name.rfind(L'.');
     if (dot == std::wstring_view::npos) return nullptr;
-    return entryForName(name.substr(dot + 1));
+    return algorithmWithExtension(name.substr(dot + 1));
 }
 
 std::optional<std::wstring> readHashFileValue(const std::wstring& path, std::wstring_view inputPath) {
@@ -142,9 +142,11 @@ void loadCompanionHashFile(HWND dialog, std::wstring_view inputPath, bool force)
     for (int row = 0; row < count; ++row) {
         if (!rowTicked(list, row)) continue;
         // The whole name, however long: a shortened one would be another file.
+        const AlgorithmEntry* entry = algorithmNamed(std::wstring_view(rowName(list, row)));
+        if (entry == nullptr) continue;
         std::wstring candidate(inputPath);
         candidate += L'.';
-        candidate += rowName(list, row);
+        candidate += entry->wideExtension();
         if (const auto value = readHashFileValue(candidate, inputPath)) {
             setCompareBox(dialog, *value);
             return;

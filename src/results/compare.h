@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "jobs/registry.h"
+#include "algorithms/algorithm_table.h"
 #include "toolkit/taskbar_button.h"
 
 namespace sumwise::results {
@@ -25,7 +25,7 @@ std::wstring valueForName(HWND list, std::wstring_view name);
 // one line of a sums file, otherwise the text exactly as it stands.
 std::wstring expectedValue(const std::wstring& typed);
 
-// The first algorithm in registry order whose value equals `expected`
+// The first algorithm in table order whose value equals `expected`
 // regardless of letter case, or null.
 const AlgorithmEntry* matchingAlgorithm(HWND list, std::wstring_view expected);
 

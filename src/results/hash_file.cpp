@@ -6,16 +6,6 @@ namespace sumwise {
 
 namespace {
 
-template <class Char>
-std::basic_string<Char> lowerExtension(std::basic_string_view<Char> name) {
-    std::basic_string<Char> extension(name);
-    // Every character above '@' gets bit 5: letters fall to lower case, digits and hyphens stay.
-    for (Char& c : extension) {
-        if (c > 64) c = static_cast<Char>(c | 0x20);
-    }
-    return extension;
-}
-
 std::u16string utf16Units(std::string_view bytes, bool bigEndian) {
     std::u16string units(bytes.size() / 2, u'\0');
     for (std::size_t i = 0; i < units.size(); ++i) {
@@ -49,10 +39,6 @@ std::string firstToken(std::string_view text, TextEncoding encoding) {
 }
 
 }  // namespace
-
-std::wstring hashFileExtension(std::wstring_view algorithmName) { return lowerExtension(algorithmName); }
-
-std::string hashFileExtension(std::string_view algorithmName) { return lowerExtension(algorithmName); }
 
 std::string hashFileContent(std::string_view digestText) { return std::string(digestText) + "\r\n"; }
 

@@ -1,5 +1,5 @@
 // The program's hash files: one digest per file, named after the input with
-// the algorithm's name as extension ("disk.iso.sha-256"), holding the digest
+// the algorithm's extension ("disk.iso.sha-256"), holding the digest
 // text and CR LF and nothing else. Also how such a file (or a sums file
 // lying in its place) is read back into a value to compare with.
 #pragma once
@@ -10,11 +10,6 @@
 #include <string_view>
 
 namespace sumwise {
-
-// The extension for an algorithm: its display name with letters in lower
-// case ("SHA-1-IME" gives "sha-1-ime").
-std::wstring hashFileExtension(std::wstring_view algorithmName);
-std::string hashFileExtension(std::string_view algorithmName);
 
 // What a hash file holds for a digest text (ASCII): the text and CR LF.
 std::string hashFileContent(std::string_view digestText);

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "jobs/registry.h"
+#include "algorithms/algorithm_table.h"
 
 namespace sumwise::results {
 
@@ -73,20 +73,20 @@ int rowForName(HWND list, std::wstring_view name) {
     return -1;
 }
 
-int rowForFlag(HWND list, std::uint32_t flag) {
-    const auto name = nameForFlag(flag);
-    return name ? rowForName(list, *name) : -1;
+int rowForFlag(HWND list, AlgorithmMask flag) {
+    const AlgorithmEntry* entry = algorithmForFlag(flag);
+    return entry ? rowForName(list, entry->wideName()) : -1;
 }
 
-std::uint32_t tickedMaskFromRows(HWND list, std::uint32_t mask) {
+AlgorithmMask tickedMaskFromRows(HWND list, AlgorithmMask mask) {
     const int count = rowCount(list);
     for (int row = 0; row < count; ++row) {
-        const auto flag = flagForName(std::wstring_view(rowName(list, row)));
-        if (!flag) continue;
+        const AlgorithmEntry* entry = algorithmNamed(std::wstring_view(rowName(list, row)));
+        if (entry == nullptr) continue;
         if (rowTicked(list, row)) {
-            mask |= *flag;
+            mask |= entry->flag();
         } else {
-            mask &= ~*flag;
+            mask &= ~entry->flag();
         }
     }
     return mask;

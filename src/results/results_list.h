@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "algorithms/algorithm_table.h"
+
 namespace sumwise::results {
 
 inline constexpr std::size_t kMaxValueCharacters = 128;
@@ -25,11 +27,11 @@ void deleteRow(HWND list, int row);
 
 // The first row whose name equals `name` regardless of case, or -1.
 int rowForName(HWND list, std::wstring_view name);
-int rowForFlag(HWND list, std::uint32_t flag);
+int rowForFlag(HWND list, AlgorithmMask flag);
 
 // `mask` with the flag of every listed algorithm set or cleared by its tick;
 // algorithms without a row keep their bit.
-std::uint32_t tickedMaskFromRows(HWND list, std::uint32_t mask);
+AlgorithmMask tickedMaskFromRows(HWND list, AlgorithmMask mask);
 
 void clearValues(HWND list);
 // Digits stay; letters become upper or lower case. Nothing is recomputed.

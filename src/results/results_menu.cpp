@@ -5,6 +5,9 @@
 #include <string>
 #include <type_traits>
 
+#include "algorithms/algorithm_table.h"
+#include "toolkit/look.h"
+#include "toolkit/strings.h"
 #include "results/copy_results.h"
 #include "results/results_list.h"
 #include "results/save_results.h"
@@ -17,18 +20,16 @@ namespace {
 
 bool fileInput(const ResultsHost& host) { return host.job.fileMode && !host.job.diskMode; }
 
-bool sameName(const std::wstring& name, std::wstring_view other) {
-    return CompareStringOrdinal(name.c_str(), static_cast<int>(name.size()), other.data(),
-                                static_cast<int>(other.size()), TRUE) == CSTR_EQUAL;
-}
-
 // The name of the first selected row, or empty when none is selected.
 std::wstring firstSelectedName(HWND list) {
     const int row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
     return row >= 0 ? rowName(list, row) : std::wstring();
 }
 
-bool hasParameters(const std::wstring& name) { return sameName(name, L"MD6") || sameName(name, L"Haval"); }
+ParameterKind parametersOf(const std::wstring& name) {
+    const AlgorithmEntry* entry = algorithmNamed(std::wstring_view(name));
+    return entry ? entry->parameters : ParameterKind::None;
+}
 
 void setEveryRowState(HWND list, UINT mask, UINT state) {
     // Row by row: the list refuses to give the focus to all rows at once.
@@ -64,7 +65,7 @@ Menu buildMenu(const ResultsHost& host) {
     insertAtTop(menu.get(), kCopyAllCommand, IDS_MENU_COPY_ALL, anyResult);
     insertAtTop(menu.get(), kCopyCommand, IDS_MENU_COPY, selectedResult);
     InsertMenuW(menu.get(), 3, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
-    if (hasParameters(firstSelectedName(host.list))) {
+    if (parametersOf(firstSelectedName(host.list)) != ParameterKind::None) {
         // A job under way keeps the parameters it started with: no new ones meanwhile.
         InsertMenuW(menu.get(), 0, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
         insertAtTop(menu.get(), kSetParametersCommand, IDS_SET_PARAMETERS, !host.jobActive);
@@ -82,20 +83,21 @@ bool take(const std::optional<Params>& chosen, Params& params) {
 
 void setParameters(const ResultsHost& host) {
     if (host.jobActive) return;
-    const std::wstring name = firstSelectedName(host.list);
-    const wchar_t* changed = nullptr;
-    if (sameName(name, L"MD6") && host.services.setMd6Parameters) {
+    const AlgorithmEntry* algorithm = algorithmNamed(firstSelectedName(host.list));
+    const ParameterKind parameters = algorithm ? algorithm->parameters : ParameterKind::None;
+    bool changed = false;
+    if (parameters == ParameterKind::Md6 && host.services.setMd6Parameters) {
         if (take(host.services.setMd6Parameters(host.dialog, host.job.params.md6), host.job.params.md6)) {
-            changed = L"MD6";
+            changed = true;
         }
-    } else if (sameName(name, L"Haval") && host.services.setHavalParameters) {
+    } else if (parameters == ParameterKind::Haval && host.services.setHavalParameters) {
         if (take(host.services.setHavalParameters(host.dialog, host.job.params.haval), host.job.params.haval)) {
-            changed = L"Haval";
+            changed = true;
         }
     }
-    if (changed == nullptr) return;
+    if (!changed) return;
     // The value was made with the old parameters; the row keeps its name and tick.
-    const int row = rowForName(host.list, changed);
+    const int row = rowForName(host.list, algorithm->wideName());
     if (row >= 0) setRowValue(host.list, row, L"");
     // The row lost its value: the comparison may no longer hold.
     SendMessageW(host.dialog, WM_COMMAND, MAKEWPARAM(IDC_COMPARE, EN_CHANGE), 0);

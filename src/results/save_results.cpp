@@ -61,7 +61,7 @@ std::wstring saveFilter(const std::wstring& name, const std::wstring& extension)
     std::wstring description = formatText(loadText(IDS_HASH_FILE_TYPE), {std::wstring_view(name)}) +
                                formatText(L" (*.%s)", {std::wstring_view(extension)});
     // Room for the pattern and three terminators: after the description, the pattern and the list.
-    // (A registry name keeps the pattern far below that.)
+    // (An algorithm's extension keeps the pattern far below that.)
     description.resize(std::min(description.size(), kFilterCharacters - 3 - pattern.size()));
     return description + L'\0' + pattern + L'\0';
 }
@@ -123,8 +123,9 @@ std::wstring textBaseName(const std::wstring& text, std::size_t extensionLength,
     return base;
 }
 
-std::wstring proposedName(const ResultsHost& host, const std::wstring& name, const std::wstring& extension) {
-    if (host.job.fileMode && !host.job.diskMode) return hashFileBeside(host.job.path, name);
+std::wstring proposedName(const ResultsHost& host, const AlgorithmEntry& algorithm) {
+    if (host.job.fileMode && !host.job.diskMode) return hashFileBeside(host.job.path, algorithm);
+    const std::wstring extension(algorithm.wideExtension());
     const std::wstring documents = documentsFolder();
     std::wstring base;
     if (host.job.diskMode) {
@@ -148,8 +149,8 @@ bool isDeviceName(std::wstring_view stem) {
 
 }  // namespace
 
-std::wstring hashFileBeside(std::wstring_view input, std::wstring_view algorithmName) {
-    return std::wstring(input) + L"." + hashFileExtension(algorithmName);
+std::wstring hashFileBeside(std::wstring_view input, const AlgorithmEntry& algorithm) {
+    return std::wstring(input) + L"." + std::wstring(algorithm.wideExtension());
 }
 
 std::wstring fileNameFrom(std::wstring_view text) {
@@ -163,13 +164,13 @@ std::wstring fileNameFrom(std::wstring_view text) {
 }
 
 bool saveResult(const ResultsHost& host, int row, const std::optional<std::wstring>& target) {
-    const std::wstring name = rowName(host.list, row);
+    const AlgorithmEntry* algorithm = algorithmNamed(std::wstring_view(rowName(host.list, row)));
     // Read first: a value gone meanwhile leaves an existing file as it was.
     const std::wstring value = rowValue(host.list, row);
-    if (value.empty() || name.empty()) return false;
+    if (value.empty() || algorithm == nullptr) return false;
     // Only a file has a place beside it.
     if (!target && (host.job.path.empty() || !host.job.fileMode || host.job.diskMode)) return false;
-    const std::wstring path = target ? *target : hashFileBeside(host.job.path, name);
+    const std::wstring path = target ? *target : hashFileBeside(host.job.path, *algorithm);
     switch (writeHashFile(path, hashFileContent(toAnsi(value, kMaxValueCharacters)))) {
     case WriteOutcome::Written: return true;
     case WriteOutcome::Failed: return false;
@@ -179,13 +180,14 @@ bool saveResult(const ResultsHost& host, int row, const std::optional<std::wstri
 }
 
 bool saveResultAs(const ResultsHost& host, int row) {
-    const std::wstring name = rowName(host.list, row);
-    if (name.empty() || !host.services.chooseSaveFile) return false;
-    const std::wstring extension = hashFileExtension(name);
+    const AlgorithmEntry* algorithm = algorithmNamed(std::wstring_view(rowName(host.list, row)));
+    if (algorithm == nullptr || !host.services.chooseSaveFile) return false;
+    const std::wstring name(algorithm->wideName());
+    const std::wstring extension(algorithm->wideExtension());
     SaveFileRequest request;
     request.owner = host.dialog;
     request.filter = saveFilter(name, extension);
-    request.proposedName = proposedName(host, name, extension);
+    request.proposedName = proposedName(host, *algorithm);
     request.defaultExtension = extension;
     const std::optional<std::wstring> chosen = host.services.chooseSaveFile(request);
     if (!chosen || chosen->empty()) return false;

@@ -6,13 +6,14 @@
 #include <string>
 #include <string_view>
 
+#include "algorithms/algorithm_table.h"
 #include "results/results_host.h"
 
 namespace sumwise::results {
 
 // The hash file beside `input` for an algorithm: the whole input path, a
 // full stop and the extension, however long that makes it.
-std::wstring hashFileBeside(std::wstring_view input, std::wstring_view algorithmName);
+std::wstring hashFileBeside(std::wstring_view input, const AlgorithmEntry& algorithm);
 
 // `text` made fit to be a file name: characters no file name may hold
 // (\ / : * ? " < > | and control characters) become underscores, and a name

@@ -1,6 +1,8 @@
 #include "results/sums_line.h"
 
-#include "jobs/registry.h"
+#include <algorithm>
+
+#include "algorithms/algorithm_table.h"
 
 namespace sumwise {
 
@@ -77,22 +79,15 @@ std::optional<SumsLine> parse(std::string_view line, bool lenient) {
     return parsed;
 }
 
-// Upper case without hyphens, underscores and slashes: "sha-256" and "SHA256" meet.
-std::string normalTag(std::string_view tag) {
-    std::string out;
-    for (const char c : tag) {
-        if (c == '-' || c == '_' || c == '/') continue;
-        out += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-    }
-    return out;
-}
-
 // The SUMS or SUM a file name adds to a tag ("SHA256SUMS", "md5sum"), taken off.
 std::optional<std::string_view> withoutSumsSuffix(std::string_view part) {
     for (const std::string_view suffix : {"SUMS", "SUM"}) {
         if (part.size() <= suffix.size()) continue;
-        const std::string tail = normalTag(part.substr(part.size() - suffix.size()));
-        if (tail == suffix) return part.substr(0, part.size() - suffix.size());
+        const std::string_view tail = part.substr(part.size() - suffix.size());
+        if (std::equal(tail.begin(), tail.end(), suffix.begin(),
+                       [](char c, char upper) { return c == upper || c == upper - 'A' + 'a'; })) {
+            return part.substr(0, part.size() - suffix.size());
+        }
     }
     return std::nullopt;
 }
@@ -123,20 +118,7 @@ std::vector<std::string_view> splitSumsLines(std::string_view text) {
     return lines;
 }
 
-const AlgorithmEntry* algorithmForTag(std::string_view tag) {
-    const std::string wanted = normalTag(tag);
-    if (wanted.empty()) return nullptr;
-    // Other tools' short names for the RIPEMD family.
-    static constexpr std::pair<std::string_view, std::string_view> kAliases[] = {
-        {"RMD128", "RIPEMD-128"}, {"RMD160", "RIPEMD-160"}, {"RMD256", "RIPEMD-256"}, {"RMD320", "RIPEMD-320"}};
-    for (const auto& [alias, name] : kAliases) {
-        if (wanted == alias) return entryForName(std::wstring(name.begin(), name.end()));
-    }
-    for (const AlgorithmEntry& entry : algorithms()) {
-        if (normalTag(entry.asciiName()) == wanted) return &entry;
-    }
-    return nullptr;
-}
+const AlgorithmEntry* algorithmForTag(std::string_view tag) { return algorithmSpelled(tag); }
 
 const AlgorithmEntry* algorithmForSumsFileName(std::string_view fileName) {
     const std::size_t slash = fileName.find_last_of("/\\");

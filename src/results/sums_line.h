@@ -35,9 +35,9 @@ std::optional<SumsLine> parseSumsLineLeniently(std::string_view line);
 // end gives no empty line after it.
 std::vector<std::string_view> splitSumsLines(std::string_view text);
 
-// The registry row a tag or a file-name part names: our names and the usual
-// spellings of other tools (SHA256, SHA1, RIPEMD160, RMD160, CRC32, ADLER32),
-// in any letter case, hyphens and underscores ignored. Null when none.
+// The algorithm a tag or a file-name part names: our names and tags and the
+// other tools' spellings the algorithm table lists (SHA256, RMD160, ...), in
+// any letter case, hyphens, underscores and slashes ignored. Null when none.
 const AlgorithmEntry* algorithmForTag(std::string_view tag);
 // The algorithm a sums file's name tells: its extension ("disk.iso.sha256",
 // "x.sha-1", "y.md5sum") or a name like "SHA256SUMS" or "sha1sums.txt".

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "jobs/registry.h"
+#include "algorithms/algorithm_table.h"
 
 namespace sumwise {
 
@@ -62,12 +62,12 @@ std::int32_t decimalValue(std::wstring_view value) {
 
 // "/H:name,name,...": names end at a comma, blank, "/", double quote or the
 // end; the list ends at the first name not followed by a comma.
-std::uint32_t parseAlgorithmNames(Scanner& scanner) {
-    std::uint32_t mask = 0;
+AlgorithmMask parseAlgorithmNames(Scanner& scanner) {
+    AlgorithmMask mask = 0;
     scanner.skipSeparators();
     for (;;) {
         const std::wstring_view name = scanner.takeUntil(L", \t/\"");
-        if (const auto flag = flagForName(name)) mask |= *flag;
+        if (const AlgorithmEntry* entry = algorithmNamed(name)) mask |= entry->flag();
         if (scanner.peek() != L',') break;
         scanner.advance();
     }

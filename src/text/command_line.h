@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "algorithms/algorithm_table.h"
+
 namespace sumwise {
 
 struct CommandLine {
@@ -22,7 +24,7 @@ struct CommandLine {
     };
 
     std::vector<Step> steps;
-    std::uint32_t tickedMask = 0;  // /H names found in the registry
+    AlgorithmMask tickedMask = 0;  // /H names found in the algorithm table
     // MD6 parameters, as given (the last of each option counts).
     std::optional<std::wstring> md6Key;
     std::optional<std::int32_t> md6D;

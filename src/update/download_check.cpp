@@ -1,6 +1,7 @@
 #include "update/download_check.h"
 
-#include "jobs/registry.h"
+#include "algorithms/algorithm_table.h"
+#include "text/ascii_case.h"
 #include "jobs/streaming.h"
 #include "text/ascii_case.h"
 
@@ -10,7 +11,7 @@ DownloadCheck checkDownload(const VersionFile& published, std::wstring_view down
                             const std::filesystem::path& file, const JobSignals* signals) {
     const DownloadEntry* entry = published.entryFor(downloadName);
     if (entry == nullptr) return DownloadCheck::NotPublished;
-    const AlgorithmEntry* algorithm = entryForName(entry->algorithm);
+    const AlgorithmEntry* algorithm = algorithmNamed(std::wstring_view(entry->algorithm));
     if (algorithm == nullptr) return DownloadCheck::UnknownAlgorithm;
 
     const StreamControl control{signals, nullptr};

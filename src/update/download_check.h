@@ -20,7 +20,7 @@ enum class DownloadCheck {
 };
 
 // Checks `file`, downloaded as `downloadName`, against the first entry of
-// `published` that names it. Any algorithm of the registry may be named
+// `published` that names it. Any algorithm of the table may be named
 // (letter case ignored); the digests compare regardless of letter case.
 // Only `signals` (may be null) controls the computation: it reports no
 // progress to anyone.

@@ -1,4 +1,4 @@
-// The checks every algorithm of the registry must pass alike: any split of
+// The checks every algorithm of the table must pass alike: any split of
 // the input gives the one-piece digest, a context is reusable after finish,
 // every length up to 300 (and around the reading block) matches the peer
 // library where one has the algorithm, the length is counted past 4 GiB,
@@ -12,8 +12,8 @@
 #include <random>
 #include <set>
 
+#include "algorithms/algorithm_table.h"
 #include "algorithms/cpu_features.h"
-#include "algorithms/hasher_variants.h"
 #include "peer_oracle.h"
 #include "stand_in_contexts.h"
 #include "test_support.h"
@@ -21,9 +21,9 @@
 namespace sumwise {
 namespace {
 
-std::vector<std::string> registryNames() {
+std::vector<std::string> tableNames() {
     std::vector<std::string> names;
-    for (const AlgorithmEntry& entry : algorithms()) names.push_back(entry.asciiName());
+    for (const AlgorithmEntry& entry : algorithms()) names.emplace_back(entry.name);
     return names;
 }
 
@@ -147,8 +147,7 @@ TEST_P(Contract, LowerCaseChangesOnlyTheLetters) {
 }
 
 TEST_P(Contract, EveryVariantMatchesThePortableOneAtEveryLevel) {
-    const HasherVariants* variants = hasherVariants(name());
-    ASSERT_NE(variants, nullptr) << name() << " has no variant table";
+    const HasherVariants* variants = &test::algorithm(name()).variants();
     ASSERT_FALSE(variants->variants.empty());
     EXPECT_STREQ(variants->variants.front().name, "portable");
     std::set<std::string> names;
@@ -180,7 +179,7 @@ TEST_P(Contract, EveryVariantMatchesThePortableOneAtEveryLevel) {
                     << variants->variants[i].name << " in pieces of 97, " << lengths[k] << " bytes";
             }
         }
-        // The dispatch takes one of them: the registry's context is the chosen variant's.
+        // The dispatch takes one of them: the table's factory makes the chosen variant's context.
         EXPECT_TRUE(variants->variants[variants->best(cpu)].supported(cpu)) << cpuLevelName(level);
     }
     const auto chosen = variants->create({}, variants->best());
@@ -190,15 +189,7 @@ TEST_P(Contract, EveryVariantMatchesThePortableOneAtEveryLevel) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Registry, Contract, testing::ValuesIn(registryNames()), testName);
-
-TEST(Contract, EveryVariantTableBelongsToARegistryRow) {
-    for (const AlgorithmEntry& entry : algorithms()) {
-        EXPECT_NE(hasherVariants(entry.asciiName()), nullptr) << entry.asciiName();
-    }
-    EXPECT_EQ(hasherVariants("SHA-3"), nullptr);
-    EXPECT_EQ(hasherVariants("sha-1"), nullptr);  // registry spelling only
-}
+INSTANTIATE_TEST_SUITE_P(Table, Contract, testing::ValuesIn(tableNames()), testName);
 
 }  // namespace
 }  // namespace sumwise

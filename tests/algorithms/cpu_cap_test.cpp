@@ -5,8 +5,9 @@
 
 #include <cstdlib>
 
+#include "algorithms/algorithm_table.h"
 #include "algorithms/cpu_features.h"
-#include "algorithms/hasher_variants.h"
+#include "algorithms/algorithm_table.h"
 #include "algorithms/sha2/sha2.h"
 #include "algorithms/variant_choice.h"
 #include "algorithms/whirlpool/whirlpool.h"
@@ -76,8 +77,7 @@ TEST(CpuCap, EachLevelPicksTheExpectedVariant) {
         {"Whirlpool", "portable", "portable", "portable", "avx512-gfni"},
     };
     for (const Row& row : rows) {
-        const HasherVariants* variants = hasherVariants(row.algorithm);
-        ASSERT_NE(variants, nullptr) << row.algorithm;
+        const HasherVariants* variants = &test::algorithm(row.algorithm).variants();
         const char* expected[] = {row.portable, row.ssse3, row.avx2, row.avx512};
         for (const CpuLevel level : kCpuLevels) {
             const CpuFeatures cpu = capFeatures(kEverything, level);
@@ -100,14 +100,13 @@ TEST(CpuCap, EnvironmentCapsTheDispatch) {
 
     const auto data = test::randomBytes(70000, 23);
     for (const AlgorithmEntry& entry : algorithms()) {
-        const HasherVariants* variants = hasherVariants(entry.asciiName());
-        ASSERT_NE(variants, nullptr) << entry.asciiName();
+        const HasherVariants* variants = &entry.variants();
         const std::size_t chosen = variants->best();
-        EXPECT_EQ(chosen, variants->best(cpuFeaturesAt(*expected))) << entry.asciiName();
+        EXPECT_EQ(chosen, variants->best(cpuFeaturesAt(*expected))) << entry.name;
         if (*expected == CpuLevel::Portable) {
             // Only the baseline: portable code, or SSE2, part of every x86-64 processor.
             const std::string name = variants->variants[chosen].name;
-            EXPECT_TRUE(name == "portable" || name == "sse2") << entry.asciiName() << " took " << name;
+            EXPECT_TRUE(name == "portable" || name == "sse2") << entry.name << " took " << name;
         }
         const auto portable = variants->create({}, 0);
         const auto capped = entry.newHasher({});
@@ -117,7 +116,7 @@ TEST(CpuCap, EnvironmentCapsTheDispatch) {
             portable->update(data.data(), length);
             capped->update(data.data(), length);
             const std::string wanted = digestText(portable->finish(), LetterCase::Upper);
-            EXPECT_EQ(digestText(capped->finish(), LetterCase::Upper), wanted) << entry.asciiName() << " " << length;
+            EXPECT_EQ(digestText(capped->finish(), LetterCase::Upper), wanted) << entry.name << " " << length;
         }
     }
 }

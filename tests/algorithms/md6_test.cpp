@@ -319,7 +319,7 @@ TEST(Md6, RefusedParametersGiveTheEmptyTextWhateverCameBefore) {
     }
     engine->~Engine();
 
-    // Through the registry: out-of-range records, and a key with no NUL in its 65 bytes.
+    // Through the algorithm table: out-of-range records, and a key with no NUL in its 65 bytes.
     AlgorithmParams noNul = md6Params(256);
     noNul.md6.key.fill('x');
     for (const AlgorithmParams& params :

@@ -11,7 +11,7 @@
 
 namespace sumwise::test {
 
-// The stand-in context of a registry algorithm; the real context for the
+// The stand-in context of an algorithm of the table; the real context for the
 // checksums, which are fast enough; none for MD2, which counts no length.
 std::unique_ptr<Hasher> standInContext(std::string_view algorithmName);
 

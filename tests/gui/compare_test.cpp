@@ -99,7 +99,7 @@ TEST(CompareBox, ShowsTheFirstMatchingAlgorithmOrNegative) {
                 EXPECT_EQ(overlay, matchIcon);
             }
         }
-        // Equal values: the algorithm earlier in the registry wins, whatever the list holds.
+        // Equal values: the algorithm earlier in the table wins, whatever the list holds.
         const HWND list = app.control(IDC_RESULTS);
         results::setRowValue(list, results::rowForName(list, L"MD5"), L"00AA");
         results::setRowValue(list, results::rowForName(list, L"CRC32"), L"00aa");

@@ -9,8 +9,8 @@
 #include <fstream>
 #include <optional>
 
+#include "algorithms/algorithm_table.h"
 #include "app_harness.h"
-#include "jobs/registry.h"
 #include "jobs/streaming.h"
 #include "resources/resource_ids.h"
 #include "test_support.h"
@@ -273,7 +273,7 @@ std::optional<std::uint64_t> bytesReadSoFar() {
 
 std::wstring everyAlgorithmName() {
     std::wstring names;
-    for (const AlgorithmEntry& entry : algorithms()) names += (names.empty() ? L"" : L",") + std::wstring(entry.name);
+    for (const AlgorithmEntry& entry : algorithms()) names += (names.empty() ? L"" : L",") + std::wstring(entry.wideName());
     return names;
 }
 
@@ -358,15 +358,15 @@ TEST(Jobs, EveryAlgorithmAtOnceMatchesTheDriversOnItsOwn) {
     const auto bytes = randomBytes(3 * kBlockSize + 123, 42);
     const auto file = dir.write("input.bin", bytes);
     std::wstring names;
-    for (const AlgorithmEntry& entry : algorithms()) names += (names.empty() ? L"" : L",") + std::wstring(entry.name);
+    for (const AlgorithmEntry& entry : algorithms()) names += (names.empty() ? L"" : L",") + std::wstring(entry.wideName());
     RunningApp app(L"/H:" + names + L" " + quoted(file));
     ASSERT_EQ(app.rows().size(), kAlgorithmCount);
     app.hashAndWait();
     for (const AlgorithmEntry& entry : algorithms()) {
         const HashResult alone = hashFile(entry, file, {});
         ASSERT_TRUE(alone.complete());
-        EXPECT_EQ(app.value(std::wstring(entry.name)), digestWideText(alone.digest, LetterCase::Upper))
-            << entry.asciiName();
+        EXPECT_EQ(app.value(std::wstring(entry.wideName())), digestWideText(alone.digest, LetterCase::Upper))
+            << entry.name;
     }
 }
 

@@ -46,6 +46,22 @@ std::uint32_t adler32Scalar(std::uint32_t adler, const std::uint8_t* data, std::
 }
 
 #if defined(__x86_64__)
+// The end of a vector run of `run` bytes: the lanes' shares of A's byte sum
+// and of B's weighted sum (each lane below 2^31) added up, and B's gain of A
+// once per byte, folded into the reduced sums.
+template <std::size_t Lanes>
+void endRun(std::uint32_t& a, std::uint32_t& b, std::size_t run, const std::uint32_t (&laneA)[Lanes],
+            const std::uint32_t (&laneB)[Lanes]) {
+    std::uint64_t totalA = 0;
+    std::uint64_t totalB = 0;
+    for (std::size_t lane = 0; lane < Lanes; ++lane) {
+        totalA += laneA[lane];
+        totalB += laneB[lane];
+    }
+    b = static_cast<std::uint32_t>((b + static_cast<std::uint64_t>(a) * run + totalB) % kModulus);
+    a = static_cast<std::uint32_t>((a + totalA) % kModulus);
+}
+
 // 16 bytes a step with SSE2, part of every x86-64 processor, as the AVX2
 // path below does 32: A gains the byte sum; B gains 16 * A plus the bytes
 // weighted 16, 15, ..., 1 (widened to 16 bits, since SSE2 has no multiply
@@ -79,14 +95,7 @@ std::uint32_t adler32Sse2(std::uint32_t adler, const std::uint8_t* data, std::si
         alignas(16) std::uint32_t laneB[4];
         _mm_store_si128(reinterpret_cast<__m128i*>(laneA), sumA);
         _mm_store_si128(reinterpret_cast<__m128i*>(laneB), sumB);
-        std::uint64_t totalA = 0;
-        std::uint64_t totalB = 0;
-        for (int lane = 0; lane < 4; ++lane) {
-            totalA += laneA[lane];
-            totalB += laneB[lane];
-        }
-        b = static_cast<std::uint32_t>((b + static_cast<std::uint64_t>(a) * run + totalB) % kModulus);
-        a = static_cast<std::uint32_t>((a + totalA) % kModulus);
+        endRun(a, b, run, laneA, laneB);
         data += run;
         size -= run;
     }
@@ -123,14 +132,7 @@ __attribute__((target("avx2"))) std::uint32_t adler32Avx2(std::uint32_t adler, c
         alignas(32) std::uint32_t laneB[8];
         _mm256_store_si256(reinterpret_cast<__m256i*>(laneA), sumA);
         _mm256_store_si256(reinterpret_cast<__m256i*>(laneB), sumB);
-        std::uint64_t totalA = 0;
-        std::uint64_t totalB = 0;
-        for (int lane = 0; lane < 8; ++lane) {
-            totalA += laneA[lane];
-            totalB += laneB[lane];
-        }
-        b = static_cast<std::uint32_t>((b + static_cast<std::uint64_t>(a) * run + totalB) % kModulus);
-        a = static_cast<std::uint32_t>((a + totalA) % kModulus);
+        endRun(a, b, run, laneA, laneB);
         data += run;
         size -= run;
     }

@@ -7,6 +7,7 @@
 #include "algorithms/checksums/checksum_hasher.h"
 #include "algorithms/checksums/checksums.h"
 #include "algorithms/checksums/crc32_fold_constants.h"
+#include "algorithms/checksums/crc_folding.h"
 #include "algorithms/checksums/crc_tables.h"
 
 #if defined(__x86_64__)
@@ -201,6 +202,11 @@ SUMWISE_WIDE_TARGET std::uint32_t crc32FoldedWide(std::uint32_t crc, const std::
 
 #undef SUMWISE_WIDE_TARGET
 #pragma GCC diagnostic pop
+
+constexpr Checksum32Update crc32Pclmul = foldThenSlice<std::uint32_t, 64, crc32Folded, crc32Sliced>;
+constexpr Checksum32Update crc32Avx2Pclmul = foldThenSlice<std::uint32_t, 64, crc32FoldedVex, crc32Sliced>;
+constexpr Checksum32Update crc32Vpclmul =
+    foldThenSlice<std::uint32_t, 256, crc32FoldedWide, crc32Sliced, crc32Avx2Pclmul>;
 #endif
 
 }  // namespace
@@ -212,33 +218,6 @@ std::uint32_t crc32Reference(std::uint32_t crc, const std::uint8_t* data, std::s
     }
     return crc;
 }
-
-namespace {
-
-#if defined(__x86_64__)
-// The folding paths take whole 16-byte units of at least 64 (256) bytes; the
-// sliced tables take the rest.
-std::uint32_t crc32Pclmul(std::uint32_t crc, const std::uint8_t* data, std::size_t size) {
-    const std::size_t folded = size >= 64 ? size & ~std::size_t{15} : 0;
-    if (folded > 0) crc = crc32Folded(crc, data, folded);
-    return crc32Sliced(crc, data + folded, size - folded);
-}
-
-std::uint32_t crc32Avx2Pclmul(std::uint32_t crc, const std::uint8_t* data, std::size_t size) {
-    const std::size_t folded = size >= 64 ? size & ~std::size_t{15} : 0;
-    if (folded > 0) crc = crc32FoldedVex(crc, data, folded);
-    return crc32Sliced(crc, data + folded, size - folded);
-}
-
-std::uint32_t crc32Vpclmul(std::uint32_t crc, const std::uint8_t* data, std::size_t size) {
-    if (size < 256) return crc32Avx2Pclmul(crc, data, size);
-    const std::size_t folded = size & ~std::size_t{15};
-    crc = crc32FoldedWide(crc, data, folded);
-    return crc32Sliced(crc, data + folded, size - folded);
-}
-#endif
-
-}  // namespace
 
 std::span<const Checksum32Variant> crc32Variants() {
     static constexpr Checksum32Variant kVariants[] = {

@@ -8,6 +8,7 @@
 #include "algorithms/checksums/checksum_hasher.h"
 #include "algorithms/checksums/checksums.h"
 #include "algorithms/checksums/crc64_fold_constants.h"
+#include "algorithms/checksums/crc_folding.h"
 #include "algorithms/checksums/crc_tables.h"
 
 #if defined(__x86_64__)
@@ -156,26 +157,10 @@ SUMWISE_WIDE_TARGET std::uint64_t crc64FoldedWide(std::uint64_t crc, const std::
 #undef SUMWISE_WIDE_TARGET
 #pragma GCC diagnostic pop
 
-// The folding paths take whole 16-byte units of at least 128 (256) bytes;
-// the sliced tables take the rest.
-std::uint64_t crc64Pclmul(std::uint64_t crc, const std::uint8_t* data, std::size_t size) {
-    const std::size_t folded = size >= 128 ? size & ~std::size_t{15} : 0;
-    if (folded > 0) crc = crc64Folded(crc, data, folded);
-    return crc64Sliced(crc, data + folded, size - folded);
-}
-
-std::uint64_t crc64Avx2Pclmul(std::uint64_t crc, const std::uint8_t* data, std::size_t size) {
-    const std::size_t folded = size >= 128 ? size & ~std::size_t{15} : 0;
-    if (folded > 0) crc = crc64FoldedVex(crc, data, folded);
-    return crc64Sliced(crc, data + folded, size - folded);
-}
-
-std::uint64_t crc64Vpclmul(std::uint64_t crc, const std::uint8_t* data, std::size_t size) {
-    if (size < 256) return crc64Avx2Pclmul(crc, data, size);
-    const std::size_t folded = size & ~std::size_t{15};
-    crc = crc64FoldedWide(crc, data, folded);
-    return crc64Sliced(crc, data + folded, size - folded);
-}
+constexpr Checksum64Update crc64Pclmul = foldThenSlice<std::uint64_t, 128, crc64Folded, crc64Sliced>;
+constexpr Checksum64Update crc64Avx2Pclmul = foldThenSlice<std::uint64_t, 128, crc64FoldedVex, crc64Sliced>;
+constexpr Checksum64Update crc64Vpclmul =
+    foldThenSlice<std::uint64_t, 256, crc64FoldedWide, crc64Sliced, crc64Avx2Pclmul>;
 #endif
 
 }  // namespace

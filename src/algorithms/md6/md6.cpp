@@ -1,4 +1,4 @@
-// MD6's mode of operation and the registry's Hasher around it.
+// MD6's mode of operation and the Hasher around it.
 #include "algorithms/md6/md6.h"
 
 #include <algorithm>

@@ -25,6 +25,10 @@ using Sha1Variant = CompressionVariant<std::uint32_t>;
 
 // The variant table of a schedule, portable first and fastest last.
 std::span<const Sha1Variant> sha1Variants(Sha1Schedule schedule);
+template <Sha1Schedule Schedule>
+std::span<const Sha1Variant> sha1VariantsOf() {
+    return sha1Variants(Schedule);
+}
 
 // Contexts on the fastest variant this processor admits...
 std::unique_ptr<Hasher> newSha0(const AlgorithmParams& params);
