@@ -144,7 +144,7 @@ private:
         std::string names;
         for (std::size_t i = 0; i < entry.candidates.size(); ++i) {
             if (i > 0) names += i + 1 == entry.candidates.size() ? " and " : ", ";
-            names += entry.candidates[i]->asciiName();
+            names += entry.candidates[i]->name;
         }
         return "sumwise-cli: " + sums.name + ": " + std::to_string(entry.line) + ": a digest of " +
                std::to_string(entry.digest.size()) + " digits may be " + names + ": name the algorithm with -a";

@@ -14,7 +14,7 @@
 #include "algorithms/digest.h"
 #include "algorithms/params.h"
 #include "jobs/input_source.h"
-#include "jobs/registry.h"
+#include "algorithms/algorithm_table.h"
 #include "jobs/stream_control.h"
 #include "jobs/streaming.h"
 

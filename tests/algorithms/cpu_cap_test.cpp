@@ -137,8 +137,9 @@ TEST(CpuCap, TimedChoiceIsAdmittedAndKeepsEveryDigest) {
     };
     const auto data = test::randomBytes(5000, 41);
     for (const Row& row : rows) {
-        const HasherVariants* variants = hasherVariants(row.algorithm);
-        ASSERT_NE(variants, nullptr) << row.algorithm;
+        const AlgorithmEntry* entry = algorithmNamed(std::string_view(row.algorithm));
+        ASSERT_NE(entry, nullptr) << row.algorithm;
+        const HasherVariants* variants = &entry->variants();
         const auto portable = variants->create({}, 0);
         for (const CpuLevel level : kCpuLevels) {
             if (level > levelOf(detectedCpuFeatures())) continue;
