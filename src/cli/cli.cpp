@@ -9,6 +9,7 @@
 #include "cli/hash_input.h"
 #include "cli/printer.h"
 #include "cli/system.h"
+#include "cli/verify_update.h"
 #include "jobs/registry.h"
 #include "results/hash_file.h"
 
@@ -148,6 +149,7 @@ private:
 }  // namespace
 
 int run(const std::vector<Argument>& arguments, Environment& environment) {
+    if (!arguments.empty() && arguments[0].text == kVerifyUpdateOption) return verifyUpdate(arguments, environment);
     const ParseResult parsed = parseArguments(arguments);
     if (!parsed.ok()) {
         environment.err << "sumwise-cli: " << parsed.error << "\nTry 'sumwise-cli --help' for more information.\n";

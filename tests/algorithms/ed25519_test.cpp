@@ -170,8 +170,7 @@ TEST(Ed25519Points, BaseHasTheGroupOrderAndEncodingsRoundTrip) {
 }
 
 // Signatures by the openssl program (which signs no empty file), across
-// SHA-512's block edges (the
-// message follows 64 bytes of R and A).
+// SHA-512's block edges (the message follows 64 bytes of R and A).
 class Ed25519OpensslTest : public testing::TestWithParam<std::size_t> {};
 
 TEST_P(Ed25519OpensslTest, VerifiesOpensslSignatures) {
