@@ -1,12 +1,13 @@
 #!/bin/sh
 # Installs the Debian packages the build, the tests and the benchmark need,
 # skipping those already there; with the argument "fuzz" also clang and its
-# libFuzzer runtime. Uses sudo only when not run as root.
+# libFuzzer runtime. The openssl program makes the tests' Ed25519 signatures.
+# Uses sudo only when not run as root.
 set -eu
 
 packages="cmake ninja-build g++ make python3 libgtest-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 xvfb
-  zlib1g-dev libssl-dev librhash-dev"
+  zlib1g-dev libssl-dev librhash-dev openssl"
 if [ "${1:-}" = fuzz ]; then
     packages="$packages clang libclang-rt-14-dev"
 fi
