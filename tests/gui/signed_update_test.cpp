@@ -11,6 +11,7 @@
 #include "app/look.h"
 #include "app_harness.h"
 #include "resources/resource_ids.h"
+#include "test_support.h"
 #include "update_site.h"
 
 namespace sumwise::test {
@@ -129,6 +130,44 @@ INSTANTIATE_TEST_SUITE_P(
         SignedCase{"Ctrl: unsigned release, signed beta", true, Signature::None, kBeta, Signature::Good, L"",
                    L"latest.txt"}),
     [](const testing::TestParamInfo<SignedCase>& row) { return "Case" + std::to_string(row.index); });
+
+// Once the signature holds, the download is checked against the signed
+// digest as in an unkeyed build: kept only when it matches.
+TEST(SignedUpdate, DownloadIsVerifiedWithTheSignedDigest) {
+    if (!UpdateSite::serverRunning()) GTEST_SKIP() << "the update test server is not running";
+    const auto key = UpdateSite::testKey();
+    if (!key) GTEST_SKIP() << "the update test server made no key pair (no openssl)";
+    const KeyedProgram keyed(*key);
+    const std::vector<std::uint8_t> program = randomBytes(100000, 23);
+    for (const bool matching : {true, false}) {
+        SCOPED_TRACE(matching ? "matching digest" : "other digest");
+        UpdateSite site;
+        const std::string digest = hexOf("SHA-256", matching ? program : randomBytes(10, 1));
+        site.publishRelease("1.62.780.7201\nSumwise_x64.exe:SHA-256:" + digest + "\n");
+        site.answer("files/latest.txt.sig", signatureAnswer(Signature::Good, "latest.txt"));
+        site.publishDownload("Sumwise_x64.exe", program);
+        TempDir folder;
+        const auto target = folder.path() / "Sumwise_x64.exe";
+
+        RunningApp app(L"");
+        postClick(app.dialog(), IDC_ABOUT);
+        const HWND about = waitForOwnedWindow(app.dialog());
+        ASSERT_NE(about, nullptr);
+        postClick(about, IDC_ABOUT_UPDATES);
+        const HWND update = waitForOwnedWindow(about);
+        ASSERT_NE(update, nullptr);
+        const auto heading = [&](const wchar_t* text) {
+            return waitFor([&] { return dialogText(update, IDC_UPDATE_HEADING) == text; });
+        };
+        ASSERT_TRUE(heading(L"There is a new version available"));
+        app.answerSaveDialog(target);
+        postClick(update, IDC_UPDATE_FIRST);
+        ASSERT_TRUE(heading(matching ? L"Download complete" : L"Download error"));
+        EXPECT_EQ(std::filesystem::exists(target), matching);
+        postClick(update, IDCANCEL);
+        EXPECT_TRUE(waitFor([&] { return !IsWindow(update); }, std::chrono::seconds(20)));
+    }
+}
 
 TEST(SignedUpdate, AboutShowsUnsignedUpdatesOnlyWithoutAKey) {
     const std::wstring version = L"Version 1.62.780.7200 for Windows 64-bit";
