@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs the Debian packages the build, the tests and the benchmark need,
 # skipping those already there; with the argument "fuzz" also clang and its
-# libFuzzer runtime. Uses sudo only when not run as root.
+# libFuzzer runtime. The openssl program makes the tests' Ed25519 signatures.
+# Uses sudo only when not run as root.
 set -eu
 
 packages="cmake ninja-build g++ make python3 libgtest-dev

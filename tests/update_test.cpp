@@ -1,14 +1,18 @@
-// The update server's version files, the ordering of versions, the server's
-// URLs and download names, and the integrity check of a download.
+// The update server's version files and their signatures, the ordering of
+// versions, the server's URLs and download names, the integrity check of a
+// download, and the check of a release's files folder.
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 
 #include "jobs/stream_control.h"
+#include "openssl_signer.h"
 #include "test_support.h"
 #include "update/download_check.h"
+#include "update/update_folder_check.h"
 #include "update/update_server.h"
+#include "update/update_signature.h"
 #include "update/version_file.h"
 
 namespace sumwise {
@@ -211,6 +215,154 @@ TEST(DownloadCheck, MissingFileAndStopRequest) {
     signals.stop();
     EXPECT_EQ(checkDownload(published, L"Sumwise_x64.exe", file, &signals), DownloadCheck::Stopped);
 }
+
+// RFC 8032's TEST 2: the key and its signature of "r".
+const std::string kTestKey = "3d4017c3e843895a92b70aa74d1b7ebc9c982ccf2ec4968cc0cd55f12af4660c";
+const std::string kTestSignature =
+    "92a009a9f0d4cab8720e820b5f642540a2b27b5416503f8fb3762223ebdb69da085ac1e43e15996e458f3613d0f11d8c387b2eaeb4302aee"
+    "b00d291612bb0c00";
+
+std::string upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+struct SignatureFileCase {
+    const char* what;
+    std::string file;
+    std::string versionFile;
+    bool parses;
+    bool verifies;
+};
+
+class SignatureFileTest : public testing::TestWithParam<SignatureFileCase> {};
+
+TEST_P(SignatureFileTest, TakesOneLineOf128DigitsOverTheExactBytes) {
+    const SignatureFileCase& c = GetParam();
+    EXPECT_EQ(parseSignatureFile(c.file).has_value(), c.parses) << c.what;
+    EXPECT_EQ(versionFileSigned(*parsePublicKey(kTestKey), c.versionFile, c.file), c.verifies) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, SignatureFileTest,
+    testing::Values(
+        SignatureFileCase{"128 digits", kTestSignature, "r", true, true},
+        SignatureFileCase{"upper case", upper(kTestSignature), "r", true, true},
+        SignatureFileCase{"LF", kTestSignature + "\n", "r", true, true},
+        SignatureFileCase{"CR LF", kTestSignature + "\r\n", "r", true, true},
+        SignatureFileCase{"over other bytes", kTestSignature + "\n", "s", true, false},
+        SignatureFileCase{"over the bytes and a line end", kTestSignature + "\n", "r\n", true, false},
+        SignatureFileCase{"flipped bit", "82" + kTestSignature.substr(2), "r", true, false},
+        SignatureFileCase{"empty", "", "r", false, false},
+        SignatureFileCase{"truncated to half", kTestSignature.substr(0, 64) + "\n", "r", false, false},
+        SignatureFileCase{"127 digits", kTestSignature.substr(0, 127), "r", false, false},
+        SignatureFileCase{"129 digits", kTestSignature + "0", "r", false, false},
+        SignatureFileCase{"two signatures", kTestSignature + "\n" + kTestSignature + "\n", "r", false, false},
+        SignatureFileCase{"CR alone", kTestSignature + "\r", "r", false, false},
+        SignatureFileCase{"two line ends", kTestSignature + "\n\n", "r", false, false},
+        SignatureFileCase{"trailing blank", kTestSignature + " ", "r", false, false},
+        SignatureFileCase{"leading blank", " " + kTestSignature, "r", false, false},
+        SignatureFileCase{"non-hex digit", kTestSignature.substr(0, 100) + "g" + kTestSignature.substr(101), "r",
+                          false, false},
+        SignatureFileCase{"NUL inside", kTestSignature.substr(0, 100) + std::string(1, '\0') +
+                                            kTestSignature.substr(101), "r", false, false},
+        SignatureFileCase{"0x prefix", "0x" + kTestSignature.substr(2), "r", false, false}),
+    [](const testing::TestParamInfo<SignatureFileCase>& row) { return "Case" + std::to_string(row.index); });
+
+TEST(UpdateSignature, PublicKeyIs64DigitsAndNamesSitBeside) {
+    EXPECT_TRUE(parsePublicKey(kTestKey).has_value());
+    EXPECT_FALSE(parsePublicKey(kTestKey.substr(1)).has_value());
+    EXPECT_FALSE(parsePublicKey(kTestKey + "0").has_value());
+    EXPECT_FALSE(parsePublicKey("").has_value());
+    EXPECT_EQ(signatureFileName(kLatestFileName), L"latest.txt.sig");
+    EXPECT_EQ(versionFileUrl(L"http://h/", signatureFileName(kBetaFileName)), L"http://h/files/beta.txt.sig");
+}
+
+// A release's files folder as sumwise-cli --verify-update checks it, with a
+// key pair of openssl's.
+enum class Signed { No, Yes, OtherBytes, OtherKey, Truncated, Garbage };
+
+struct FolderCase {
+    const char* what;
+    bool keyed;
+    std::string latest;
+    Signed latestSigned;
+    std::string beta;  // empty: no beta.txt
+    Signed betaSigned;
+    bool passes;
+    std::string line;  // a line of the report
+};
+
+class UpdateFolderTest : public testing::TestWithParam<FolderCase> {};
+
+const std::string kRelease = "1.63.0.0\nSumwise_x64.exe:SHA-256:AB12\nSumwiseSetup.exe:MD5:CD34\n";
+const std::string kBeta = "1.64.0.0\nSumwise_x64_beta.exe:SHA-256:EF56\n";
+
+TEST_P(UpdateFolderTest, AcceptsWhatTheProgramWould) {
+    if (!test::OpensslSigner::available()) GTEST_SKIP() << "no openssl program here";
+    static const test::OpensslSigner signer;
+    static const test::OpensslSigner otherSigner;
+    ASSERT_TRUE(signer.ready() && otherSigner.ready());
+    const FolderCase& c = GetParam();
+    test::TempDir dir;
+    std::filesystem::create_directories(dir.path() / "files");
+    const auto publish = [&](const std::string& name, const std::string& text, Signed how) {
+        if (text.empty()) return;
+        dir.write("files/" + name, text);
+        std::string signature;
+        switch (how) {
+        case Signed::No: return;
+        case Signed::Yes: signature = signer.signHex(text) + "\n"; break;
+        case Signed::OtherBytes: signature = signer.signHex(text + " ") + "\n"; break;
+        case Signed::OtherKey: signature = otherSigner.signHex(text) + "\n"; break;
+        case Signed::Truncated: signature = signer.signHex(text).substr(0, 100); break;
+        case Signed::Garbage: signature = std::string(128, 'z'); break;
+        }
+        dir.write("files/" + name + ".sig", signature);
+    };
+    publish("latest.txt", c.latest, c.latestSigned);
+    publish("beta.txt", c.beta, c.betaSigned);
+    const auto key = c.keyed ? parsePublicKey(signer.publicKeyHex()) : std::nullopt;
+    for (const auto& folder : {dir.path(), dir.path() / "files"}) {
+        const UpdateFolderReport report = checkUpdateFolder(folder, key);
+        EXPECT_EQ(report.passed, c.passes) << c.what;
+        std::string all;
+        for (const std::string& line : report.lines) all += line + "\n";
+        EXPECT_NE(all.find(c.line), std::string::npos) << c.what << ":\n" << all;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, UpdateFolderTest,
+    testing::Values(
+        FolderCase{"signed release", true, kRelease, Signed::Yes, "", Signed::No, true,
+                   "latest.txt.sig: verified with the built-in key"},
+        FolderCase{"signed release and beta", true, kRelease, Signed::Yes, kBeta, Signed::Yes, true,
+                   "beta.txt: version 1.64.0.0, 1 download"},
+        FolderCase{"unsigned release", true, kRelease, Signed::No, "", Signed::No, false,
+                   "latest.txt.sig: missing. The update information is not signed correctly."},
+        FolderCase{"signature over other bytes", true, kRelease, Signed::OtherBytes, "", Signed::No, false,
+                   "latest.txt.sig: does not verify"},
+        FolderCase{"signature by another key", true, kRelease, Signed::OtherKey, "", Signed::No, false,
+                   "latest.txt.sig: does not verify"},
+        FolderCase{"truncated signature", true, kRelease, Signed::Truncated, "", Signed::No, false,
+                   "latest.txt.sig: not 128 hexadecimal digits"},
+        FolderCase{"garbage signature", true, kRelease, Signed::Garbage, "", Signed::No, false,
+                   "latest.txt.sig: not 128 hexadecimal digits"},
+        FolderCase{"unsigned beta", true, kRelease, Signed::Yes, kBeta, Signed::No, false, "beta.txt.sig: missing"},
+        FolderCase{"beta by another key", true, kRelease, Signed::Yes, kBeta, Signed::OtherKey, false,
+                   "beta.txt.sig: does not verify"},
+        FolderCase{"no key: unsigned is fine", false, kRelease, Signed::No, "", Signed::No, true,
+                   "latest.txt: signature not checked"},
+        FolderCase{"no release", true, "", Signed::No, kBeta, Signed::Yes, false, "latest.txt: missing"},
+        FolderCase{"no version line", true, "1.63.0.0", Signed::Yes, "", Signed::No, false,
+                   "latest.txt: no version on a first line of its own"},
+        FolderCase{"no download", true, "1.63.0.0\n", Signed::Yes, "", Signed::No, false, "names no download"},
+        FolderCase{"unknown algorithm", true, "1.63.0.0\nSumwise_x64.exe:SHA-3:AB\n", Signed::Yes, "", Signed::No,
+                   false, "Sumwise_x64.exe: unknown algorithm SHA-3"},
+        FolderCase{"longer than the program reads", true, "1.63.0.0\nSumwise_x64.exe:MD5:" + std::string(600, 'A'),
+                   Signed::Yes, "", Signed::No, false, "latest.txt: longer than 511 bytes"}),
+    [](const testing::TestParamInfo<FolderCase>& row) { return "Case" + std::to_string(row.index); });
 
 }  // namespace
 }  // namespace sumwise

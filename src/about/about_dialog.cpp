@@ -13,6 +13,7 @@
 #include "toolkit/look.h"
 #include "toolkit/strings.h"
 #include "update/update_dialog.h"
+#include "update/update_key.h"
 
 namespace sumwise {
 
@@ -106,9 +107,11 @@ void AboutDialog::setTexts() {
     look::setControlText(window_, IDC_ABOUT_EMAIL, std::wstring(kSupportAddress));
     look::setControlText(window_, IDC_ABOUT_HOMEPAGE_LABEL, text(IDS_HOMEPAGE));
     look::setControlText(window_, IDC_ABOUT_HOMEPAGE, std::wstring(homePageFor(language_)));
-    look::setControlText(window_, IDC_ABOUT_VERSION,
-                         formatText(text(IDS_VERSION_FOR),
-                                    {std::wstring_view(kVersionWideText), std::wstring_view(kPlatformText)}, 259));
+    std::wstring version =
+        formatText(text(IDS_VERSION_FOR), {std::wstring_view(kVersionWideText), std::wstring_view(kPlatformText)}, 259);
+    // A build that takes unsigned version files must never pass for a release.
+    if (!builtInUpdateKey()) version = formatText(text(IDS_UNSIGNED_UPDATES), {std::wstring_view(version)}, 259);
+    look::setControlText(window_, IDC_ABOUT_VERSION, version);
 
     translatorAddress_ = text(IDS_TRANSLATOR_EMAIL);
     const std::wstring name = text(IDS_TRANSLATOR_NAME);

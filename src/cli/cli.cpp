@@ -12,6 +12,7 @@
 #include "cli/printer.h"
 #include "cli/system.h"
 #include "algorithms/algorithm_table.h"
+#include "cli/verify_update.h"
 #include "jobs/ordered_pool.h"
 #include "jobs/streaming.h"
 #include "resources/version.h"
@@ -194,6 +195,7 @@ private:
 }  // namespace
 
 int run(const std::vector<Argument>& arguments, Environment& environment) {
+    if (!arguments.empty() && arguments[0].text == kVerifyUpdateOption) return verifyUpdate(arguments, environment);
     const ParseResult parsed = parseArguments(arguments);
     if (!parsed.ok()) {
         environment.err << "sumwise-cli: " << parsed.error << "\nTry 'sumwise-cli --help' for more information.\n";

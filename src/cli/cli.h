@@ -3,10 +3,12 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <system_error>
 #include <vector>
 
+#include "algorithms/ed25519/ed25519.h"
 #include "cli/cli_options.h"
 #include "jobs/input_source.h"
 
@@ -26,6 +28,8 @@ struct Environment {
     std::function<std::error_code()> outputError = nullptr;
     // Set when standard input was closed as the program started.
     std::error_code standardInputClosed = {};
+    // The key the update server's version files are signed with (none: unsigned).
+    std::optional<Ed25519PublicKey> updateKey = std::nullopt;
 };
 
 int run(const std::vector<Argument>& arguments, Environment& environment);

@@ -198,6 +198,7 @@ std::string usageText() {
     }
     return "Usage: sumwise-cli [OPTION]... [FILE]...\n"
            "  or:  sumwise-cli -c [OPTION]... [SUMS-FILE]...\n"
+           "  or:  sumwise-cli --verify-update DIR\n"
            "Computes message digests and checksums of files, standard input and texts,\n"
            "and checks files against the digests in sums files.\n"
            "\n"
@@ -234,6 +235,10 @@ std::string usageText() {
            "untagged line comes from -a, else from the sums file's name (x.md5,\n"
            "x.sha256, SHA256SUMS, ...), else from the digest's length when only one\n"
            "algorithm has it.\n"
+           "\n"
+           "--verify-update DIR: check the version files in DIR (a release's files\n"
+           "folder, or the folder holding it) as the program would: latest.txt and\n"
+           "beta.txt, when there, signed for the built-in update key and well formed.\n"
            "\n"
            "Algorithms: " + names + "\n"
            "\n"

@@ -9,6 +9,7 @@
 #include "cli/cli.h"
 #include "cli/progress_line.h"
 #include "cli/standard_stream.h"
+#include "update/update_key.h"
 
 namespace {
 
@@ -79,6 +80,7 @@ int main(int argc, char** argv) {
                                           0,
                                           [&] { return outputBuffer.error(); },
                                           inputClosed ? closed : std::error_code{}};
+    environment.updateKey = sumwise::builtInUpdateKey();
     int status = sumwise::cli::run(arguments, environment);
     // What is still buffered must reach its reader too.
     if (!output.flush() && status == sumwise::cli::kExitSuccess) {

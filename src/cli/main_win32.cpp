@@ -9,6 +9,7 @@
 #include "cli/cli.h"
 #include "cli/progress_line.h"
 #include "cli/standard_stream.h"
+#include "update/update_key.h"
 #include "cli/system.h"
 
 namespace {
@@ -76,6 +77,7 @@ int wmain(int argc, wchar_t** argv) {
                                           0,
                                           [&] { return outputBuffer.error(); },
                                           isClosed(STD_INPUT_HANDLE) ? closed : std::error_code{}};
+    environment.updateKey = sumwise::builtInUpdateKey();
     int status = sumwise::cli::run(arguments, environment);
     if (!output.flush() && status == sumwise::cli::kExitSuccess) {
         std::cerr << "sumwise-cli: write error\n";

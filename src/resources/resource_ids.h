@@ -198,5 +198,7 @@
 #define IDS_MD6_KEY 211
 #define IDS_MD6_L 212
 #define IDS_MD6_R 213
+#define IDS_ERROR_NOT_SIGNED 230
+#define IDS_UNSIGNED_UPDATES 231
 
 #endif

@@ -9,6 +9,8 @@
 #include "toolkit/win32_text.h"
 #include "update/internet_error.h"
 #include "update/internet_session.h"
+#include "update/signature_check.h"
+#include "update/update_key.h"
 #include "update/update_server.h"
 
 namespace sumwise {
@@ -16,27 +18,6 @@ namespace sumwise {
 namespace {
 
 constexpr std::size_t kShownVersionMaxLength = 32;
-
-// The body of a version file, at most 511 bytes, in the ANSI code page; none
-// after an error (shown) or a cancel.
-std::optional<std::wstring> readVersionFile(InternetSession& session, UpdateState& state, UpdateView& view) {
-    std::string bytes;
-    while (!state.has(kStopRequested) && bytes.size() < kVersionFileMaxLength) {
-        DWORD got = 0;
-        const auto outcome = session.read(static_cast<DWORD>(kVersionFileMaxLength - bytes.size()), got);
-        if (outcome == InternetSession::Outcome::Cancelled) return std::nullopt;
-        if (outcome == InternetSession::Outcome::Failed) {
-            view.showError(internetErrorText(session.error(), IDS_ACTION_READ_FAILURE, state.language));
-            state.set(kStopRequested);
-            return std::nullopt;
-        }
-        if (got == 0) break;
-        bytes.append(reinterpret_cast<const char*>(session.data()), got);
-    }
-    if (state.has(kStopRequested)) return std::nullopt;
-    // Converted as a whole, so a double-byte character is never split.
-    return fromAnsi(bytes);
-}
 
 // What a version file offers.
 struct Offer {
@@ -60,6 +41,7 @@ void checkForUpdates(UpdateState& state, UpdateView& view) {
         return;
     }
 
+    const std::optional<Ed25519PublicKey> key = builtInUpdateKey();
     Offer release;
     Offer offer;  // what the dialog shows
     {
@@ -99,11 +81,14 @@ void checkForUpdates(UpdateState& state, UpdateView& view) {
                 state.set(kStopRequested);
                 break;
             }
-            const std::optional<std::wstring> text = readVersionFile(session, state, view);
+            const std::optional<std::string> bytes = readBody(session, state, view, kVersionFileMaxLength);
             session.closeRequest();
-            if (!text) break;
+            if (!bytes) break;
+            // A keyed build trusts the file, and so its digests, only once its signature holds.
+            if (key && !versionFileSignatureHolds(session, state, view, *key, files[index], *bytes)) break;
 
-            const VersionFile file = parseVersionFile(*text);
+            // Converted as a whole, so a double-byte character is never split.
+            const VersionFile file = parseVersionFile(fromAnsi(*bytes));
             if (!beta) {
                 release.file = file;
                 release.newer = isNewerVersion(baseline, file.version);

@@ -102,13 +102,13 @@ TEST_P(AboutTextsTest, ShowsProductVersionLinksAndCredit) {
 INSTANTIATE_TEST_SUITE_P(
     Languages, AboutTextsTest,
     testing::Values(AboutTexts{L"en", L"About...", L"Email:", L"Homepage:", L"https://www.sumwise.example/",
-                               L"Version 1.62.780.7200 for Windows 64-bit", L"", L"", L"&License...",
+                               L"Version 1.62.780.7200 for Windows 64-bit (unsigned updates)", L"", L"", L"&License...",
                                L"&Check for updates..."},
                     AboutTexts{L"de", L"Info...", L"E-Mail:", L"Homepage:", L"https://www.sumwise.example/",
-                               L"Version 1.62.780.7200 für Windows 64-bit", L"Übersetzung:",
+                               L"Version 1.62.780.7200 für Windows 64-bit (unsignierte Updates)", L"Übersetzung:",
                                L"Sumwise-Übersetzungsteam", L"&Lizenz...", L"&Auf Updates prüfen..."},
                     AboutTexts{L"pl", L"O programie...", L"E-mail:", L"Strona domowa:",
-                               L"https://www.sumwise.example/pl/", L"Wersja 1.62.780.7200 dla systemu Windows 64-bit",
+                               L"https://www.sumwise.example/pl/", L"Wersja 1.62.780.7200 dla systemu Windows 64-bit (aktualizacje bez podpisu)",
                                L"Tłumaczenie:", L"Zespół tłumaczy Sumwise", L"&Licencja...",
                                L"&Sprawdź aktualizacje..."}));
 

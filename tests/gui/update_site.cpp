@@ -85,6 +85,15 @@ std::optional<std::wstring> gPreviousBrowsers[2];
 
 bool UpdateSite::serverRunning() { return serverPort().has_value(); }
 
+std::optional<std::string> UpdateSite::testKey() {
+    const auto root = serverRoot();
+    if (!root) return std::nullopt;
+    std::ifstream file(*root / "test-key.hex");
+    std::string key;
+    if (!(file >> key) || key.size() != 64) return std::nullopt;
+    return key;
+}
+
 UpdateSite::UpdateSite() {
     static std::atomic<int> counter{0};
     const auto root = serverRoot();

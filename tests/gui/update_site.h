@@ -20,6 +20,9 @@ class UpdateSite {
 public:
     // Whether the server runs; the tests that need it are skipped without.
     static bool serverRunning();
+    // The public key (64 hexadecimal digits) of the key pair the server made
+    // at its start and signs with (see answer(): "sign"); none without openssl.
+    static std::optional<std::string> testKey();
 
     UpdateSite();
     ~UpdateSite();

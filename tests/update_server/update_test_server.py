@@ -20,6 +20,14 @@ changes how it is answered:
     {"chunk": 4096, "delay": 0.05}   the body in pieces, with a pause after each
     {"wait": 2}              a pause before the answer starts
     {"drop_after": 1000}     the connection drops after this many body bytes
+    {"sign": "latest.txt"}   the body is the signature file of files/latest.txt
+                             (it need not exist itself): 128 hexadecimal digits
+                             and LF, by ROOT/test-key.pem; with "key": "other"
+                             by ROOT/other-key.pem; "truncate": N keeps N bytes
+
+At start two Ed25519 key pairs are made with openssl (when there is one):
+ROOT/test-key.pem with its raw public key in ROOT/test-key.hex, and
+ROOT/other-key.pem.
 
 Every request is appended to ROOT/SITE/requests.log.
 """
@@ -27,8 +35,10 @@ Every request is appended to ROOT/SITE/requests.log.
 import http.server
 import json
 import os
+import shutil
 import signal
 import socketserver
+import subprocess
 import sys
 import time
 import urllib.parse
@@ -77,6 +87,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
             with open(path + ".how") as f:
                 how = json.load(f)
         time.sleep(float(how.get("wait", 0)))
+        if "sign" in how:
+            body = signature_file(root, os.path.join(site_dir, "files", str(how["sign"])), how)
+            if body is None:
+                return self.send_plain(500, b"cannot sign\n")
+            return self.send_body(body, how)
         if not os.path.isfile(path):
             return self.send_plain(int(how.get("status", 404)), b"not found\n")
         status = int(how.get("status", 200))
@@ -130,6 +145,35 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(piece)
         else:
             self.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece))
+
+
+def signature_file(root, path, how):
+    key = os.path.join(root, "other-key.pem" if how.get("key") == "other" else "test-key.pem")
+    out = path + ".signature.bin"
+    done = subprocess.run(["openssl", "pkeyutl", "-sign", "-rawin", "-inkey", key, "-in", path, "-out", out],
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    if done.returncode != 0:
+        return None
+    with open(out, "rb") as f:
+        body = f.read().hex().encode() + b"\n"
+    os.remove(out)
+    if "truncate" in how:
+        body = body[:int(how["truncate"])]
+    return body
+
+
+def make_keys(root):
+    """The test key pairs; none without openssl."""
+    if shutil.which("openssl") is None:
+        return
+    for name in ("test-key", "other-key"):
+        pem = os.path.join(root, name + ".pem")
+        subprocess.run(["openssl", "genpkey", "-algorithm", "ed25519", "-out", pem], check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    der = subprocess.run(["openssl", "pkey", "-in", os.path.join(root, "test-key.pem"), "-pubout", "-outform", "DER"],
+                         check=True, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout
+    with open(os.path.join(root, "test-key.hex"), "w") as f:
+        f.write(der[-32:].hex() + "\n")
 
 
 class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
@@ -193,6 +237,7 @@ def stop(root):
 def start(root):
     stop(root)
     os.makedirs(root, exist_ok=True)
+    make_keys(root)
     port_file, _ = files(root)
     if os.fork() == 0:
         # Detached from the caller's session and output, so that ctest does
