@@ -154,6 +154,14 @@ const AlgorithmEntry* algorithmForSumsFileName(std::string_view fileName) {
     return nullptr;
 }
 
+std::string sumsFileExtension(const AlgorithmEntry& entry) {
+    std::string extension = normalTag(entry.asciiName());
+    for (char& c : extension) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return extension;
+}
+
 std::string escapeSumsName(std::string_view name, bool& escaped) {
     std::string out;
     out.reserve(name.size());
