@@ -198,5 +198,6 @@
 #define IDS_MD6_KEY 211
 #define IDS_MD6_L 212
 #define IDS_MD6_R 213
+#define IDS_COMPARE_OTHER_NAME 3900
 
 #endif
