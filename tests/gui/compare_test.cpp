@@ -35,6 +35,10 @@ std::wstring compareShows(const RunningApp& app) {
     const std::wstring shown = match ? app.text(IDC_COMPARE_MATCH) : negative ? app.text(IDC_COMPARE_NEGATIVE) : L"";
     // The label is there exactly when a result is.
     EXPECT_EQ(app.text(IDC_COMPARE_LABEL), shown.empty() ? L"" : L"Compare result:");
+    // And the result is shown whole, a note on another file's line too.
+    const RECT rect = look::controlRect(app.dialog(), match ? IDC_COMPARE_MATCH : IDC_COMPARE_NEGATIVE);
+    EXPECT_LE(look::controlTextWidth(app.dialog(), match ? IDC_COMPARE_MATCH : IDC_COMPARE_NEGATIVE),
+              rect.right - rect.left);
     return shown;
 }
 
