@@ -13,6 +13,28 @@ namespace {
 
 using namespace std::string_literals;
 
+TEST(HashFile, OtherToolsExtensionsOfAllAlgorithmsInTableOrder) {
+    // Ours, and the one other tools' sums files carry (which the companion lookup tries too).
+    const std::pair<const char*, const char*> expected[] = {
+        {"adler32", "adler32"},       {"crc32", "crc32"},           {"crc64", "crc64"},
+        {"gost", "gost"},             {"haval", "haval"},           {"md2", "md2"},
+        {"md4", "md4"},               {"md5", "md5"},               {"md6", "md6"},
+        {"ripemd-128", "ripemd128"},  {"ripemd-160", "ripemd160"},  {"ripemd-256", "ripemd256"},
+        {"ripemd-320", "ripemd320"},  {"sha-0", "sha0"},            {"sha-1", "sha1"},
+        {"sha-1-ime", "sha1ime"},     {"sha-224", "sha224"},        {"sha-256", "sha256"},
+        {"sha-384", "sha384"},        {"sha-512", "sha512"},        {"tiger", "tiger"},
+        {"whirlpool", "whirlpool"}};
+    std::size_t i = 0;
+    for (const AlgorithmEntry& entry : algorithms()) {
+        const auto& [ours, sums] = expected[i++];
+        EXPECT_EQ(entry.extension, ours);
+        EXPECT_EQ(sumsFileExtension(entry), sums);
+        // Both read back as the algorithm they were made from.
+        EXPECT_EQ(algorithmForSumsFileName("disk.iso."s + ours), &entry) << ours;
+        EXPECT_EQ(algorithmForSumsFileName("disk.iso."s + sums), &entry) << sums;
+    }
+}
+
 TEST(HashFile, ContentIsTheDigestAndCrLfOnly) {
     const std::string content = hashFileContent("900150983CD24FB0D6963F7D28E17F72");
     EXPECT_EQ(content.size(), 34u);
@@ -24,7 +46,18 @@ struct ValueCase {
     std::string bytes;
     std::string expected;
     TextEncoding encoding = TextEncoding::Ansi;
+    bool sums = false;  // what other tools write as a sums file (or one digest alone)
 };
+
+constexpr bool kSums = true;
+constexpr TextEncoding kAnsi = TextEncoding::Ansi;
+
+// A sums file longer than the read limit, whose last line the limit cuts.
+std::string longSumsFile() {
+    std::string bytes;
+    while (bytes.size() <= kHashFileReadLimit) bytes += "1111  a.iso\n";
+    return bytes;
+}
 
 class HashFileValueTest : public testing::TestWithParam<ValueCase> {};
 
@@ -35,33 +68,53 @@ TEST_P(HashFileValueTest, GivesTheExpectedValue) {
     const HashFileValue value = hashFileValue(c.bytes, matcher);
     EXPECT_EQ(value.text, c.expected) << c.what;
     EXPECT_EQ(value.encoding, c.encoding) << c.what;
+    // Named like other tools' sums files, only such a file is taken for a hash file.
+    EXPECT_EQ(holdsSumsLines(c.bytes.substr(0, kHashFileReadLimit)), c.sums) << c.what;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Files, HashFileValueTest,
     testing::Values(
-        ValueCase{"our own file", "ABCDEF0123\r\n", "ABCDEF0123"},
-        ValueCase{"no line end", "abcdef", "abcdef"},
+        ValueCase{"our own file", "ABCDEF0123\r\n", "ABCDEF0123", kAnsi, kSums},
+        ValueCase{"no line end", "abcdef", "abcdef", kAnsi, kSums},
         ValueCase{"LF only", "abcdef\nsecond\n", "abcdef"},
-        ValueCase{"digest, two blanks, name", "abcdef  other.iso\n", "abcdef"},
+        ValueCase{"digest, two blanks, name", "abcdef  other.iso\n", "abcdef", kAnsi, kSums},
         ValueCase{"tab ends the token", "abc\tdef", "abc"},
         ValueCase{"NUL ends the token", "abc\0def"s, "abc"},
         ValueCase{"empty file", "", ""},
         ValueCase{"starts with a blank", " abc", ""},
-        ValueCase{"only the first 129 bytes count", std::string(200, 'a'), std::string(129, 'a')},
-        ValueCase{"UTF-8 mark skipped", "\xEF\xBB\xBF" "abc123\r\n", "abc123", TextEncoding::Utf8},
+        ValueCase{"only the first 129 bytes count", std::string(200, 'a'), std::string(129, 'a'), kAnsi, kSums},
+        ValueCase{"UTF-8 mark skipped", "\xEF\xBB\xBF" "abc123\r\n", "abc123", TextEncoding::Utf8, kSums},
         ValueCase{"UTF-8 mark, malformed text stays within 129 characters",
                   "\xEF\xBB\xBF" "\xE0" + std::string(2000, '\x80'), "\xE0" + std::string(3 + 128 * 4, '\x80'),
                   TextEncoding::Utf8},
-        ValueCase{"UTF-16 little-endian", "\xFF\xFE" "a\0b\0" "1\0\r\0\n\0"s, "ab1", TextEncoding::Utf8},
+        ValueCase{"UTF-16 little-endian", "\xFF\xFE" "a\0b\0" "1\0\r\0\n\0"s, "ab1", TextEncoding::Utf8, kSums},
         ValueCase{"UTF-16 big-endian", "\xFE\xFF" "\0a\0b\0" "2\0 \0x"s, "ab2", TextEncoding::Utf8},
-        ValueCase{"UTF-16 with an odd trailing byte", "\xFF\xFE" "a\0b"s, "a", TextEncoding::Utf8},
-        ValueCase{"several lines, one names the input", "1111  a.iso\n2222 *disk.iso\n3333  c.iso\n", "2222"},
-        ValueCase{"several lines, CR LF", "1111  a.iso\r\n2222  disk.iso\r\n", "2222"},
-        ValueCase{"tagged line names the input", "SHA256 (disk.iso) = 4444\n", "4444"},
-        ValueCase{"several lines, none names the input", "1111  a.iso\n2222  b.iso\n", "1111"},
+        ValueCase{"UTF-16 with an odd trailing byte", "\xFF\xFE" "a\0b"s, "a", TextEncoding::Utf8, kSums},
+        ValueCase{"several lines, one names the input", "1111  a.iso\n2222 *disk.iso\n3333  c.iso\n", "2222", kAnsi,
+                  kSums},
+        ValueCase{"several lines, CR LF", "1111  a.iso\r\n2222  disk.iso\r\n", "2222", kAnsi, kSums},
+        ValueCase{"tagged line names the input", "SHA256 (disk.iso) = 4444\n", "4444", kAnsi, kSums},
+        ValueCase{"several lines, none names the input", "1111  a.iso\n2222  b.iso\n", "1111", kAnsi, kSums},
         ValueCase{"UTF-16 sums file", "\xFF\xFE" "1\0 \0 \0x\0\n\0" "2\0 \0 \0d\0i\0s\0k\0.\0i\0s\0o\0"s, "2",
-                  TextEncoding::Utf8}),
+                  TextEncoding::Utf8, kSums},
+        // The first line's digest when no line names the input, whatever the layout.
+        ValueCase{"tagged lines, none names the input", "MD5 (a.iso) = 1111\nMD5 (b.iso) = 2222\n", "1111", kAnsi,
+                  kSums},
+        ValueCase{"an escaped first line", "\\1111  a\\\\b.iso\n2222  c.iso\n", "1111", kAnsi, kSums},
+        ValueCase{"comments and blank lines before it", "# by sha256sum\r\n\r\n1111  a.iso\r\n", "1111", kAnsi,
+                  kSums},
+        ValueCase{"a first line's digest is bounded too", std::string(300, 'b') + "  a.iso\n", std::string(129, 'b'),
+                  kAnsi, kSums},
+        // What is not a sums file: the first token, as ever.
+        ValueCase{"a digest alone, then a sums line", "ABCD\n1111  a.iso\n", "ABCD"},
+        ValueCase{"two digests alone", "1111\n2222\n", "1111"},
+        ValueCase{"a sums line after text", "see below\n1111  a.iso\n", "see"},
+        ValueCase{"only a comment", "# nothing here\n", "#"},
+        ValueCase{"one blank between digest and name", "1111 a.iso\n", "1111"},
+        ValueCase{"a program", "MZ\x90\0\3\0"s, "MZ\x90"},
+        // The line the read limit cuts is not judged.
+        ValueCase{"a sums file beyond the read limit", longSumsFile(), "1111", kAnsi, kSums}),
     [](const testing::TestParamInfo<ValueCase>& param) { return "case" + std::to_string(param.index); });
 
 TEST(HashFile, Utf16SurrogatesAndStrayHalves) {

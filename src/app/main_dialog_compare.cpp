@@ -10,7 +10,10 @@
 namespace sumwise {
 
 void MainDialog::onCompareChanged(const Command&) {
-    results::compareResult(window_, taskbar_.get(), {matchIcon_, mismatchIcon_});
+    // A pasted line is checked against the input file's name; a text or a volume has none.
+    const bool file = job_.fileMode && !job_.diskMode;
+    results::compareResult(window_, file ? std::wstring_view(job_.path) : std::wstring_view(), taskbar_.get(),
+                           {matchIcon_, mismatchIcon_});
 }
 
 bool MainDialog::loadHashFile(const std::wstring& path) { return results::loadHashFile(window_, path, job_.path); }

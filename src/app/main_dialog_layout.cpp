@@ -38,8 +38,8 @@ constexpr std::array<Resizable, 19> kResizable{{
     {IDC_TEXT_MODE, kLeft | kWidth | kHeight},
     {IDC_DISK_MODE, kLeft | kWidth | kHeight},
     {IDC_COMPARE_LABEL, kLeft | kWidth | kHeight},
-    {IDC_COMPARE_MATCH, kLeft | kWidth | kHeight},
-    {IDC_COMPARE_NEGATIVE, kLeft | kWidth | kHeight},
+    {IDC_COMPARE_MATCH, kLeft | kHeight},
+    {IDC_COMPARE_NEGATIVE, kLeft | kHeight},
     {IDC_ABOUT, kLeft | kWidth | kHeight},
     {IDC_HASH, kWidth | kHeight},
     {IDC_BROWSE, kWidth | kHeight},
@@ -82,11 +82,15 @@ void MainDialog::fitControlsToTexts() {
     const int height = label.bottom - label.top;
     look::moveControl(window_, IDC_COMPARE_LABEL, label.left, label.top, labelWidth, height);
     const int resultLeft = label.left + labelWidth + look::scaled(window_, 5);
-    look::moveControl(window_, IDC_COMPARE_NEGATIVE, resultLeft, label.top,
-                      look::stringTextWidth(window_, IDS_NEGATIVE), height);
-    int nameWidth = 0;  // room for the widest name, so none is clipped
-    for (const AlgorithmEntry& entry : algorithms()) nameWidth = std::max(nameWidth, look::textWidth(window_, entry.wideName()));
-    look::moveControl(window_, IDC_COMPARE_MATCH, resultLeft, label.top, nameWidth, height);
+    // Up to the compare box's right edge, for the note on a pasted line of another file; never
+    // narrower than NEGATIVE or the widest name, so neither is clipped.
+    int resultWidth = std::max(static_cast<int>(look::controlRect(window_, IDC_COMPARE).right) - resultLeft,
+                               look::stringTextWidth(window_, IDS_NEGATIVE));
+    for (const AlgorithmEntry& entry : algorithms()) {
+        resultWidth = std::max(resultWidth, look::textWidth(window_, entry.wideName()));
+    }
+    look::moveControl(window_, IDC_COMPARE_NEGATIVE, resultLeft, label.top, resultWidth, height);
+    look::moveControl(window_, IDC_COMPARE_MATCH, resultLeft, label.top, resultWidth, height);
     ShowWindow(item(IDC_COMPARE_MATCH), SW_HIDE);
     ShowWindow(item(IDC_COMPARE_NEGATIVE), SW_HIDE);
 }

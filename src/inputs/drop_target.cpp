@@ -132,7 +132,7 @@ HRESULT CDragDropHelper::DragEnter(IDataObject* data, DWORD, POINTL point, DWORD
             setDescription(data, DROPIMAGE_NONE, messages_[kDropFolder], L"");
         } else {
             droppedPath_ = *path;
-            setDescription(data, acceptedImage_, messages_[results::algorithmOfHashFile(*path) != nullptr ? kDropHashFile : kDropFile],
+            setDescription(data, acceptedImage_, messages_[results::isHashFile(*path) ? kDropHashFile : kDropFile],
                            fileNamePart(*path));
         }
         if (effect != nullptr) *effect = this->effect();

@@ -1,9 +1,12 @@
 #include "results/compare.h"
 
+#include <vector>
+
 #include "jobs/long_path.h"
 #include "resources/resource_ids.h"
 #include "results/hash_file.h"
 #include "results/results_list.h"
+#include "results/sums_line.h"
 #include "toolkit/look.h"
 #include "toolkit/strings.h"
 #include "toolkit/win32_text.h"
@@ -53,20 +56,50 @@ std::optional<std::wstring> strictUtf8(std::string_view text) {
     return fromUtf8(text);
 }
 
-// Whether a name written in a sums file is the input's file name. A file
-// without a byte-order mark may be in the ANSI code page or in UTF-8 (as
-// the usual tools write it): either reading counts.
+// Whether a name written in a sums line is the input's file name. The tools
+// write the name as they were given it ("./disk.iso", "isos/disk.iso"), so
+// its last part counts. A file without a byte-order mark may be in the ANSI
+// code page or in UTF-8 (as the usual tools write it): either reading counts.
 bool namesInput(std::string_view written, TextEncoding encoding, std::wstring_view inputName) {
-    if (written.starts_with("./") || written.starts_with(".\\")) written.remove_prefix(2);
     if (inputName.empty() || written.empty()) return false;
-    if (encoding == TextEncoding::Utf8) return equalIgnoringCase(fromUtf8(written), inputName);
-    if (equalIgnoringCase(fromAnsi(written), inputName)) return true;
+    // Folders are split after decoding: in a double-byte code page a backslash byte may end a character.
+    const auto names = [inputName](const std::wstring& name) { return equalIgnoringCase(fileNameOf(name), inputName); };
+    if (encoding == TextEncoding::Utf8) return names(fromUtf8(written));
+    if (names(fromAnsi(written))) return true;
     const auto utf8 = strictUtf8(written);
-    return utf8 && equalIgnoringCase(*utf8, inputName);
+    return utf8 && names(*utf8);
 }
 
 void setCompareBox(HWND dialog, const std::wstring& value) {
     look::setControlText(dialog, IDC_COMPARE, value.substr(0, kHashFileValueCharacters));
+}
+
+// The value a hash file's first bytes stand for; of a sums file, the line naming the input wins.
+std::wstring valueOfHashFile(std::string_view bytes, std::wstring_view inputPath) {
+    const std::wstring_view inputName = fileNameOf(inputPath);
+    const HashFileValue value = hashFileValue(bytes, [inputName](std::string_view written, TextEncoding encoding) {
+        return namesInput(written, encoding, inputName);
+    });
+    std::wstring wide = value.encoding == TextEncoding::Utf8 ? fromUtf8(value.text) : fromAnsi(value.text);
+    if (wide.size() > kHashFileValueCharacters) wide.resize(kHashFileValueCharacters);
+    return wide;
+}
+
+// The first bytes of a sums file other tools wrote ("x.sha256", "SHA256SUMS"):
+// its name says so and its lines are sums lines. None for any other file.
+std::optional<std::string> otherToolsHashFile(const std::wstring& path) {
+    if (algorithmForSumsFileName(toUtf8(fileNameOf(path))) == nullptr) return std::nullopt;
+    auto bytes = readHead(path, kHashFileReadLimit);
+    if (!bytes || !holdsSumsLines(*bytes)) return std::nullopt;
+    return bytes;
+}
+
+// The name a pasted sums line gives when it is not the input file's; none otherwise.
+std::optional<std::wstring> otherNameOfPastedLine(const std::wstring& typed, std::wstring_view inputPath) {
+    if (inputPath.empty()) return std::nullopt;
+    const auto line = pastedSumsLine(toUtf8(typed));
+    if (!line || namesInput(line->name, TextEncoding::Utf8, fileNameOf(inputPath))) return std::nullopt;
+    return fromUtf8(line->name);
 }
 
 }  // namespace
@@ -91,7 +124,7 @@ const AlgorithmEntry* matchingAlgorithm(HWND list, std::wstring_view expected) {
     return nullptr;
 }
 
-void compareResult(HWND dialog, TaskbarButton* taskbar, const CompareIcons& icons) {
+void compareResult(HWND dialog, std::wstring_view inputPath, TaskbarButton* taskbar, const CompareIcons& icons) {
     const HWND list = GetDlgItem(dialog, IDC_RESULTS);
     const std::wstring typed = look::controlText(dialog, IDC_COMPARE);
     if (typed.empty() || countResults(list) == 0) {
@@ -103,7 +136,12 @@ void compareResult(HWND dialog, TaskbarButton* taskbar, const CompareIcons& icon
     }
     const AlgorithmEntry* match = matchingAlgorithm(list, expectedValue(typed));
     setTextIfChanged(dialog, IDC_COMPARE_LABEL, loadText(IDS_COMPARE_RESULT));
-    if (match != nullptr) setTextIfChanged(dialog, IDC_COMPARE_MATCH, std::wstring(match->wideName()));
+    std::wstring shown = match != nullptr ? std::wstring(match->wideName()) : loadText(IDS_NEGATIVE);
+    // A line of another file still compares, but the user should know whose digest it is.
+    if (const auto otherName = otherNameOfPastedLine(typed, inputPath)) {
+        shown = loadFormatted(IDS_COMPARE_OTHER_NAME, {std::wstring_view(shown), std::wstring_view(*otherName)});
+    }
+    setTextIfChanged(dialog, match != nullptr ? IDC_COMPARE_MATCH : IDC_COMPARE_NEGATIVE, shown);
     ShowWindow(GetDlgItem(dialog, IDC_COMPARE_MATCH), match != nullptr ? SW_SHOW : SW_HIDE);
     ShowWindow(GetDlgItem(dialog, IDC_COMPARE_NEGATIVE), match != nullptr ? SW_HIDE : SW_SHOW);
     if (taskbar != nullptr) taskbar->setOverlayIcon(match != nullptr ? icons.match : icons.mismatch, nullptr);
@@ -119,36 +157,51 @@ const AlgorithmEntry* algorithmOfHashFile(std::wstring_view path) {
 std::optional<std::wstring> readHashFileValue(const std::wstring& path, std::wstring_view inputPath) {
     const auto bytes = readHead(path, kHashFileReadLimit);
     if (!bytes) return std::nullopt;
-    const std::wstring_view inputName = fileNameOf(inputPath);
-    const HashFileValue value = hashFileValue(*bytes, [inputName](std::string_view written, TextEncoding encoding) {
-        return namesInput(written, encoding, inputName);
-    });
-    std::wstring wide = value.encoding == TextEncoding::Utf8 ? fromUtf8(value.text) : fromAnsi(value.text);
-    if (wide.size() > kHashFileValueCharacters) wide.resize(kHashFileValueCharacters);
-    return wide;
+    return valueOfHashFile(*bytes, inputPath);
+}
+
+bool isHashFile(const std::wstring& path) {
+    return algorithmOfHashFile(path) != nullptr || otherToolsHashFile(path).has_value();
 }
 
 bool loadHashFile(HWND dialog, const std::wstring& path, std::wstring_view inputPath) {
-    if (algorithmOfHashFile(path) == nullptr) return false;
-    // A file that cannot be read leaves the box as it is; it still was a hash file.
-    if (const auto value = readHashFileValue(path, inputPath)) setCompareBox(dialog, *value);
+    if (algorithmOfHashFile(path) != nullptr) {
+        // A file that cannot be read leaves the box as it is; it still was a hash file.
+        if (const auto value = readHashFileValue(path, inputPath)) setCompareBox(dialog, *value);
+        return true;
+    }
+    const auto bytes = otherToolsHashFile(path);
+    if (!bytes) return false;
+    setCompareBox(dialog, valueOfHashFile(*bytes, inputPath));
     return true;
 }
 
 void loadCompanionHashFile(HWND dialog, std::wstring_view inputPath, bool force) {
     if (!force && !look::controlText(dialog, IDC_COMPARE).empty()) return;
     const HWND list = GetDlgItem(dialog, IDC_RESULTS);
+    std::vector<const AlgorithmEntry*> ticked;
     const int count = rowCount(list);
     for (int row = 0; row < count; ++row) {
         if (!rowTicked(list, row)) continue;
-        // The whole name, however long: a shortened one would be another file.
         const AlgorithmEntry* entry = algorithmNamed(std::wstring_view(rowName(list, row)));
         if (entry == nullptr) continue;
+        ticked.push_back(entry);
+        // The whole name, however long: a shortened one would be another file.
         std::wstring candidate(inputPath);
         candidate += L'.';
         candidate += entry->wideExtension();
         if (const auto value = readHashFileValue(candidate, inputPath)) {
             setCompareBox(dialog, *value);
+            return;
+        }
+    }
+    // None of ours: the ticked algorithms' sums files as other tools name them ("disk.iso.sha256").
+    for (const AlgorithmEntry* entry : ticked) {
+        const std::string extension = sumsFileExtension(*entry);
+        if (extension == entry->extension) continue;  // tried above
+        const std::wstring candidate = std::wstring(inputPath) + L'.' + fromUtf8(extension);
+        if (const auto bytes = otherToolsHashFile(candidate)) {
+            setCompareBox(dialog, valueOfHashFile(*bytes, inputPath));
             return;
         }
     }

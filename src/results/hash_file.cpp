@@ -1,7 +1,5 @@
 #include "results/hash_file.h"
 
-#include "results/sums_line.h"
-
 namespace sumwise {
 
 namespace {
@@ -38,23 +36,76 @@ std::string firstToken(std::string_view text, TextEncoding encoding) {
     return std::string(head.substr(0, end));
 }
 
+bool isBlankOrComment(std::string_view line) {
+    const std::size_t first = line.find_first_not_of(" \t");
+    return first == std::string_view::npos || line[first] == '#';
+}
+
+std::string_view trimmedRight(std::string_view line) {
+    const std::size_t last = line.find_last_not_of(" \t");
+    return last == std::string_view::npos ? std::string_view() : line.substr(0, last + 1);
+}
+
+// The decoded file's lines; when the read may have stopped inside the last
+// line, that line is left out.
+std::vector<std::string_view> wholeLines(std::string_view text, bool mayBeCut) {
+    std::vector<std::string_view> lines = splitSumsLines(text);
+    if (mayBeCut && !lines.empty() && !text.ends_with('\n')) lines.pop_back();
+    return lines;
+}
+
+// The digest of the first line when it is a sums line (blank lines and
+// comments before it aside), bounded like a token; none otherwise.
+std::optional<std::string> firstLineDigest(const std::vector<std::string_view>& lines) {
+    for (const std::string_view line : lines) {
+        if (isBlankOrComment(line)) continue;
+        const auto parsed = parseSumsLine(line);
+        if (!parsed) return std::nullopt;
+        return parsed->digest.substr(0, kHashFileTokenLimit);
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string hashFileContent(std::string_view digestText) { return std::string(digestText) + "\r\n"; }
 
 HashFileValue hashFileValue(std::string_view bytes, const InputNameMatcher& matchesInput) {
     HashFileValue file = decodeTextFile(bytes.substr(0, kHashFileReadLimit));
+    const std::vector<std::string_view> lines = splitSumsLines(file.text);
     if (matchesInput) {
-        std::string_view rest = file.text;
-        while (!rest.empty()) {
-            const std::size_t end = rest.find('\n');
-            const std::string_view line = rest.substr(0, end);
-            rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        for (const std::string_view line : lines) {
             const auto parsed = parseSumsLine(line);
             if (parsed && matchesInput(parsed->name, file.encoding)) return {parsed->digest, file.encoding};
         }
     }
+    // A tagged or escaped first line starts with no digest: its own digest stands for the file.
+    if (auto digest = firstLineDigest(lines)) return {std::move(*digest), file.encoding};
     return {firstToken(file.text, file.encoding), file.encoding};
+}
+
+bool holdsSumsLines(std::string_view bytes) {
+    const bool mayBeCut = bytes.size() >= kHashFileReadLimit;
+    const HashFileValue file = decodeTextFile(bytes.substr(0, kHashFileReadLimit));
+    const std::vector<std::string_view> lines = wholeLines(file.text, mayBeCut);
+    std::size_t sumsLines = 0;
+    std::size_t bareDigests = 0;
+    for (const std::string_view line : lines) {
+        if (isBlankOrComment(line)) continue;
+        if (parseSumsLine(line)) {
+            ++sumsLines;
+        } else if (isHexDigits(trimmedRight(line))) {
+            ++bareDigests;
+        } else {
+            return false;
+        }
+    }
+    return bareDigests == 0 ? sumsLines > 0 : bareDigests == 1 && sumsLines == 0;
+}
+
+std::optional<SumsLine> pastedSumsLine(std::string_view text) {
+    if (text.find_first_of("\r\n") != std::string_view::npos) return std::nullopt;
+    return parseSumsLine(text);
 }
 
 HashFileValue decodeTextFile(std::string_view bytes) {
@@ -65,8 +116,7 @@ HashFileValue decodeTextFile(std::string_view bytes) {
 }
 
 std::string compareValue(std::string_view text) {
-    if (text.find_first_of("\r\n") != std::string_view::npos) return std::string(text);
-    const auto parsed = parseSumsLine(text);
+    const auto parsed = pastedSumsLine(text);
     return parsed ? parsed->digest : std::string(text);
 }
 

@@ -6,8 +6,11 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "results/sums_line.h"
 
 namespace sumwise {
 
@@ -33,10 +36,21 @@ using InputNameMatcher = std::function<bool(std::string_view name, TextEncoding 
 // kHashFileReadLimit). A UTF-8 byte-order mark is skipped and UTF-16 with
 // its mark (either byte order) is decoded to UTF-8. When a line in a sums
 // layout names the current input (as `matchesInput` decides), its digest is
-// the value; otherwise the value is the first token: what comes before the
-// first NUL, CR, LF, blank or tab within the first 129 bytes (characters,
-// for decoded text).
+// the value. Otherwise, when the first line (after blank lines and '#'
+// comments) is a sums line, its digest (at most 129 digits); else the first
+// token: what comes before the first NUL, CR, LF, blank or tab within the
+// first 129 bytes (characters, for decoded text).
 HashFileValue hashFileValue(std::string_view bytes, const InputNameMatcher& matchesInput = {});
+
+// Whether a file's first bytes (at most kHashFileReadLimit, in any encoding
+// hashFileValue reads) are what other tools write as a sums file: sums lines,
+// blank lines and '#' comments, at least one sums line; or one hexadecimal
+// digest alone, as a hash file holds it. A last line the read limit may have
+// cut is not judged.
+bool holdsSumsLines(std::string_view bytes);
+
+// The sums line a pasted text is: one line in a sums layout; none otherwise.
+std::optional<SumsLine> pastedSumsLine(std::string_view text);
 
 // The text to compare with the results: the digest when the text is one line
 // in a sums layout, otherwise the text exactly as given.

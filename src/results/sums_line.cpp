@@ -136,6 +136,16 @@ const AlgorithmEntry* algorithmForSumsFileName(std::string_view fileName) {
     return nullptr;
 }
 
+std::string sumsFileExtension(const AlgorithmEntry& entry) {
+    // The name in small letters without separators, as the common *sum tools name their files ("sha256").
+    std::string extension;
+    for (const char c : entry.name) {
+        if (c == '-' || c == '_' || c == '/') continue;
+        extension += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return extension;
+}
+
 std::string escapeSumsName(std::string_view name, bool& escaped) {
     std::string out;
     out.reserve(name.size());

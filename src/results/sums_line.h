@@ -42,6 +42,10 @@ const AlgorithmEntry* algorithmForTag(std::string_view tag);
 // The algorithm a sums file's name tells: its extension ("disk.iso.sha256",
 // "x.sha-1", "y.md5sum") or a name like "SHA256SUMS" or "sha1sums.txt".
 const AlgorithmEntry* algorithmForSumsFileName(std::string_view fileName);
+// The extension other tools give a sums file of the algorithm: its name in
+// lower case without hyphens ("sha256" for SHA-256, "md5"), the spelling
+// algorithmForTag reads back. The companion lookup tries it beside the input.
+std::string sumsFileExtension(const AlgorithmEntry& entry);
 
 // A name as it is written in a sums line: backslash, LF and CR escaped.
 // `escaped` tells whether the line needs its leading backslash.

@@ -76,7 +76,7 @@ void checkFile(const std::filesystem::path& folder, const std::string& name,
     if (file.entryCount == 0) return fail(name + ": names no download");
     for (std::size_t i = 0; i < file.entryCount; ++i) {
         const DownloadEntry& entry = file.entries[i];
-        if (entryForName(entry.algorithm) == nullptr) {
+        if (algorithmNamed(entry.algorithm) == nullptr) {
             return fail(name + ": " + narrowed(entry.fileName) + ": unknown algorithm " + narrowed(entry.algorithm));
         }
     }

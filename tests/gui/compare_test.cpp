@@ -35,6 +35,10 @@ std::wstring compareShows(const RunningApp& app) {
     const std::wstring shown = match ? app.text(IDC_COMPARE_MATCH) : negative ? app.text(IDC_COMPARE_NEGATIVE) : L"";
     // The label is there exactly when a result is.
     EXPECT_EQ(app.text(IDC_COMPARE_LABEL), shown.empty() ? L"" : L"Compare result:");
+    // And the result is shown whole, a note on another file's line too.
+    const RECT rect = look::controlRect(app.dialog(), match ? IDC_COMPARE_MATCH : IDC_COMPARE_NEGATIVE);
+    EXPECT_LE(look::controlTextWidth(app.dialog(), match ? IDC_COMPARE_MATCH : IDC_COMPARE_NEGATIVE),
+              rect.right - rect.left);
     return shown;
 }
 
@@ -71,6 +75,12 @@ TEST(CompareBox, ShowsTheFirstMatchingAlgorithmOrNegative) {
         {L"900150983cd24fb0d6963f7d28e17f72 *abc.txt", L"MD5"},
         {L"MD5 (abc.txt) = 900150983cd24fb0d6963f7d28e17f72", L"MD5"},
         {L"CRC32 (abc.txt) = 352441c2 ", L"NEGATIVE"},
+        {L"900150983cd24fb0d6963f7d28e17f72  ABC.TXT", L"MD5"},
+        {L"900150983cd24fb0d6963f7d28e17f72 *./downloads/abc.txt", L"MD5"},  // the folder is no other name
+        // A line of another file still compares, and says whose it is.
+        {L"900150983cd24fb0d6963f7d28e17f72  other.iso", L"MD5 (the line names other.iso)"},
+        {L"MD5 (abc.txt.bak) = 900150983cd24fb0d6963f7d28e17f72", L"MD5 (the line names abc.txt.bak)"},
+        {L"deadbeef *other.iso", L"NEGATIVE (the line names other.iso)"},
         {L"", L""},
     };
     TempDir dir;
@@ -90,7 +100,7 @@ TEST(CompareBox, ShowsTheFirstMatchingAlgorithmOrNegative) {
             const HICON overlay = lastOverlay(app);
             if (shows.empty()) {
                 EXPECT_EQ(overlay, nullptr);
-            } else if (shows == L"NEGATIVE") {
+            } else if (shows.starts_with(L"NEGATIVE")) {
                 EXPECT_NE(overlay, nullptr);
                 EXPECT_NE(overlay, matchIcon);
             } else {
@@ -106,6 +116,12 @@ TEST(CompareBox, ShowsTheFirstMatchingAlgorithmOrNegative) {
         app.setText(IDC_COMPARE, L"00Aa");
         EXPECT_EQ(compareShows(app), L"CRC32");
     }
+    // A typed text has no file name for a line to differ from.
+    RunningApp app(L"/T /H:MD5");
+    app.setText(IDC_INPUT, L"abc");
+    app.hashAndWait();
+    app.setText(IDC_COMPARE, L"900150983cd24fb0d6963f7d28e17f72  other.iso");
+    EXPECT_EQ(compareShows(app), L"MD5");
 }
 
 TEST(CompareBox, NegativeTurnsIntoTheNameWhenTheMatchingAlgorithmFinishesLater) {
@@ -161,6 +177,22 @@ TEST(CompanionHashFile, FillsTheCompareBoxAtStartUp) {
          {{"disk.iso.md5", "2222  other.iso\n3333  third.iso\n"}}, L"2222"},
         {"at most 129 characters", L"/H:MD5", {{"disk.iso.md5", std::string(300, 'a')}}, std::wstring(129, L'a')},
         {"a typed text has no hash file", L"/T /H:MD5", {{"disk.iso.md5", md5}}, L""},
+        {"a sums file: the line of the input in a folder", L"/H:MD5",
+         {{"disk.iso.md5", "1111  isos/other.iso\n" + md5 + "  isos/disk.iso\n"}}, widen(md5)},
+        // Other tools' sums files, named as they name them.
+        {"theirs: the line of the input", L"/H:SHA-256", {{"disk.iso.sha256", "5555  disk.iso\n"}}, L"5555"},
+        {"theirs: a digest alone", L"/H:SHA-1", {{"disk.iso.sha1", "6666\r\n"}}, L"6666"},
+        {"theirs: the line of the input among others", L"/H:SHA-512",
+         {{"disk.iso.sha512", "1111  other.iso\n7777 *disk.iso\n"}}, L"7777"},
+        {"theirs: tagged lines without the input give the first", L"/H:SHA-384",
+         {{"disk.iso.sha384", "SHA384 (a.iso) = 3333\nSHA384 (b.iso) = 4444\n"}}, L"3333"},
+        {"theirs: no sums lines, no hash file", L"/H:SHA-224", {{"disk.iso.sha224", "not a digest\n"}}, L""},
+        {"theirs of an unticked algorithm are not looked for", L"/H:MD5,SHA-1",
+         {{"disk.iso.sha256", "5555  disk.iso\n"}}, L""},
+        {"ours before theirs", L"/H:SHA-256", {{"disk.iso.sha256", "5555  disk.iso\n"}, {"disk.iso.sha-256", "8888\r\n"}},
+         L"8888"},
+        {"ours of a later row before theirs of an earlier one", L"/H:SHA-1,SHA-256",
+         {{"disk.iso.sha1", "6666  disk.iso\n"}, {"disk.iso.sha-256", "8888\r\n"}}, L"8888"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -226,6 +258,51 @@ TEST(Browse, ChoosesInputsAndHashFiles) {
     EXPECT_EQ(app.text(IDC_INPUT), second.wstring());
     EXPECT_EQ(app.value(L"CRC32"), L"");  // the values were the other file's
     EXPECT_EQ(app.text(IDC_COMPARE), widen(kMd5OfAbcLower));
+}
+
+TEST(Browse, TakesOtherToolsSumsFilesForHashFiles) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::wstring box;  // empty: the file became the input
+    };
+    const std::string sha256 = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+    const Case cases[] = {
+        {"image.iso.sha256", "1111  other.iso\n" + sha256 + "  image.iso\n", widen(sha256)},
+        {"SHA256SUMS", "2222  other.iso\n" + sha256 + " *image.iso\n", widen(sha256)},
+        {"sha1sums.txt", "3333  other.iso\n4444  third.iso\n", L"3333"},  // the input not named: the first line
+        {"release.md5", "5555  a.iso\r\n6666  b.iso\r\n", L"5555"},
+        {"checksums.sha512", "SHA512 (a.iso) = 7777\nSHA512 (image.iso) = 8888\n", L"8888"},
+        {"image.iso.sha1", "a9993e364706816aba3e25717850c26c9cd0d89d\r\n",
+         L"a9993e364706816aba3e25717850c26c9cd0d89d"},
+        {"image.iso.sha384", "# made by hand\n\n9999  image.iso\n", L"9999"},
+        // Named like one, but not one: an input like any other.
+        {"image.iso.sha224", "these are notes\n", L""},
+        {"notes.sha256", "1111 other.iso\n", L""},
+        {"sums.txt", "1111  image.iso\n", L""},
+    };
+    TempDir dir;
+    const auto image = dir.write("image.iso", "abc");
+    RunningApp app(L"/H:SHA-256");
+    app.browse(image.wstring());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto chosen = dir.write(c.name, c.bytes);
+        app.setText(IDC_COMPARE, L"");
+        app.browse(chosen.wstring());
+        if (c.box.empty()) {
+            EXPECT_EQ(app.text(IDC_INPUT), chosen.wstring());
+            EXPECT_EQ(app.text(IDC_COMPARE), L"");
+            app.browse(image.wstring());
+        } else {
+            EXPECT_EQ(app.text(IDC_COMPARE), c.box);
+            EXPECT_EQ(app.text(IDC_INPUT), image.wstring());
+        }
+    }
+    // The input's own line, compared.
+    app.browse((dir.path() / L"SHA256SUMS").wstring());
+    app.hashAndWait();
+    EXPECT_EQ(compareShows(app), L"SHA-256");
 }
 
 // Files and folders beyond the classic path limit, made and removed at their full names.

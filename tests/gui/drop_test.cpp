@@ -70,6 +70,9 @@ TEST_P(Drops, WhatIsDraggedDecidesTheDescriptionAndTheEffect) {
     const auto image = dir.write("image.iso", "abc");
     const auto other = dir.write("other.bin", "xyz");
     const auto hashFile = dir.write("image.iso.md5", "900150983cd24fb0d6963f7d28e17f72 *image.iso\r\n");
+    const auto theirs = dir.write("image.iso.sha256", "1111  other.iso\n2222  image.iso\n");
+    const auto sumsFile = dir.write("SHA256SUMS", "2222  image.iso\n");
+    const auto notSums = dir.write("notes.sha256", "not a digest\n");
     struct Case {
         const char* what;
         std::optional<std::vector<std::wstring>> paths;
@@ -82,6 +85,12 @@ TEST_P(Drops, WhatIsDraggedDecidesTheDescriptionAndTheEffect) {
         {"a data file", std::vector{image.wstring()}, DROPEFFECT_COPY, DROPIMAGE_COPY, L"Apply to: %1", L"image.iso"},
         {"a hash file", std::vector{hashFile.wstring()}, DROPEFFECT_COPY, DROPIMAGE_COPY, L"Compare to: %1",
          L"image.iso.md5"},
+        {"another tool's hash file", std::vector{theirs.wstring()}, DROPEFFECT_COPY, DROPIMAGE_COPY,
+         L"Compare to: %1", L"image.iso.sha256"},
+        {"a sums file", std::vector{sumsFile.wstring()}, DROPEFFECT_COPY, DROPIMAGE_COPY, L"Compare to: %1",
+         L"SHA256SUMS"},
+        {"named like a hash file, holding none", std::vector{notSums.wstring()}, DROPEFFECT_COPY, DROPIMAGE_COPY,
+         L"Apply to: %1", L"notes.sha256"},
         {"two files", std::vector{image.wstring(), other.wstring()}, DROPEFFECT_NONE, DROPIMAGE_NONE,
          L"You can drop only one file", L""},
         {"a folder", std::vector{dir.path().wstring()}, DROPEFFECT_NONE, DROPIMAGE_NONE, L"You can drop only one file",
@@ -117,6 +126,11 @@ TEST_P(Drops, DroppingChangesOnlyWhatItShould) {
     dir.write("image.iso.md5", "900150983CD24FB0D6963F7D28E17F72\r\n");
     const auto other = dir.write("other.bin", "xyz");
     const auto hashFile = dir.write("expected.sha-1", "a9993e364706816aba3e25717850c26c9cd0d89d  image.iso\n");
+    // Other tools' files: the line naming the input wins, else the first line.
+    const auto sumsFile = dir.write("SHA1SUMS", "1111  other.bin\n2222  image.iso\n");
+    const auto md5File = dir.write("list.md5", "3333  a.iso\n4444  b.iso\n");
+    const auto third = dir.write("third.iso", "abc");
+    dir.write("third.iso.sha1", "1111  other.iso\na9993e364706816aba3e25717850c26c9cd0d89d *third.iso\n");
     // A path well beyond the classic 260 characters, taken whole.
     std::filesystem::path deep = dir.path();
     for (int i = 0; i < 4; ++i) deep /= std::wstring(70, static_cast<wchar_t>(L'a' + i));
@@ -134,7 +148,7 @@ TEST_P(Drops, DroppingChangesOnlyWhatItShould) {
 
     struct Case {
         const char* what;
-        const wchar_t* commandLine;
+        std::wstring commandLine;
         std::vector<std::wstring> paths;
         std::wstring input;    // afterwards
         std::wstring compare;  // afterwards
@@ -151,6 +165,13 @@ TEST_P(Drops, DroppingChangesOnlyWhatItShould) {
         // A hash file fills the compare box only, whatever the mode.
         {"hash file in text mode", L"/T /H:MD5", {hashFile.wstring()}, L"", sha1, true, false},
         {"hash file in disk mode", L"/V /H:MD5", {hashFile.wstring()}, L"", sha1, false, true},
+        {"sums file in text mode", L"/T /H:MD5", {sumsFile.wstring()}, L"", L"1111", true, false},
+        {"sums file with the input named", L"/H:MD5 " + quoted(image), {sumsFile.wstring()}, image.wstring(), L"2222",
+         false, false},
+        {"several lines of MD5 without the input", L"/H:MD5 " + quoted(image), {md5File.wstring()}, image.wstring(),
+         L"3333", false, false},
+        {"data file with another tool's hash file beside it", L"/T /H:MD5,SHA-1", {third.wstring()}, third.wstring(),
+         sha1, false, false},
         {"two files", L"/T /H:MD5", {image.wstring(), other.wstring()}, L"", L"", true, false},
         {"folder", L"/T /H:MD5", {dir.path().wstring()}, L"", L"", true, false},
         {"long path", L"/H:MD5", {longFile.wstring()}, longFile.wstring(), L"", false, false},
