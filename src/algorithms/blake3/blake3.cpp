@@ -149,8 +149,8 @@ private:
     std::size_t hashSubtree(const std::uint8_t* data, std::size_t size) {
         std::size_t chunks = std::bit_floor(std::min(size / kChunkBytes, kMaxSubtreeChunks));
         while ((chunkCounter_ & (chunks - 1)) != 0) chunks /= 2;
-        alignas(64) std::uint8_t cvs[kMaxSubtreeChunks * kCvBytes];
-        alignas(64) std::uint8_t parents[kMaxSubtreeChunks / 2 * kCvBytes];
+        std::uint8_t cvs[kMaxSubtreeChunks * kCvBytes];
+        std::uint8_t parents[kMaxSubtreeChunks / 2 * kCvBytes];
         kernels_.hashMany(data, chunks, kBlocksPerChunk, kIv, chunkCounter_, true, 0, kChunkStart, kChunkEnd, cvs);
         if (chunks == 1) {
             // One chunk, and more input after it.

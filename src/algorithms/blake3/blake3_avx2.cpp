@@ -123,15 +123,15 @@ SUMWISE_AVX2_TARGET void hashManyAvx2(const std::uint8_t* input, std::size_t cou
                                       std::uint8_t* out) {
     const std::size_t stride = blocks * kBlockBytes;
     for (; count >= 8; count -= 8, input += 8 * stride, out += 8 * kCvBytes, counter += incrementCounter ? 8 : 0) {
-        alignas(32) std::uint32_t low[8];
-        alignas(32) std::uint32_t high[8];
+        std::uint32_t low[8];
+        std::uint32_t high[8];
         for (unsigned j = 0; j < 8; ++j) {
             const std::uint64_t c = counter + (incrementCounter ? j : 0);
             low[j] = static_cast<std::uint32_t>(c);
             high[j] = static_cast<std::uint32_t>(c >> 32);
         }
-        const __m256i counterLow = _mm256_load_si256(reinterpret_cast<const __m256i*>(low));
-        const __m256i counterHigh = _mm256_load_si256(reinterpret_cast<const __m256i*>(high));
+        const __m256i counterLow = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(low));
+        const __m256i counterHigh = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(high));
         __m256i h[8];
         for (int i = 0; i < 8; ++i) h[i] = _mm256_set1_epi32(static_cast<int>(key[i]));
         for (std::size_t b = 0; b < blocks; ++b) {

@@ -130,15 +130,15 @@ SUMWISE_SSE41_TARGET void hashManySse41(const std::uint8_t* input, std::size_t c
                                         std::uint8_t* out) {
     const std::size_t stride = blocks * kBlockBytes;
     for (; count >= 4; count -= 4, input += 4 * stride, out += 4 * kCvBytes, counter += incrementCounter ? 4 : 0) {
-        alignas(16) std::uint32_t low[4];
-        alignas(16) std::uint32_t high[4];
+        std::uint32_t low[4];
+        std::uint32_t high[4];
         for (unsigned j = 0; j < 4; ++j) {
             const std::uint64_t c = counter + (incrementCounter ? j : 0);
             low[j] = static_cast<std::uint32_t>(c);
             high[j] = static_cast<std::uint32_t>(c >> 32);
         }
-        const __m128i counterLow = _mm_load_si128(reinterpret_cast<const __m128i*>(low));
-        const __m128i counterHigh = _mm_load_si128(reinterpret_cast<const __m128i*>(high));
+        const __m128i counterLow = _mm_loadu_si128(reinterpret_cast<const __m128i*>(low));
+        const __m128i counterHigh = _mm_loadu_si128(reinterpret_cast<const __m128i*>(high));
         __m128i h[8];
         for (int i = 0; i < 8; ++i) h[i] = _mm_set1_epi32(static_cast<int>(key[i]));
         for (std::size_t b = 0; b < blocks; ++b) {
@@ -146,8 +146,8 @@ SUMWISE_SSE41_TARGET void hashManySse41(const std::uint8_t* input, std::size_t c
             compressFour(h, input + b * kBlockBytes, stride, counterLow, counterHigh, blockFlags);
         }
         // Back from word-major to one chaining value per input.
-        alignas(16) std::uint32_t lanes[8][4];
-        for (int i = 0; i < 8; ++i) _mm_store_si128(reinterpret_cast<__m128i*>(lanes[i]), h[i]);
+        std::uint32_t lanes[8][4];
+        for (int i = 0; i < 8; ++i) _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes[i]), h[i]);
         for (int j = 0; j < 4; ++j) {
             for (int i = 0; i < 8; ++i) bytes::storeLittle(out + kCvBytes * j + 4 * i, lanes[i][j]);
         }
