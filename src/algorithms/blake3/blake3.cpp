@@ -57,7 +57,8 @@ public:
                 size -= taken;
                 continue;
             }
-            // The stack now holds only finished subtrees, none the root's child.
+            // A new chunk starts: the subtrees before it are finished and none
+            // of them is a child of the root, so they can be merged now.
             if (chunkLength() == 0) mergeStack(chunkCounter_);
             const std::size_t take = std::min(size, kChunkBytes - chunkLength());
             chunkUpdate(data, take);
