@@ -6,7 +6,7 @@ set -eu
 
 packages="cmake ninja-build g++ make python3 libgtest-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 xvfb
-  zlib1g-dev libssl-dev librhash-dev"
+  zlib1g-dev libssl-dev librhash-dev libxxhash-dev"
 if [ "${1:-}" = fuzz ]; then
     packages="$packages clang libclang-rt-14-dev"
 fi
