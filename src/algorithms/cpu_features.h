@@ -71,4 +71,8 @@ inline bool hasWideCarrylessMultiply(const CpuFeatures& cpu) {
     return cpu.vpclmulqdq && hasAvx512(cpu) && hasCarrylessMultiply(cpu);
 }
 
+inline bool hasWideCrc32cFolding(const CpuFeatures& cpu) {
+    return hasWideCarrylessMultiply(cpu) && hasCrc32cInstruction(cpu);
+}
+
 }  // namespace sumwise

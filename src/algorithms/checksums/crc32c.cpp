@@ -1,6 +1,7 @@
 // CRC32C, reflected Castagnoli polynomial 0x82F63B78. Sixteen bytes a step
 // through the sliced tables; with SSE4.2, the processor's own crc32
-// instruction (crc32c_sse42.cpp).
+// instruction (crc32c_sse42.cpp); with VPCLMULQDQ, folding on 512-bit
+// registers (crc32c_avx512.cpp).
 #include "algorithms/bytes.h"
 #include "algorithms/checksums/checksum_hasher.h"
 #include "algorithms/checksums/checksums.h"
@@ -52,6 +53,7 @@ std::span<const Checksum32Variant> crc32cVariants() {
         {"portable", crc32cSliced, anyProcessor},
 #if defined(__x86_64__)
         {"sse4.2", crc32c::updateSse42, hasCrc32cInstruction},
+        {"avx512-vpclmul", crc32c::updateAvx512, hasWideCrc32cFolding},
 #endif
     };
     return kVariants;
