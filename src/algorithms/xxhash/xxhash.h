@@ -1,6 +1,6 @@
-// XXH64, XXH3 (64-bit) and XXH128 with seed 0, from the xxHash
-// specification. Each digest is the hash value as a big-endian number, as
-// xxhsum prints it; XXH128 is its high 64 bits followed by its low 64 bits.
+// XXH64, XXH3 (64-bit) and XXH128 with seed 0, as xxHash defines them.
+// Each digest is the hash value as a big-endian number, as xxhsum prints
+// it; XXH128 is its high 64 bits followed by its low 64 bits.
 #pragma once
 
 #include <cstddef>
