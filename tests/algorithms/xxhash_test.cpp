@@ -27,7 +27,9 @@ constexpr Algorithm kXxh128{"XXH128", newXxh128};
 std::string hexOf(Hasher& hasher, const std::uint8_t* data, std::size_t size, std::size_t piece = 0) {
     if (piece == 0) piece = std::max<std::size_t>(size, 1);
     hasher.init();
-    for (std::size_t offset = 0; offset < size; offset += piece) hasher.update(data + offset, std::min(piece, size - offset));
+    for (std::size_t offset = 0; offset < size; offset += piece) {
+        hasher.update(data + offset, std::min(piece, size - offset));
+    }
     return digestText(hasher.finish(), LetterCase::Upper);
 }
 
