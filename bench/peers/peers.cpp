@@ -3,6 +3,7 @@
 #include <openssl/evp.h>
 #include <openssl/provider.h>
 #include <rhash.h>
+#include <xxhash.h>
 #include <zlib.h>
 
 #include <spawn.h>
@@ -166,6 +167,44 @@ std::string runB3sum(const std::string&, const std::uint8_t* data, std::size_t s
     return text;
 }
 
+std::string number64(unsigned long long value) {
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llX", value);
+    return text;
+}
+
+// libxxhash's streaming states, seed 0; XXH128 printed high half first, as xxhsum does.
+std::string runXxhash(const std::string& algorithm, const std::uint8_t* data, std::size_t size, std::size_t piece) {
+    if (algorithm == "XXH64") {
+        XXH64_state_t* state = XXH64_createState();
+        XXH64_reset(state, 0);
+        for (std::size_t offset = 0; offset < size; offset += piece) {
+            XXH64_update(state, data + offset, std::min(piece, size - offset));
+        }
+        const XXH64_hash_t value = XXH64_digest(state);
+        XXH64_freeState(state);
+        return number64(value);
+    }
+    XXH3_state_t* state = XXH3_createState();
+    const bool wide = algorithm == "XXH128";
+    if (wide) XXH3_128bits_reset(state);
+    else XXH3_64bits_reset(state);
+    for (std::size_t offset = 0; offset < size; offset += piece) {
+        const std::size_t n = std::min(piece, size - offset);
+        if (wide) XXH3_128bits_update(state, data + offset, n);
+        else XXH3_64bits_update(state, data + offset, n);
+    }
+    std::string text;
+    if (wide) {
+        const XXH128_hash_t value = XXH3_128bits_digest(state);
+        text = number64(value.high64) + number64(value.low64);
+    } else {
+        text = number64(XXH3_64bits_digest(state));
+    }
+    XXH3_freeState(state);
+    return text;
+}
+
 }  // namespace
 
 std::vector<Peer> peersFor(const std::string& algorithm) {
@@ -174,6 +213,7 @@ std::vector<Peer> peersFor(const std::string& algorithm) {
     if (kOpenSslNames.count(algorithm) != 0) peers.push_back({"libcrypto", runOpenSsl});
     if (kRhashIds.count(algorithm) != 0) peers.push_back({"librhash", runRhash});
     if (algorithm == "BLAKE3" && haveB3sum()) peers.push_back({"b3sum", runB3sum});
+    if (algorithm == "XXH64" || algorithm == "XXH3" || algorithm == "XXH128") peers.push_back({"libxxhash", runXxhash});
     return peers;
 }
 
