@@ -83,9 +83,7 @@ std::span<const Blake2bVariant> blake2bVariants() {
     static constexpr Blake2bVariant kVariants[] = {
         {"portable", blake2::compress64Portable, anyProcessor},
 #if SUMWISE_BLAKE2_X86
-        {"sse4.1", blake2::compress64Sse41, hasSse41},
         {"avx2", blake2::compress64Avx2, hasAvx2},
-        {"avx512", blake2::compress64Avx512, hasAvx512},
 #endif
     };
     return kVariants;
