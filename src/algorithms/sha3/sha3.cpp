@@ -77,6 +77,9 @@ std::span<const KeccakVariant> keccakVariants() {
 #if SUMWISE_KECCAK_BMI2
         {"bmi2", keccak::absorbBmi2, hasBmi2},
 #endif
+#if SUMWISE_KECCAK_AVX512
+        {"avx512", keccak::absorbAvx512, hasAvx512},
+#endif
     };
     return kVariants;
 }
