@@ -43,6 +43,7 @@ std::string digestOf(const Algorithm<Word>& algorithm, Blake2Compress<Word> comp
         for (std::size_t offset = 0; offset < bytes.size(); offset += step) {
             hasher->update(reinterpret_cast<const std::uint8_t*>(bytes.data()) + offset,
                            std::min(step, bytes.size() - offset));
+            hasher->update(nullptr, 0);  // an empty piece, even with no buffer, changes nothing
         }
         digest = digestText(hasher->finish(), LetterCase::Upper);
     }

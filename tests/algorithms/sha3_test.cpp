@@ -42,6 +42,7 @@ std::string digestOf(const Algorithm& algorithm, KeccakAbsorb absorb, std::strin
             const std::size_t step = piece == 0 ? std::max<std::size_t>(bytes.size(), 1) : piece;
             for (std::size_t offset = 0; offset < bytes.size(); offset += step) {
                 hasher->update(data + offset, std::min(step, bytes.size() - offset));
+                hasher->update(nullptr, 0);  // an empty piece, even with no buffer, changes nothing
             }
         }
         if (pass == 1) return digestText(hasher->finish(), LetterCase::Upper);

@@ -35,6 +35,7 @@ public:
     }
 
     void update(const std::uint8_t* data, std::size_t size) override {
+        if (size == 0) return;  // `data` may then be null, which memcpy does not take
         if (size <= kBlockSize - pending_) {
             std::memcpy(buffer_.data() + pending_, data, size);
             pending_ += size;

@@ -28,6 +28,7 @@ public:
     }
 
     void update(const std::uint8_t* data, std::size_t size) override {
+        if (size == 0) return;  // `data` may then be null, which memcpy does not take
         if (pending_ > 0) {
             const std::size_t take = std::min(size, rate_ - pending_);
             std::memcpy(buffer_.data() + pending_, data, take);
