@@ -1,7 +1,8 @@
 // BLAKE2b with AVX2: each row of the 4x4 state in one 256-bit register, the
 // four column steps (then the four diagonal steps) of a round at once. The
 // diagonal steps use the same code after the rows are rotated against each
-// other by word permutes, and rotated back after.
+// other by word permutes (all but row b, which the next step needs first),
+// and rotated back after.
 #include "algorithms/blake2/blake2_internal.h"
 
 #if SUMWISE_BLAKE2_X86
