@@ -47,7 +47,8 @@ std::string runZlib(const std::string& algorithm, const std::uint8_t* data, std:
 const std::map<std::string, std::string> kOpenSslNames = {
     {"MD4", "MD4"},         {"MD5", "MD5"},         {"SHA-1", "SHA1"},           {"SHA-224", "SHA224"},
     {"SHA-256", "SHA256"},  {"SHA-384", "SHA384"},  {"SHA-512", "SHA512"},       {"RIPEMD-160", "RIPEMD160"},
-    {"Whirlpool", "WHIRLPOOL"},
+    {"Whirlpool", "WHIRLPOOL"},   {"SHA3-224", "SHA3-224"},   {"SHA3-256", "SHA3-256"},   {"SHA3-384", "SHA3-384"},
+    {"SHA3-512", "SHA3-512"},     {"BLAKE2b", "BLAKE2B-512"}, {"BLAKE2s", "BLAKE2S-256"},
 };
 
 // Loaded on first use and unloaded at exit, so that the leak checker of the
