@@ -64,7 +64,6 @@ inline bool hasSse41(const CpuFeatures& cpu) { return cpu.sse41 && cpu.ssse3; }
 // The CRC-32C instruction, with carry-less multiplication to join streams.
 inline bool hasCrc32cInstruction(const CpuFeatures& cpu) { return cpu.sse42 && hasCarrylessMultiply(cpu); }
 inline bool hasBmi1(const CpuFeatures& cpu) { return cpu.bmi1; }
-inline bool hasSse41(const CpuFeatures& cpu) { return cpu.ssse3 && cpu.sse41; }
 inline bool hasBmi2(const CpuFeatures& cpu) { return cpu.bmi1 && cpu.bmi2; }
 // AVX2 with BMI1 and BMI2, which every processor with AVX2 has had beside it.
 inline bool hasAvx2(const CpuFeatures& cpu) { return cpu.avx2 && cpu.bmi1 && cpu.bmi2 && cpu.ssse3; }
