@@ -4,6 +4,7 @@
 // in its own process, with SUMWISE_CPU capping our dispatch and
 // OPENSSL_ia32cap capping libcrypto, since both are read once at start.
 //   sumwise-bench [--size MiB] [--haval PASSES,BITS] [--level LEVEL] [NAME...]
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,12 +28,17 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The CPU time this thread has used: unlike the wall clock, it does not
+// The CPU time this thread has used, plus that of the processes it ran and
+// waited for (a peer that is a program): unlike the wall clock, it does not
 // count time the thread waited for a core another program held.
 double threadSeconds() {
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+    rusage children{};
+    getrusage(RUSAGE_CHILDREN, &children);
+    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec * 1e-6; };
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9 + seconds(children.ru_utime) +
+           seconds(children.ru_stime);
 }
 
 // The best time of each contestant over a few rounds, taking turns within

@@ -7,7 +7,9 @@ set -eu
 
 packages="cmake ninja-build g++ make python3 libgtest-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 xvfb
-  zlib1g-dev libssl-dev librhash-dev nsis zip unzip osslsigncode openssl rhash hashdeep"
+  zlib1g-dev libssl-dev librhash-dev nsis zip unzip osslsigncode openssl rhash hashdeep libxxhash-dev"
+# The BLAKE3 team's program: the tests' oracle and the benchmark's peer for BLAKE3.
+packages="$packages b3sum"
 if [ "${1:-}" = fuzz ]; then
     packages="$packages clang libclang-rt-14-dev"
 fi

@@ -11,7 +11,7 @@
 namespace sumwise::bench {
 
 struct Peer {
-    std::string library;  // "zlib", "libcrypto", "librhash"
+    std::string library;  // "zlib", "libcrypto", "librhash", "libxxhash", or "b3sum" run as a process
     // Hashes `size` bytes in pieces of `piece` bytes; returns the digest in upper-case hex.
     std::string (*run)(const std::string& algorithm, const std::uint8_t* data, std::size_t size, std::size_t piece);
 };

@@ -24,6 +24,7 @@ CpuFeatures detect() {
     if (!__get_cpuid(1, &a, &b, &c, &d)) return features;
     features.ssse3 = (c & bit_SSSE3) != 0;
     features.sse41 = (c & bit_SSE4_1) != 0;
+    features.sse42 = (c & bit_SSE4_2) != 0;
     features.pclmul = (c & bit_PCLMUL) != 0;
     // AVX state must be enabled by the operating system, not only present.
     const bool osSaves = (c & bit_OSXSAVE) != 0;

@@ -19,13 +19,14 @@ struct CpuFeatures {
     bool vpclmulqdq = false;  // carry-less multiplication on wide registers
     bool avx512vbmi = false;  // byte permutes on wide registers (with avx512)
     bool gfni = false;        // GF(2^8) multiplications and affine transforms
+    bool sse42 = false;       // the CRC-32C instruction among others
 
     friend bool operator==(const CpuFeatures&, const CpuFeatures&) = default;
 };
 
 // Processor levels, each admitting the features of the one before it:
 //   portable  none of the above: the x86-64 baseline (SSE2) or another processor
-//   ssse3     SSSE3, SSE4.1, PCLMUL and the SHA extensions: the processors
+//   ssse3     SSSE3, SSE4.1, SSE4.2, PCLMUL and the SHA extensions: the processors
 //             before AVX2 that have SHA (Goldmont) had these with it
 //   avx2      AVX2, BMI1 and BMI2 as well: most of today's processors
 //   avx512    AVX-512 (F, BW, VL, VBMI), VPCLMULQDQ and GFNI as well
@@ -59,13 +60,21 @@ CpuFeatures cpuFeaturesAt(CpuLevel level);
 inline bool anyProcessor(const CpuFeatures&) { return true; }
 inline bool hasShaExtensions(const CpuFeatures& cpu) { return cpu.sha && cpu.ssse3 && cpu.sse41; }
 inline bool hasCarrylessMultiply(const CpuFeatures& cpu) { return cpu.pclmul && cpu.ssse3 && cpu.sse41; }
+inline bool hasSse41(const CpuFeatures& cpu) { return cpu.sse41 && cpu.ssse3; }
+// The CRC-32C instruction, with carry-less multiplication to join streams.
+inline bool hasCrc32cInstruction(const CpuFeatures& cpu) { return cpu.sse42 && hasCarrylessMultiply(cpu); }
 inline bool hasBmi1(const CpuFeatures& cpu) { return cpu.bmi1; }
+inline bool hasBmi2(const CpuFeatures& cpu) { return cpu.bmi1 && cpu.bmi2; }
 // AVX2 with BMI1 and BMI2, which every processor with AVX2 has had beside it.
 inline bool hasAvx2(const CpuFeatures& cpu) { return cpu.avx2 && cpu.bmi1 && cpu.bmi2 && cpu.ssse3; }
 inline bool hasAvx2CarrylessMultiply(const CpuFeatures& cpu) { return hasAvx2(cpu) && hasCarrylessMultiply(cpu); }
 inline bool hasAvx512(const CpuFeatures& cpu) { return cpu.avx512 && hasAvx2(cpu); }
 inline bool hasWideCarrylessMultiply(const CpuFeatures& cpu) {
     return cpu.vpclmulqdq && hasAvx512(cpu) && hasCarrylessMultiply(cpu);
+}
+
+inline bool hasWideCrc32cFolding(const CpuFeatures& cpu) {
+    return hasWideCarrylessMultiply(cpu) && hasCrc32cInstruction(cpu);
 }
 
 }  // namespace sumwise
