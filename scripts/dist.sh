@@ -5,7 +5,9 @@
 # generated/resources/version.h (the version the programs carry). OUT_DIR gets
 # the portable program, the command-line tool, the zip, the Setup, the
 # update server's version file and SHA256SUMS. With SUMWISE_SIGN_PFX (and
-# SUMWISE_SIGN_PASSWORD) both programs and the Setup are signed first.
+# SUMWISE_SIGN_PASSWORD) both programs and the Setup are signed first. With
+# SUMWISE_UPDATE_SIGNING_KEY (an Ed25519 private key in PEM) the version file
+# is signed last, and only with the key whose public half the programs carry.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source_dir=$(dirname "$here")
@@ -63,8 +65,19 @@ fi
 digest() { sha256sum "$1" | cut -d' ' -f1; }
 printf '%s\nSumwiseSetup.exe:SHA-256:%s\nSumwise_x64.exe:SHA-256:%s\n' "$version" \
     "$(digest "$out_dir/SumwiseSetup.exe")" "$(digest "$out_dir/Sumwise_x64.exe")" >"$out_dir/files/latest.txt"
+
+# The key the programs were built with, as the build's cache holds it.
+built_key=$(sed -n 's/^SUMWISE_UPDATE_PUBLIC_KEY:[A-Z]*=//p' "$build_dir/CMakeCache.txt" 2>/dev/null || true)
+signed_files=""
+if [ -n "${SUMWISE_UPDATE_SIGNING_KEY:-}" ]; then
+    # After Authenticode, which changed the files the version file names.
+    "$here/sign-update-files.sh" "$out_dir" "$SUMWISE_UPDATE_SIGNING_KEY" "$built_key" >/dev/null
+    signed_files="files/latest.txt.sig"
+elif [ -n "$built_key" ]; then
+    echo "dist: files/latest.txt is not signed (SUMWISE_UPDATE_SIGNING_KEY is not set): these programs will offer no update from it"
+fi
 (cd "$out_dir" && sha256sum Sumwise_x64.exe sumwise-cli.exe "Sumwise-$version-x64.zip" SumwiseSetup.exe \
-    files/latest.txt >SHA256SUMS)
+    files/latest.txt $signed_files >SHA256SUMS)
 
 if [ "$signing" = 1 ]; then
     echo "dist: Sumwise $version in $out_dir, signed with $(basename "$SUMWISE_SIGN_PFX")"

@@ -121,11 +121,22 @@ step "update through the update dialog"
 python3 "$source_dir/tests/update_server/update_test_server.py" start "$server"
 mkdir -p "$server/release/files" "$server/release/downloads" "$WINEPREFIX/drive_c/downloads"
 cp "$dist/files/latest.txt" "$server/release/files/"
+# The older program takes the version file only signed with its key: a pair made here.
+openssl genpkey -algorithm ed25519 -out "$work/update_key.pem" 2>/dev/null
+update_key=$(openssl pkey -in "$work/update_key.pem" -pubout -outform DER | tail -c 32 | od -An -v -tx1 | tr -d ' \n')
+"$source_dir/scripts/sign-update-files.sh" "$server/release" "$work/update_key.pem" "$update_key" >/dev/null ||
+    fail "the version file could not be signed"
+if "$source_dir/scripts/sign-update-files.sh" "$server/release" "$work/update_key.pem" "$(printf "0%.0s" {1..64})" \
+    >/dev/null 2>&1; then
+    fail "a signing key that does not match the programs' was taken"
+fi
 cp "$dist/SumwiseSetup.exe" "$dist/Sumwise_x64.exe" "$server/release/downloads/"
-SUMWISE_UPDATE_URL="http://127.0.0.1:$(cat "$server/server.port")/release/" wine "$driver" \
+SUMWISE_TEST_UPDATE_PUBLIC_KEY=$update_key \
+    SUMWISE_UPDATE_URL="http://127.0.0.1:$(cat "$server/server.port")/release/" wine "$driver" \
     'C:\Program Files\Sumwise\Sumwise.exe' 'C:\downloads\SumwiseSetup.exe' "$older" "$version" ||
     fail "the update loop"
 grep -q '^files/latest.txt$' "$server/release/requests.log" || fail "latest.txt was not asked for"
+grep -q '^files/latest.txt.sig$' "$server/release/requests.log" || fail "latest.txt.sig was not asked for"
 grep -q '^download.php?file=SumwiseSetup.exe$' "$server/release/requests.log" || fail "the Setup was not downloaded"
 cmp "$WINEPREFIX/drive_c/downloads/SumwiseSetup.exe" "$dist/SumwiseSetup.exe" || fail "the saved Setup differs"
 wine 'C:\downloads\SumwiseSetup.exe' /S || fail "the downloaded Setup failed with status $?"
