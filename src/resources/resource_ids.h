@@ -200,5 +200,8 @@
 #define IDS_MD6_R 213
 #define IDS_ERROR_NOT_SIGNED 230
 #define IDS_UNSIGNED_UPDATES 231
+// The About box's links when the browser or the mail program cannot be started.
+#define IDS_PAGE_NOT_OPENED 3950
+#define IDS_MAIL_NOT_STARTED 3951
 
 #endif
