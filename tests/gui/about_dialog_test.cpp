@@ -215,7 +215,9 @@ std::wstring reasonOf(DWORD error) {
     FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
                    MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), text, 512, nullptr);
     std::wstring reason = text;
-    while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' ')) reason.pop_back();
+    while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' ')) {
+        reason.pop_back();
+    }
     return reason;
 }
 
@@ -283,9 +285,10 @@ INSTANTIATE_TEST_SUITE_P(
                       kPageFailed, ERROR_ACCESS_DENIED},
         LaunchFailure{"no mail client", L"en", IDC_ABOUT_EMAIL, nullptr, 0, kMailFailed, ERROR_NO_ASSOCIATION},
         LaunchFailure{"command without placeholder", L"en", IDC_ABOUT_EMAIL,
-                      L"\"%SUMWISE_RECORDER_DIR%\\launch_recorder.exe\" /compose", 0, kMailFailed, ERROR_NO_ASSOCIATION},
-        LaunchFailure{"mail program missing", L"en", IDC_ABOUT_EMAIL, L"\"%SUMWISE_RECORDER_DIR%\\no_such_mailer.exe\" %1",
-                      0, kMailFailed, ERROR_FILE_NOT_FOUND},
+                      L"\"%SUMWISE_RECORDER_DIR%\\launch_recorder.exe\" /compose", 0, kMailFailed,
+                      ERROR_NO_ASSOCIATION},
+        LaunchFailure{"mail program missing", L"en", IDC_ABOUT_EMAIL,
+                      L"\"%SUMWISE_RECORDER_DIR%\\no_such_mailer.exe\" %1", 0, kMailFailed, ERROR_FILE_NOT_FOUND},
         LaunchFailure{"translator link, German", L"de", IDC_ABOUT_TRANSLATOR, nullptr, 0,
                       L"Das E-Mail-Programm konnte nicht gestartet werden.\n\n", 0}),
     [](const testing::TestParamInfo<LaunchFailure>& row) { return "Case" + std::to_string(row.index); });

@@ -168,8 +168,10 @@ INSTANTIATE_TEST_SUITE_P(
                     // WinINet's own codes: the text of its message table.
                     ErrorTextCase{ERROR_INTERNET_CONNECTION_ABORTED, kEnglish,
                                   L"*\nError code: 12030\nAction: Read data operation"},
-                    ErrorTextCase{ERROR_INTERNET_TIMEOUT, kEnglish, L"*\nError code: 12002\nAction: Read data operation"},
-                    ErrorTextCase{ERROR_INTERNET_NAME_NOT_RESOLVED, kGerman, L"*\nFehlercode: 12007\nAktion: Daten lesen"},
+                    ErrorTextCase{ERROR_INTERNET_TIMEOUT, kEnglish,
+                                  L"*\nError code: 12002\nAction: Read data operation"},
+                    ErrorTextCase{ERROR_INTERNET_NAME_NOT_RESOLVED, kGerman,
+                                  L"*\nFehlercode: 12007\nAktion: Daten lesen"},
                     // A code no table knows.
                     ErrorTextCase{12999, kEnglish,
                                   L"An unexpected error occurred.\n\nError code: 12999\nAction: Read data operation"},
@@ -560,7 +562,8 @@ INSTANTIATE_TEST_SUITE_P(
                     SilenceCase{"check, Cancel", Stall::Check, true, L""},
                     SilenceCase{"connecting, time limit", Stall::Connecting, false, kTimedOut + L"Checking file"},
                     SilenceCase{"connecting, Cancel", Stall::Connecting, true, L""},
-                    SilenceCase{"after bytes, time limit", Stall::AfterBytes, false, kTimedOut + L"Read data operation"},
+                    SilenceCase{"after bytes, time limit", Stall::AfterBytes, false,
+                                kTimedOut + L"Read data operation"},
                     SilenceCase{"after bytes, Cancel", Stall::AfterBytes, true, L""},
                     SilenceCase{"slow but steady", Stall::SlowButSteady, false, L""}),
     [](const testing::TestParamInfo<SilenceCase>& row) { return "Case" + std::to_string(row.index); });
