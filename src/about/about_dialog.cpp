@@ -28,6 +28,22 @@ std::wstring buildYear() {
     return std::wstring(year.begin(), year.end());
 }
 
+// The system's words for `error` (in `language` where it has them), or its number.
+std::wstring launchFailureReason(DWORD error, LanguageId language) {
+    for (const LanguageId tried : {language, LanguageId{0}}) {
+        wchar_t* buffer = nullptr;
+        const DWORD length = FormatMessageW(
+            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+            tried, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+        if (length == 0 || buffer == nullptr) continue;
+        std::wstring text(buffer, length);
+        LocalFree(buffer);
+        while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
+        if (!text.empty()) return text;
+    }
+    return formatText(loadText(IDS_INPUT_ERROR_CODE, language), {static_cast<std::int64_t>(error)}, 63);
+}
+
 }  // namespace
 
 AboutOutcome runAboutDialog(HWND mainWindow, LanguageId language, const AppServices& services) {
@@ -182,13 +198,13 @@ INT_PTR AboutDialog::onLeftButtonDown(WPARAM, LPARAM lParam) {
     const std::wstring subject = loadText(IDS_PRODUCT, language_);
     switch (linkAt({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)})) {
     case IDC_ABOUT_EMAIL:
-        launchMail(kSupportAddress, subject);
+        if (const DWORD error = launchMail(kSupportAddress, subject)) reportFailure(IDS_MAIL_NOT_STARTED, error);
         break;
     case IDC_ABOUT_HOMEPAGE:
         openPage(homePageFor(language_), SW_SHOWMAXIMIZED);
         break;
     case IDC_ABOUT_TRANSLATOR:
-        launchMail(translatorAddress_, subject);
+        if (const DWORD error = launchMail(translatorAddress_, subject)) reportFailure(IDS_MAIL_NOT_STARTED, error);
         break;
     default:
         break;
@@ -197,10 +213,19 @@ INT_PTR AboutDialog::onLeftButtonDown(WPARAM, LPARAM lParam) {
 }
 
 void AboutDialog::openPage(std::wstring_view url, int show) {
-    const std::wstring target(url);
-    ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, show);
+    // Only a page that opened makes way for the browser.
+    if (const DWORD error = services_.openWithShell(window_, std::wstring(url), show)) {
+        reportFailure(IDS_PAGE_NOT_OPENED, error);
+        return;
+    }
     ShowWindow(mainWindow_, SW_MINIMIZE);
     EndDialog(window_, 1);
+}
+
+void AboutDialog::reportFailure(UINT textId, DWORD error) {
+    const std::wstring reason = launchFailureReason(error, language_);
+    const std::wstring text = formatText(loadText(textId, language_), {std::wstring_view(reason)}, 511);
+    MessageBoxW(window_, text.c_str(), loadText(IDS_PRODUCT, language_).c_str(), MB_OK | MB_ICONERROR);
 }
 
 void AboutDialog::onOk(const Command&) { EndDialog(window_, 1); }

@@ -60,7 +60,10 @@ private:
 
     // The link under a point of the client area (a control id), or 0.
     int linkAt(POINT point) const;
+    // Opens a page in the browser and closes the About box, or says why it could not.
     void openPage(std::wstring_view url, int show);
+    // A message box: the text `textId` with the system's reason for `error`.
+    void reportFailure(UINT textId, DWORD error);
 
     HWND mainWindow_;
     LanguageId language_;

@@ -45,23 +45,26 @@ std::optional<std::wstring> environmentValue(std::wstring_view name) {
 
 }  // namespace
 
-void launchMail(std::wstring_view address, std::wstring_view subject) {
+DWORD launchMail(std::wstring_view address, std::wstring_view subject) {
     const auto client = defaultValue(L"Software\\Clients\\Mail", kClientNameMaxLength);
-    if (!client || client->empty()) return;
+    if (!client || client->empty()) return ERROR_NO_ASSOCIATION;
     const auto commandTemplate = defaultValue(
         L"Software\\Clients\\Mail\\" + *client + L"\\Protocols\\mailto\\shell\\open\\command", kMailTemplateMaxLength);
-    if (!commandTemplate) return;
+    if (!commandTemplate) return ERROR_NO_ASSOCIATION;
     const auto commandLine = mailCommandLine(*commandTemplate, address, subject, environmentValue);
-    if (!commandLine) return;
+    if (!commandLine) return ERROR_NO_ASSOCIATION;
 
     std::wstring writable = *commandLine;  // CreateProcessW may write into it
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+    if (!CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        const DWORD error = GetLastError();
+        return error != 0 ? error : static_cast<DWORD>(ERROR_NO_ASSOCIATION);
     }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return 0;
 }
 
 }  // namespace sumwise

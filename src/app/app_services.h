@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <functional>
 #include <memory>
@@ -19,6 +20,20 @@ struct IDropTargetHelper;
 #include "results/save_file_dialog.h"
 
 namespace sumwise {
+
+inline DWORD shellOpen(HWND owner, const std::wstring& target, int show) {
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    // The caller tells the user; the shell shows no box of its own.
+    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    info.hwnd = owner;
+    info.lpVerb = L"open";
+    info.lpFile = target.c_str();
+    info.nShow = show;
+    if (ShellExecuteExW(&info)) return 0;
+    const DWORD error = GetLastError();
+    return error != 0 ? error : static_cast<DWORD>(ERROR_NO_ASSOCIATION);
+}
 
 struct AppServices {
     // The taskbar button, created when the shell announces it.
@@ -48,6 +63,12 @@ struct AppServices {
     // Where a downloaded update is saved, given the suggested file name; an
     // empty answer cancels. Unset: the system's save dialog.
     std::function<std::wstring(HWND owner, const std::wstring& suggestedName)> chooseDownloadTarget;
+    // How long the update check and download wait for the server's next
+    // byte before they end with a timeout, in milliseconds.
+    DWORD updateIdleLimit = 30000;
+    // Opens a web page with the shell's verb "open", shown as `show`: 0, or
+    // the system's error code when the shell cannot open it.
+    std::function<DWORD(HWND owner, const std::wstring& target, int show)> openWithShell = shellOpen;
     // Told the main dialog's window once it exists (tests drive it from there).
     std::function<void(HWND)> dialogCreated;
     // The optical drives; null: the machine's own.

@@ -201,5 +201,8 @@
 #define IDS_ERROR_NOT_SIGNED 230
 #define IDS_UNSIGNED_UPDATES 231
 #define IDS_COMPARE_OTHER_NAME 3900
+// The About box's links when the browser or the mail program cannot be started.
+#define IDS_PAGE_NOT_OPENED 3950
+#define IDS_MAIL_NOT_STARTED 3951
 
 #endif

@@ -9,11 +9,13 @@ namespace {
 
 constexpr std::size_t kErrorTextMaxLength = 260;
 
-std::wstring systemMessage(DWORD code) {
+// The text of `code` in a message table: `module`'s, or the system's.
+std::wstring tableMessage(DWORD code, HMODULE module) {
+    const DWORD source = module != nullptr ? FORMAT_MESSAGE_FROM_HMODULE : FORMAT_MESSAGE_FROM_SYSTEM;
     wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-        MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | source | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        module, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
+                                        reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
     std::wstring message;
     if (length != 0 && buffer != nullptr) message.assign(buffer, length);
     if (buffer != nullptr) LocalFree(buffer);
@@ -21,6 +23,17 @@ std::wstring systemMessage(DWORD code) {
         message.pop_back();
     }
     return message;
+}
+
+std::wstring systemMessage(DWORD code) {
+    // WinINet's own codes (12000 on) have their texts in its message table, not the system's.
+    if (code >= INTERNET_ERROR_BASE && code < INTERNET_ERROR_BASE + 1000) {
+        if (const HMODULE wininet = GetModuleHandleW(L"wininet.dll")) {
+            std::wstring message = tableMessage(code, wininet);
+            if (!message.empty()) return message;
+        }
+    }
+    return tableMessage(code, nullptr);
 }
 
 }  // namespace

@@ -1,11 +1,17 @@
 #include "update/internet_session.h"
 
+#include <system_error>
+#include <thread>
+
 namespace sumwise {
 
 namespace {
 
 // How long closing a request may take before the thread gives up on it.
 constexpr DWORD kCloseTimeoutMilliseconds = 3000;
+// Closing a request whose operation was given up: its closing notice comes
+// only once that operation ends, which may be never; the user has waited.
+constexpr DWORD kAbandonedCloseMilliseconds = 100;
 
 }  // namespace
 
@@ -37,12 +43,37 @@ void CALLBACK onInternetStatus(HINTERNET, DWORD_PTR contextValue, DWORD status, 
     }
 }
 
-bool probeConnection(const std::wstring& url) {
-    return InternetCheckConnectionW(url.c_str(), FLAG_ICC_FORCE_CONNECTION, 0) != FALSE;
+bool probeConnection(const std::wstring& url, HANDLE cancel, DWORD limit) {
+    // Shared with the thread, which may outlive this call.
+    struct Probe {
+        std::wstring url;
+        std::atomic<bool> reached{false};
+        HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        ~Probe() {
+            if (done != nullptr) CloseHandle(done);
+        }
+    };
+    const auto check = [](const std::wstring& target) {
+        return InternetCheckConnectionW(target.c_str(), FLAG_ICC_FORCE_CONNECTION, 0) != FALSE;
+    };
+    auto probe = std::make_shared<Probe>();
+    probe->url = url;
+    if (probe->done == nullptr) return check(url);
+    try {
+        std::thread([probe, check] {
+            probe->reached = check(probe->url);
+            SetEvent(probe->done);
+        }).detach();
+    } catch (const std::system_error&) {
+        return check(url);
+    }
+    const HANDLE handles[] = {probe->done, cancel};
+    const DWORD count = cancel != nullptr ? 2 : 1;
+    return WaitForMultipleObjects(count, handles, FALSE, limit) == WAIT_OBJECT_0 && probe->reached.load();
 }
 
-InternetSession::InternetSession(const std::wstring& agent, HANDLE cancel)
-    : context_(std::make_unique<RequestContext>()), cancel_(cancel) {
+InternetSession::InternetSession(const std::wstring& agent, HANDLE cancel, DWORD idleLimit)
+    : context_(std::make_unique<RequestContext>()), cancel_(cancel), idleLimit_(idleLimit) {
     internet_ = InternetOpenW(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC);
     if (internet_ == nullptr) {
         failure_ = Failure::OpenInternet;
@@ -80,8 +111,13 @@ InternetSession::~InternetSession() {
 InternetSession::Outcome InternetSession::wait() {
     const HANDLE handles[] = {context_->event, cancel_};
     const DWORD count = cancel_ != nullptr ? 2 : 1;
-    return WaitForMultipleObjects(count, handles, FALSE, INFINITE) == WAIT_OBJECT_0 ? Outcome::Done
-                                                                                     : Outcome::Cancelled;
+    const DWORD woken = WaitForMultipleObjects(count, handles, FALSE, idleLimit_);
+    if (woken == WAIT_OBJECT_0) return Outcome::Done;
+    if (woken == WAIT_TIMEOUT) {
+        error_ = ERROR_INTERNET_TIMEOUT;
+        return Outcome::Failed;
+    }
+    return Outcome::Cancelled;
 }
 
 InternetSession::Outcome InternetSession::awaitPending(DWORD error) {
@@ -89,9 +125,9 @@ InternetSession::Outcome InternetSession::awaitPending(DWORD error) {
         error_ = error;
         return Outcome::Failed;
     }
-    if (wait() == Outcome::Cancelled) {
+    if (const Outcome waited = wait(); waited != Outcome::Done) {
         pending_ = true;
-        return Outcome::Cancelled;
+        return waited;
     }
     if (context_->result.load() == 0) {
         error_ = context_->error.load();
@@ -162,20 +198,22 @@ InternetSession::Outcome InternetSession::read(DWORD size, DWORD& got) {
     return Outcome::Done;
 }
 
-std::optional<DWORD> InternetSession::available() {
+InternetSession::Outcome InternetSession::available(DWORD& count) {
     RequestContext& context = *context_;
     ResetEvent(context.event);
     context.result = 0;
-    DWORD count = 0;
-    if (InternetQueryDataAvailable(context.request.load(), &count, 0, 0)) return count;
-    if (GetLastError() != ERROR_IO_PENDING) return std::nullopt;
+    count = 0;
+    if (InternetQueryDataAvailable(context.request.load(), &count, 0, 0)) return Outcome::Done;
+    count = 0;
+    if (GetLastError() != ERROR_IO_PENDING) return Outcome::Done;  // unknown: the reads still tell
     // The answer comes with the completion; waiting for it keeps the event
     // free of a late signal.
-    if (wait() == Outcome::Cancelled) {
+    if (const Outcome waited = wait(); waited != Outcome::Done) {
         pending_ = true;
-        return std::nullopt;
+        return waited;
     }
-    return static_cast<DWORD>(context.result.load());
+    count = static_cast<DWORD>(context.result.load());
+    return Outcome::Done;
 }
 
 void InternetSession::closeRequest() {
@@ -189,15 +227,18 @@ void InternetSession::closeRequest() {
 
 void InternetSession::waitUntilClosed() {
     RequestContext& context = *context_;
+    const DWORD limit = pending_ ? kAbandonedCloseMilliseconds : kCloseTimeoutMilliseconds;
     const DWORD start = GetTickCount();
     while (context.state.load() == RequestContext::kClosing) {
         const DWORD spent = GetTickCount() - start;
-        if (spent >= kCloseTimeoutMilliseconds ||
-            WaitForSingleObject(context.event, kCloseTimeoutMilliseconds - spent) == WAIT_TIMEOUT) {
-            if (context.state.load() == RequestContext::kClosing) {
-                pending_ = true;
-                return;
-            }
+        const HANDLE handles[] = {context.event, cancel_};
+        const DWORD count = cancel_ != nullptr ? 2 : 1;
+        const DWORD woken =
+            spent >= limit ? WAIT_TIMEOUT : WaitForMultipleObjects(count, handles, FALSE, limit - spent);
+        if (woken != WAIT_OBJECT_0 && context.state.load() == RequestContext::kClosing) {
+            // A cancel does not wait for the server either.
+            pending_ = true;
+            return;
         }
     }
     // The handle is gone: nothing of it can still complete.

@@ -1,7 +1,8 @@
 // Asynchronous HTTP through WinINet for the update threads: one Internet
 // handle with its status callback, and the request it has open. Every wait
-// also ends when the update dialog's cancel event is signalled, so a user
-// never waits on a server that does not answer.
+// ends when the update dialog's cancel event is signalled, or as a failure
+// with ERROR_INTERNET_TIMEOUT when the server sent nothing for the idle
+// limit, so a user never waits on a server that does not answer.
 #pragma once
 
 #include <windows.h>
@@ -34,8 +35,11 @@ struct RequestContext {
 void CALLBACK onInternetStatus(HINTERNET handle, DWORD_PTR context, DWORD status, LPVOID information,
                                DWORD informationLength);
 
-// Whether the server at `url` can be reached (a connection is made).
-bool probeConnection(const std::wstring& url);
+// Whether the server at `url` can be reached (a connection is made). False
+// as well when `cancel` is signalled or `limit` milliseconds pass first: the
+// system's call cannot be interrupted, so it runs on a thread of its own and
+// is left to finish there.
+bool probeConnection(const std::wstring& url, HANDLE cancel, DWORD limit);
 
 class InternetSession {
 public:
@@ -43,7 +47,8 @@ public:
     enum class Failure { None, OpenInternet, CreateEvent, SetCallback };
     enum class Outcome { Done, Failed, Cancelled };
 
-    InternetSession(const std::wstring& agent, HANDLE cancel);
+    // `idleLimit`: how long, in milliseconds, one wait for the server may last.
+    InternetSession(const std::wstring& agent, HANDLE cancel, DWORD idleLimit);
     ~InternetSession();
     InternetSession(const InternetSession&) = delete;
     InternetSession& operator=(const InternetSession&) = delete;
@@ -63,15 +68,18 @@ public:
     // body. The buffer grows to `size` when it is smaller.
     Outcome read(DWORD size, DWORD& got);
     const std::uint8_t* data() const { return context_->buffer.data(); }
-    // How many bytes can be read without waiting; none when unknown.
-    std::optional<DWORD> available();
+    // How many bytes can be read without waiting (`count`, 0 when unknown).
+    // Waits for the next bytes when none are there yet: Failed only when
+    // the idle limit passed.
+    Outcome available(DWORD& count);
     // Closes the open request and waits for the handle to go.
     void closeRequest();
 
 private:
+    // Done, Cancelled, or Failed when the idle limit passed.
     Outcome wait();
     // A call that failed with `error`: when WinINet finishes it later, its
-    // outcome once finished (or cancelled).
+    // outcome once finished (or cancelled, or timed out).
     Outcome awaitPending(DWORD error);
     void waitUntilClosed();
 
@@ -80,6 +88,7 @@ private:
     std::unique_ptr<RequestContext> context_;
     HINTERNET internet_ = nullptr;
     HANDLE cancel_ = nullptr;
+    DWORD idleLimit_ = INFINITE;
     Failure failure_ = Failure::None;
     DWORD error_ = 0;
     bool callbackSet_ = false;

@@ -35,8 +35,9 @@ void checkForUpdates(UpdateState& state, UpdateView& view) {
     view.show(UpdateScreen::Checking);
     std::wstring baseline = state.everyVersionNewer ? L"1" : kVersionWideText;
 
-    if (!probeConnection(state.baseUrl)) {
-        view.show(UpdateScreen::NoConnection);
+    if (!probeConnection(state.baseUrl, state.cancel, state.idleLimit)) {
+        // A cancel closes the dialog; nothing to show first.
+        if (!state.has(kStopRequested)) view.show(UpdateScreen::NoConnection);
         endWork(state, view);
         return;
     }
@@ -45,7 +46,7 @@ void checkForUpdates(UpdateState& state, UpdateView& view) {
     Offer release;
     Offer offer;  // what the dialog shows
     {
-        InternetSession session(updateAgent(state.language), state.cancel);
+        InternetSession session(updateAgent(state.language), state.cancel, state.idleLimit);
         if (session.failure() != InternetSession::Failure::None) {
             view.showError(sessionErrorText(session, state.language));
             endWork(state, view);

@@ -136,6 +136,7 @@ INT_PTR UpdateDialog::onInitDialog(WPARAM, LPARAM) {
     state_.flags = kIdle | (beta ? static_cast<std::uint32_t>(kBetaChannel) : 0u);
     state_.everyVersionNewer = services_.shiftDown && services_.shiftDown();
     state_.baseUrl = updateBaseUrl(environmentVariable(kUpdateUrlVariable));
+    state_.idleLimit = services_.updateIdleLimit;
     view_ = std::make_unique<WorkerView>(window_);
     setUpLook();
     startWorker(checkForUpdates);
@@ -254,7 +255,7 @@ void UpdateDialog::applyScreen(UpdateScreen screen, const std::wstring* message)
         {UpdateScreen::Preparing, 0, Message::Hidden, 0, Progress::Marquee, kMessageLayout, First::Off, Second::Off,
          true},
         {UpdateScreen::Connecting, IDS_DOWNLOADING, Message::FromTable, IDS_CONNECTING, Progress::Marquee,
-         kConnectingLayout, First::Off, Second::Off, false},
+         kConnectingLayout, First::Off, Second::Off, true},
         {UpdateScreen::Downloading, IDS_DOWNLOADING, Message::Empty, 0, Progress::Shown, kTransferLayout, First::Off,
          Second::Off, true},
         {UpdateScreen::Verifying, 0, Message::Empty, 0, Progress::Hidden, kMessageLayout, First::Off, Second::Off,

@@ -151,9 +151,15 @@ bool Download::transfer(InternetSession& session, TemporaryFile& file) {
         const bool refreshText = Clock::now() - lastText > kProgressTextInterval;
         if (refreshText) lastText = Clock::now();
         view_.progress(received_, total_, refreshText ? progressText() : std::wstring());
-        if (const std::optional<DWORD> available = session.available()) {
-            readSize = std::max(readSize, readSizeFor(*available));
+        // This waits for the next bytes, so a stalled server ends here.
+        DWORD available = 0;
+        const auto asked = session.available(available);
+        if (asked == InternetSession::Outcome::Cancelled) return false;
+        if (asked == InternetSession::Outcome::Failed) {
+            fail(internetErrorText(session.error(), IDS_ACTION_READ, state_.language));
+            return false;
         }
+        readSize = std::max(readSize, readSizeFor(available));
     }
     if (state_.has(kStopRequested)) return false;
     if (total_ != 0 && received_ < total_) {
@@ -167,8 +173,9 @@ bool Download::transfer(InternetSession& session, TemporaryFile& file) {
 void Download::run() {
     state_.clear(kIdle);
     view_.show(UpdateScreen::Preparing);
-    if (!probeConnection(state_.baseUrl)) {
-        view_.show(UpdateScreen::NoConnection);
+    if (!probeConnection(state_.baseUrl, state_.cancel, state_.idleLimit)) {
+        // A cancel closes the dialog; nothing to show first.
+        if (!state_.has(kStopRequested)) view_.show(UpdateScreen::NoConnection);
         endWork(state_, view_);
         return;
     }
@@ -184,7 +191,7 @@ void Download::run() {
     bool complete = false;
     std::optional<TemporaryFile> file;
     {
-        InternetSession session(updateAgent(state_.language), state_.cancel);
+        InternetSession session(updateAgent(state_.language), state_.cancel, state_.idleLimit);
         if (session.failure() != InternetSession::Failure::None) {
             view_.showError(sessionErrorText(session, state_.language));
             view_.show(UpdateScreen::Halted);

@@ -34,6 +34,9 @@ struct UpdateState {
     VersionFile published;
     // Signalled with kStopRequested, so that no wait outlasts a cancel.
     HANDLE cancel = nullptr;
+    // How long the check and the download wait for the server's next byte
+    // before they give up with a timeout, in milliseconds.
+    DWORD idleLimit = 30000;
     // Stops a download's verification.
     JobSignals verification;
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cwchar>
 #include <string>
 
 #include "app_harness.h"
@@ -149,10 +151,6 @@ TEST_P(MailLinkTest, StartsTheMailClientWithAddressAndSubject) {
     RunningApp app(std::wstring(L"/LANG:") + c.language);
     const HWND about = openAbout(app);
     ASSERT_NE(about, nullptr);
-    // A command without the placeholder starts nothing; then the usual one.
-    launches.setMailCommand(L"\"%SUMWISE_RECORDER_DIR%\\launch_recorder.exe\" /compose");
-    clickAt(about, centreOf(about, c.link));
-    launches.setMailCommand(L"\"%SUMWISE_RECORDER_DIR%\\launch_recorder.exe\" %1");
     clickAt(about, centreOf(about, c.link));
     ASSERT_TRUE(launches.waitForLines(1));
     Sleep(300);
@@ -204,6 +202,96 @@ INSTANTIATE_TEST_SUITE_P(
                     PageCase{L"pl", IDC_ABOUT_HOMEPAGE, L"https://www.sumwise.example/pl/"},
                     PageCase{L"en", IDC_ABOUT_LICENSE, L"https://www.sumwise.example/license.html"},
                     PageCase{L"pl", IDC_ABOUT_LICENSE, L"https://www.sumwise.example/pl/license.html"}));
+
+}  // namespace
+}  // namespace sumwise::test
+
+namespace sumwise::test {
+namespace {
+
+// The system's English words for an error.
+std::wstring reasonOf(DWORD error) {
+    wchar_t text[512] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                   MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), text, 512, nullptr);
+    std::wstring reason = text;
+    while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' ')) {
+        reason.pop_back();
+    }
+    return reason;
+}
+
+struct LaunchFailure {
+    const char* what;
+    const wchar_t* language;
+    int control;                  // a link is clicked, a button pressed
+    const wchar_t* mailCommand;   // the mail client's command; null: none registered
+    DWORD shellError;             // what the shell answers for a page (0: the real shell)
+    const wchar_t* box;           // how the box begins
+    DWORD reason;                 // the error it names in English (0: not checked)
+};
+
+class LaunchFailureTest : public testing::TestWithParam<LaunchFailure> {};
+
+TEST_P(LaunchFailureTest, SaysWhyAndLeavesTheWindowsAsTheyWere) {
+    const LaunchFailure& c = GetParam();
+    LaunchRecord launches;
+    if (c.mailCommand != nullptr) launches.setMailCommand(c.mailCommand);
+    if (c.mailCommand == nullptr) launches.removeMailClient();
+    const DWORD shellError = c.shellError;
+    RunningApp app(std::wstring(L"/LANG:") + c.language, [shellError](AppServices& services) {
+        if (shellError != 0) {
+            services.openWithShell = [shellError](HWND, const std::wstring&, int) { return shellError; };
+        }
+    });
+    const HWND about = openAbout(app);
+    ASSERT_NE(about, nullptr);
+    if (c.control == IDC_ABOUT_LICENSE) {
+        postClick(about, c.control);
+    } else {
+        // Posted: the box keeps the click's handler busy until it is closed.
+        const POINT point = centreOf(about, c.control);
+        PostMessageW(about, WM_LBUTTONDOWN, MK_LBUTTON, pointParameter(point));
+        PostMessageW(about, WM_LBUTTONUP, 0, pointParameter(point));
+    }
+    const HWND box = waitForOwnedWindow(about, std::chrono::seconds(20));
+    ASSERT_NE(box, nullptr);
+    const std::wstring text = dialogText(box, 0xFFFF);
+    EXPECT_EQ(text.rfind(c.box, 0), 0u);
+    EXPECT_GT(text.size(), std::wcslen(c.box));  // and the reason after it
+    if (c.reason != 0) {
+        EXPECT_EQ(text, c.box + reasonOf(c.reason));
+    }
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(waitFor([&] { return !IsWindow(box); }));
+    Sleep(200);
+    EXPECT_TRUE(IsWindowVisible(about));
+    EXPECT_FALSE(IsIconic(app.dialog()));
+    EXPECT_TRUE(launches.lines().empty());
+    PostMessageW(about, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(waitFor([&] { return !IsWindow(about); }));
+}
+
+constexpr const wchar_t* kPageFailed = L"The web page could not be opened.\n\n";
+constexpr const wchar_t* kMailFailed = L"The e-mail program could not be started.\n\n";
+constexpr const wchar_t* kRecorderMail = L"\"%SUMWISE_RECORDER_DIR%\\launch_recorder.exe\" %1";
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, LaunchFailureTest,
+    testing::Values(
+        LaunchFailure{"no browser", L"en", IDC_ABOUT_HOMEPAGE, kRecorderMail, ERROR_NO_ASSOCIATION, kPageFailed,
+                      ERROR_NO_ASSOCIATION},
+        LaunchFailure{"licence page refused", L"en", IDC_ABOUT_LICENSE, kRecorderMail, ERROR_ACCESS_DENIED,
+                      kPageFailed, ERROR_ACCESS_DENIED},
+        LaunchFailure{"no mail client", L"en", IDC_ABOUT_EMAIL, nullptr, 0, kMailFailed, ERROR_NO_ASSOCIATION},
+        LaunchFailure{"command without placeholder", L"en", IDC_ABOUT_EMAIL,
+                      L"\"%SUMWISE_RECORDER_DIR%\\launch_recorder.exe\" /compose", 0, kMailFailed,
+                      ERROR_NO_ASSOCIATION},
+        LaunchFailure{"mail program missing", L"en", IDC_ABOUT_EMAIL,
+                      L"\"%SUMWISE_RECORDER_DIR%\\no_such_mailer.exe\" %1", 0, kMailFailed, ERROR_FILE_NOT_FOUND},
+        LaunchFailure{"translator link, German", L"de", IDC_ABOUT_TRANSLATOR, nullptr, 0,
+                      L"Das E-Mail-Programm konnte nicht gestartet werden.\n\n", 0}),
+    [](const testing::TestParamInfo<LaunchFailure>& row) { return "Case" + std::to_string(row.index); });
 
 }  // namespace
 }  // namespace sumwise::test

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <optional>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -47,6 +49,19 @@ std::vector<std::filesystem::path> filesIn(const std::filesystem::path& folder) 
     return files;
 }
 
+// The system's text for an error code: WinINet's own codes from its
+// message table. Empty when there is none.
+std::wstring messageOf(DWORD code) {
+    const HMODULE wininet = code >= 12000 && code < 13000 ? GetModuleHandleW(L"wininet.dll") : nullptr;
+    wchar_t message[256] = {};
+    FormatMessageW((wininet != nullptr ? FORMAT_MESSAGE_FROM_HMODULE : FORMAT_MESSAGE_FROM_SYSTEM) |
+                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                   wininet, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), message, 256, nullptr);
+    std::wstring text = message;
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
+    return text;
+}
+
 const std::wstring kCurrent = L"1.62.780.7200";
 
 std::wstring newerText(const std::wstring& version) {
@@ -61,7 +76,9 @@ const std::wstring kUpToDateText =
 // the local update server.
 class Updater {
 public:
-    explicit Updater(const UpdateSite&) : app_(L"") {}
+    // `idleLimit`: how long the check and the download wait for the server's next byte.
+    explicit Updater(const UpdateSite&, DWORD idleLimit = 30000)
+        : app_(L"", [idleLimit](AppServices& services) { services.updateIdleLimit = idleLimit; }) {}
 
     RunningApp& app() { return app_; }
     HWND about() const { return about_; }
@@ -139,14 +156,8 @@ TEST_P(InternetErrorTextTest, NamesTheCodeAndTheAction) {
     const ErrorTextCase& c = GetParam();
     std::wstring expected = c.text;
     if (const auto star = expected.find(L'*'); star != std::wstring::npos) {
-        wchar_t message[256] = {};
-        ASSERT_NE(FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, c.code,
-                                 MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), message, 256, nullptr),
-                  0u);
-        std::wstring system = message;
-        while (!system.empty() && (system.back() == L'\n' || system.back() == L'\r' || system.back() == L' ')) {
-            system.pop_back();
-        }
+        const std::wstring system = messageOf(c.code);
+        ASSERT_FALSE(system.empty()) << c.code;
         expected.replace(star, 1, system);
     }
     EXPECT_EQ(internetErrorText(c.code, IDS_ACTION_READ, c.language), expected);
@@ -155,8 +166,16 @@ TEST_P(InternetErrorTextTest, NamesTheCodeAndTheAction) {
 INSTANTIATE_TEST_SUITE_P(
     Codes, InternetErrorTextTest,
     testing::Values(ErrorTextCase{0, kEnglish, L"An unexpected error occurred.\n\nAction: Read data operation"},
-                    ErrorTextCase{12031, kEnglish,
-                                  L"An unexpected error occurred.\n\nError code: 12031\nAction: Read data operation"},
+                    // WinINet's own codes: the text of its message table.
+                    ErrorTextCase{ERROR_INTERNET_CONNECTION_ABORTED, kEnglish,
+                                  L"*\nError code: 12030\nAction: Read data operation"},
+                    ErrorTextCase{ERROR_INTERNET_TIMEOUT, kEnglish,
+                                  L"*\nError code: 12002\nAction: Read data operation"},
+                    ErrorTextCase{ERROR_INTERNET_NAME_NOT_RESOLVED, kGerman,
+                                  L"*\nFehlercode: 12007\nAktion: Daten lesen"},
+                    // A code no table knows.
+                    ErrorTextCase{12999, kEnglish,
+                                  L"An unexpected error occurred.\n\nError code: 12999\nAction: Read data operation"},
                     ErrorTextCase{ERROR_ACCESS_DENIED, kEnglish, L"*\nError code: 5\nAction: Read data operation"},
                     ErrorTextCase{0, kGerman, L"Ein unerwarteter Fehler ist aufgetreten.\n\nAktion: Daten lesen"}));
 
@@ -426,7 +445,10 @@ INSTANTIATE_TEST_SUITE_P(
                     FailureCase{"not found", R"({"status": 404})",
                                 L"The server answered with HTTP status 404.\nAction: Checking file"},
                     FailureCase{"dropped connection", R"({"chunk": 65536, "drop_after": 100000})",
-                                L"An unexpected error occurred.\n\nError code: 12031\nAction: Read data operation"}),
+                                // Wine's WinINet has no text for this one, Windows' has.
+                                messageOf(12031).empty()
+                                    ? L"An unexpected error occurred.\n\nError code: 12031\nAction: Read data operation"
+                                    : messageOf(12031) + L"\nError code: 12031\nAction: Read data operation"}),
     [](const testing::TestParamInfo<FailureCase>& row) { return "Case" + std::to_string(row.index); });
 
 TEST_F(DownloadTest, CancelDuringASlowDownload) {
@@ -463,6 +485,97 @@ TEST_F(DownloadTest, DownloadWithoutContentLengthCountsBytes) {
     ASSERT_TRUE(updater().waitForHeading(L"Download complete"));
     EXPECT_EQ(fileBytes(target()), std::string(program.begin(), program.end()));
 }
+
+// ---------------------------------------------------------------------------
+// A server that stops answering: the time limit, and Cancel at every stage
+
+constexpr DWORD kIdleLimit = 1500;  // the tests' time limit, in milliseconds
+
+enum class Stall {
+    Check,            // a server that accepts and never answers, not even the probe
+    Connecting,       // the download's answer never starts
+    AfterBytes,       // the download stops after its first bytes
+    SlowButSteady,    // a byte now and then, never a whole time limit apart
+};
+
+struct SilenceCase {
+    const char* what;
+    Stall stall;
+    bool cancel;        // Cancel, else the time limit
+    std::wstring box;   // the time limit's error box; empty: none (the download completes)
+};
+
+class ServerSilenceTest : public UpdateTest, public testing::WithParamInterface<SilenceCase> {};
+
+TEST_P(ServerSilenceTest, EndsWithATimeoutOrACancelAndNeverWaitsForEver) {
+    const SilenceCase& c = GetParam();
+    const std::vector<std::uint8_t> program = randomBytes(60000, 11);
+    UpdateSite site;
+    site.publishRelease(versionFileNaming("Sumwise_x64.exe", "SHA-1", hexOf("SHA-1", program)));
+    site.publishDownload("Sumwise_x64.exe", program);
+    if (c.stall == Stall::Connecting) site.answer("downloads/Sumwise_x64.exe", R"({"wait": 20})");
+    if (c.stall == Stall::AfterBytes) site.answer("downloads/Sumwise_x64.exe", R"({"chunk": 5000, "delay": 20})");
+    if (c.stall == Stall::SlowButSteady) site.answer("downloads/Sumwise_x64.exe", R"({"chunk": 10000, "delay": 0.6})");
+    std::optional<SilentServer> silent;
+    if (c.stall == Stall::Check) {
+        silent.emplace();
+        ASSERT_FALSE(silent->baseUrl().empty());
+    }
+    TempDir folder;
+    const auto target = folder.path() / "Sumwise_x64.exe";
+    Updater updater(site, kIdleLimit);
+    ASSERT_TRUE(updater.open());
+    const HWND bar = GetDlgItem(updater.dialog(), IDC_UPDATE_PROGRESS);
+    switch (c.stall) {
+    case Stall::Check:
+        ASSERT_TRUE(updater.waitForHeading(L"Checking for updates..."));
+        ASSERT_TRUE(waitFor([&] { return silent->accepted() >= 2; }));  // the probe, then the version file
+        break;
+    case Stall::Connecting:
+        ASSERT_TRUE(updater.download(IDC_UPDATE_FIRST, target));
+        ASSERT_TRUE(waitFor([&] { return updater.message() == L"Connecting..."; }));
+        ASSERT_TRUE(waitFor([&] { return site.requests().back().rfind("download.php", 0) == 0; }));
+        break;
+    case Stall::AfterBytes:
+    case Stall::SlowButSteady:
+        ASSERT_TRUE(updater.download(IDC_UPDATE_FIRST, target));
+        ASSERT_TRUE(waitFor([&] { return SendMessageW(bar, PBM_GETPOS, 0, 0) > 0; }));
+        break;
+    }
+    // Whatever the stage, the user can cancel.
+    EXPECT_TRUE(updater.enabled(IDCANCEL));
+    const auto start = std::chrono::steady_clock::now();
+    if (c.cancel) {
+        updater.click(IDCANCEL);
+        ASSERT_TRUE(updater.waitUntilClosed());
+        EXPECT_LE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    } else if (!c.box.empty()) {
+        EXPECT_EQ(updater.dismissErrorBox(), c.box);
+        EXPECT_TRUE(updater.waitUntilClosed());
+    } else {
+        // Each pause is shorter than the limit, the whole download longer.
+        EXPECT_TRUE(updater.waitForHeading(L"Download complete")) << narrow(updater.heading());
+        EXPECT_GT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kIdleLimit));
+        EXPECT_EQ(fileBytes(target), std::string(program.begin(), program.end()));
+        return;
+    }
+    EXPECT_TRUE(IsWindow(updater.about()));
+    EXPECT_TRUE(filesIn(folder.path()).empty());  // no partial download left
+}
+
+const std::wstring kTimedOut = messageOf(ERROR_INTERNET_TIMEOUT) + L"\nError code: 12002\nAction: ";
+
+INSTANTIATE_TEST_SUITE_P(
+    Stalls, ServerSilenceTest,
+    testing::Values(SilenceCase{"check, time limit", Stall::Check, false, kTimedOut + L"Checking file"},
+                    SilenceCase{"check, Cancel", Stall::Check, true, L""},
+                    SilenceCase{"connecting, time limit", Stall::Connecting, false, kTimedOut + L"Checking file"},
+                    SilenceCase{"connecting, Cancel", Stall::Connecting, true, L""},
+                    SilenceCase{"after bytes, time limit", Stall::AfterBytes, false,
+                                kTimedOut + L"Read data operation"},
+                    SilenceCase{"after bytes, Cancel", Stall::AfterBytes, true, L""},
+                    SilenceCase{"slow but steady", Stall::SlowButSteady, false, L""}),
+    [](const testing::TestParamInfo<SilenceCase>& row) { return "Case" + std::to_string(row.index); });
 
 struct NameCase {
     bool ctrl;

@@ -1,3 +1,6 @@
+// Winsock first: it must come before windows.h.
+#include <winsock2.h>
+
 #include "update_site.h"
 
 #include <atomic>
@@ -131,6 +134,51 @@ void UpdateSite::answer(const std::string& path, const std::string& how) const {
 
 std::vector<std::string> UpdateSite::requests() const { return splitLines(readAll(folder_ / "requests.log")); }
 
+SilentServer::SilentServer() : listener_(INVALID_SOCKET) {
+    WSADATA data{};
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return;
+    const SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (listener == INVALID_SOCKET) return;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int size = sizeof address;
+    if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(listener, 16) != 0 ||
+        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+        closesocket(listener);
+        return;
+    }
+    listener_ = listener;
+    baseUrl_ = L"http://127.0.0.1:" + std::to_wstring(ntohs(address.sin_port)) + L"/silent/";
+    previousUrl_ = environment(kUpdateUrlVariable);
+    SetEnvironmentVariableW(kUpdateUrlVariable, baseUrl_.c_str());
+    thread_ = std::thread([this, listener] {
+        std::vector<SOCKET> connections;
+        while (!stop_.load()) {
+            fd_set ready;
+            FD_ZERO(&ready);
+            FD_SET(listener, &ready);
+            timeval wait{0, 20000};
+            if (select(0, &ready, nullptr, nullptr, &wait) <= 0) continue;
+            const SOCKET connection = accept(listener, nullptr, nullptr);
+            if (connection == INVALID_SOCKET) continue;
+            // Kept open and never answered.
+            connections.push_back(connection);
+            ++accepted_;
+        }
+        for (SOCKET connection : connections) closesocket(connection);
+    });
+}
+
+SilentServer::~SilentServer() {
+    if (listener_ == INVALID_SOCKET) return;
+    SetEnvironmentVariableW(kUpdateUrlVariable, previousUrl_ ? previousUrl_->c_str() : nullptr);
+    stop_ = true;
+    thread_.join();
+    closesocket(static_cast<SOCKET>(listener_));
+    WSACleanup();
+}
+
 LaunchRecord::LaunchRecord() {
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
@@ -177,6 +225,8 @@ void LaunchRecord::setMailCommand(const std::wstring& commandTemplate) const {
                     std::wstring(kMailClients) + L"\\" + kTestClient + L"\\Protocols\\mailto\\shell\\open\\command",
                     commandTemplate, REG_EXPAND_SZ);
 }
+
+void LaunchRecord::removeMailClient() const { RegDeleteTreeW(HKEY_LOCAL_MACHINE, kMailClients); }
 
 std::vector<std::wstring> LaunchRecord::lines() const {
     std::vector<std::wstring> result;

@@ -7,8 +7,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <atomic>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace sumwise::test {
@@ -49,6 +51,29 @@ private:
     std::optional<std::wstring> previousUrl_;
 };
 
+// A server on 127.0.0.1 that accepts every connection and never sends a
+// byte, not even to the connectivity probe. While it lives, the program asks it.
+class SilentServer {
+public:
+    SilentServer();
+    ~SilentServer();
+    SilentServer(const SilentServer&) = delete;
+    SilentServer& operator=(const SilentServer&) = delete;
+
+    // Empty when no socket could be opened.
+    const std::wstring& baseUrl() const { return baseUrl_; }
+    // Connections accepted so far.
+    int accepted() const { return accepted_.load(); }
+
+private:
+    std::uintptr_t listener_;  // a SOCKET
+    std::atomic<bool> stop_{false};
+    std::atomic<int> accepted_{0};
+    std::thread thread_;
+    std::wstring baseUrl_;
+    std::optional<std::wstring> previousUrl_;
+};
+
 // Registers the recorder as the mail client (HKLM\Software\Clients\Mail) and
 // as the handler of http and https links (HKLM\Software\Classes: Wine reads
 // no per-user classes), and collects what it is started with. Restores the
@@ -64,6 +89,8 @@ public:
     static std::filesystem::path recorder();
     // The mail client's command; by default "%SUMWISE_RECORDER_DIR%\launch_recorder.exe" %1 in quotes.
     void setMailCommand(const std::wstring& commandTemplate) const;
+    // No default mail client at all.
+    void removeMailClient() const;
 
     // The command lines seen so far.
     std::vector<std::wstring> lines() const;
