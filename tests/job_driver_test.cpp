@@ -35,9 +35,9 @@ public:
         std::lock_guard lock(mutex_);
         suspendedLabels.push_back(suspended);
     }
-    void showResult(AlgorithmMask flag, const std::wstring& text) override {
+    void showResult(std::size_t algorithm, const std::wstring& text) override {
         std::lock_guard lock(mutex_);
-        results[flag] = text;
+        results[algorithms()[algorithm].flag()] = text;
     }
     void jobEnded() override { driver->finish(); }
     void jobFinished(const JobEnd& end) override {

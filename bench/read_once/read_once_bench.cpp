@@ -24,7 +24,7 @@ public:
     std::optional<sumwise::VolumeChoice> chosenVolume() override { return std::nullopt; }
     void enterBusyLayout(std::uint64_t) override {}
     void showSuspended(bool) override {}
-    void showResult(sumwise::AlgorithmMask, const std::wstring&) override { ++results; }
+    void showResult(std::size_t, const std::wstring&) override { ++results; }
     void jobEnded() override { driver->finish(); }
     void jobFinished(const sumwise::JobEnd& end) override { failed = end.failure.has_value(); }
     std::atomic<int> results{0};

@@ -21,13 +21,13 @@ int runApplication(HINSTANCE instance, std::wstring_view arguments, const AppSer
     InitCommonControlsEx(&controls);
 
     {
-        auto job = std::make_unique<HashJob>();
         // The language: from /LANG when given, otherwise the user's.
         const auto chosen = languageFromCommandLine(arguments);
-        job->uiLanguage = chosen ? *chosen : languageForUser(GetUserDefaultUILanguage());
-        setUiLanguage(job->uiLanguage);
-        SetThreadUILanguage(job->uiLanguage);
+        const LanguageId language = chosen ? *chosen : languageForUser(GetUserDefaultUILanguage());
+        setUiLanguage(language);
+        SetThreadUILanguage(language);
 
+        auto job = std::make_unique<HashJob>();
         MainDialog dialog(*job, services, std::wstring(arguments));
         dialog.run(instance);
     }

@@ -14,6 +14,7 @@
 #include "app/app_services.h"
 #include "jobs/hash_job.h"
 #include "jobs/job_driver.h"
+#include "jobs/results_model.h"
 #include "results/daily_log_file.h"
 #include "results/results_host.h"
 #include "text/command_line.h"
@@ -23,7 +24,7 @@ namespace sumwise {
 
 // Messages the job's threads send to the dialog's thread.
 enum : UINT {
-    kShowResultMessage = WM_APP + 1,    // wParam: flag; lParam: const std::wstring* digest text
+    kShowResultMessage = WM_APP + 1,    // wParam: table index; lParam: const std::wstring* digest text
     kEnterBusyMessage = WM_APP + 3,     // wParam: total steps
     kJobEndedMessage = WM_APP + 4,      // posted: the job's threads are done
     kChosenVolumeMessage = WM_APP + 5,  // lParam: std::optional<VolumeChoice>* to fill
@@ -60,87 +61,91 @@ private:
         int valueColumn = 0;
     };
 
+    // The shell (main_dialog.cpp): routes, and the window's own commands.
     INT_PTR dispatch(UINT message, WPARAM wParam, LPARAM lParam) override;
+    INT_PTR onCommand(WPARAM, LPARAM);
+    INT_PTR onSysCommand(WPARAM, LPARAM);
+    INT_PTR onDeviceChange(WPARAM, LPARAM);
+    INT_PTR onDestroy(WPARAM, LPARAM);
+    INT_PTR onTaskbarButtonCreated(WPARAM, LPARAM);
     // The compare result in the heading colour, NEGATIVE in the error colour.
     COLORREF staticTextColour(int controlId) const override;
+    void onOkOrCancel(const Command&);
+    void onAbout(const Command&);
 
-    // Messages
+    // Start-up (main_dialog_start.cpp).
     INT_PTR onInitDialog(WPARAM, LPARAM);
-    INT_PTR onCommand(WPARAM, LPARAM);
-    INT_PTR onNotify(WPARAM, LPARAM);
-    INT_PTR onSysCommand(WPARAM, LPARAM);
+    void addSystemMenuItem();
+    void setInitialTexts();
+    void loadIcons();
+    void readThemeColours();
+    void applyCommandLine();
+
+    // Layout (main_dialog_layout.cpp).
+    void fitControlsToTexts();
+    void captureLayout();
+    void relayout();
     INT_PTR onSizing(WPARAM, LPARAM);
     INT_PTR onGetMinMaxInfo(WPARAM, LPARAM);
     INT_PTR onSize(WPARAM, LPARAM);
     INT_PTR onDpiChanged(WPARAM, LPARAM);
-    INT_PTR onDeviceChange(WPARAM, LPARAM);
-    INT_PTR onDestroy(WPARAM, LPARAM);
-    INT_PTR onShowResult(WPARAM, LPARAM);
-    INT_PTR onTimer(WPARAM, LPARAM);
-    INT_PTR onDrivesScanned(WPARAM, LPARAM);
-    INT_PTR onDrivesBusy(WPARAM, LPARAM);
-    INT_PTR onEnterBusy(WPARAM, LPARAM);
-    INT_PTR onJobEnded(WPARAM, LPARAM);
-    INT_PTR onChosenVolume(WPARAM, LPARAM);
-    INT_PTR onTaskbarButtonCreated(WPARAM, LPARAM);
-    INT_PTR onContextMenu(WPARAM, LPARAM);
-    // The results list's keys, right click and value tips.
-    INT_PTR onListNotify(const NMHDR& header, LPARAM lParam);
 
-    // Commands
-    void onOkOrCancel(const Command&);
-    void onShowAll(const Command&);
-    void onSmallCaps(const Command&);
-    void onHash(const Command&);
+    // The input and its modes (main_dialog_input.cpp).
     void onInputChanged(const Command&);
-    void onDriveSelected(const Command&);
     void onTextMode(const Command&);
     void onDiskMode(const Command&);
-    void onBrowse(const Command&);
-    void onCompareChanged(const Command&);
-    void onAbout(const Command&);
-
-    // Initialisation steps
-    void addSystemMenuItem();
-    void setInitialTexts();
-    void fitControlsToTexts();
-    void setUpResultsList();
-    void loadIcons();
-    void applyCommandLine();
-    void readThemeColours();
-
-    // Layout
-    void captureLayout();
-    void relayout();
-
-    // Helpers
     void setInput(const std::wstring& text);
     void showSizeLabel();
-    void updateHashButton();
-    void refreshCompare();
-    void enterBusyLayout(std::uint64_t totalSteps);
-    void finishJob(const JobEnd& end);
-    void showSuspended(bool suspended);
-    void restoreFocusAfterJob();
     std::wstring textLengthCaption() const;
-    bool loadHashFile(const std::wstring& path);
-    void loadCompanionHashFile(bool force);
-    results::ResultsHost resultsHost();
+    void updateHashButton();
 
-    // Progress, shown at the window's own pace; failures the user sees
+    // The results list and the model it shows (main_dialog_results.cpp).
+    void setUpResultsList();
+    results::ResultsHost resultsHost();
+    INT_PTR onNotify(WPARAM, LPARAM);
+    // The results list's keys, right click and value tips.
+    INT_PTR onListNotify(const NMHDR& header, LPARAM lParam);
+    INT_PTR onContextMenu(WPARAM, LPARAM);
+    INT_PTR onShowResult(WPARAM, LPARAM);
+    void onShowAll(const Command&);
+    void onSmallCaps(const Command&);
+    // Every value belonged to another input, or is computed again.
+    void clearValues();
+
+    // Jobs (main_dialog_job.cpp): Hash, the busy layout and its progress, the end.
+    void startJobDriver();
+    bool jobActive() const;
+    void onHash(const Command&);
+    INT_PTR onEnterBusy(WPARAM, LPARAM);
+    void enterBusyLayout(std::uint64_t totalSteps);
+    INT_PTR onTimer(WPARAM, LPARAM);
     void showProgress();
+    void showSuspended(bool suspended);
+    INT_PTR onJobEnded(WPARAM, LPARAM);
+    void finishJob(const JobEnd& end);
+    void restoreFocusAfterJob();
     void showJobFailure(const InputFailure& failure);
     void restoreInputCaption();
-    bool jobActive() const;
 
-    // Drives
+    // Compare box, Browse and hash files (main_dialog_compare.cpp).
+    void onCompareChanged(const Command&);
+    void refreshCompare();
+    void onBrowse(const Command&);
+    bool loadHashFile(const std::wstring& path);
+    void loadCompanionHashFile(bool force);
+
+    // Drives (main_dialog_drives.cpp).
     void startDrives();
+    INT_PTR onDrivesScanned(WPARAM, LPARAM);
+    INT_PTR onDrivesBusy(WPARAM, LPARAM);
     void applyDrives(std::vector<DriveItem> items);
+    void onDriveSelected(const Command&);
+    INT_PTR onChosenVolume(WPARAM, LPARAM);
     void showDrivePrompt();
     bool driveChosen() const;
     std::optional<VolumeChoice> chosenDrive() const;
 
-    // Dropped files
+    // Dropped files (main_dialog_drop.cpp).
     void registerDropTarget();
     void revokeDropTarget();
     void onFileDropped(const std::wstring& path);
@@ -149,6 +154,8 @@ private:
     const AppServices& services_;
     std::wstring commandLine_;
     HWND list_ = nullptr;
+    // What the list shows: each algorithm's tick and value, and the parameters.
+    ResultsModel results_;
 
     std::unique_ptr<JobWindow> jobWindow_;
     std::unique_ptr<DailyLogFile> log_;

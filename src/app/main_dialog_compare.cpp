@@ -12,16 +12,18 @@ namespace sumwise {
 void MainDialog::onCompareChanged(const Command&) {
     // A pasted line is checked against the input file's name; a text or a volume has none.
     const bool file = job_.fileMode && !job_.diskMode;
-    results::compareResult(window_, file ? std::wstring_view(job_.path) : std::wstring_view(), taskbar_.get(),
-                           {matchIcon_, mismatchIcon_});
+    results::compareResult(window_, results_, file ? std::wstring_view(job_.path) : std::wstring_view(),
+                           taskbar_.get(), {matchIcon_, mismatchIcon_});
 }
+
+void MainDialog::refreshCompare() { SendMessageW(window_, WM_COMMAND, MAKEWPARAM(IDC_COMPARE, EN_CHANGE), 0); }
 
 bool MainDialog::loadHashFile(const std::wstring& path) { return results::loadHashFile(window_, path, job_.path); }
 
 void MainDialog::loadCompanionHashFile(bool force) {
     // Only a file has files beside it: a typed text or a volume has none.
     if (!job_.fileMode || job_.diskMode || job_.path.empty()) return;
-    results::loadCompanionHashFile(window_, job_.path, force);
+    results::loadCompanionHashFile(window_, results_, job_.path, force);
 }
 
 void MainDialog::onBrowse(const Command&) {

@@ -101,6 +101,23 @@ void MainDialog::showDrivePrompt() {
     look::setControlText(window_, IDC_INPUT_GROUP, loadText(none ? IDS_NO_DRIVES : IDS_PROMPT_DRIVE));
 }
 
+void MainDialog::onDriveSelected(const Command& command) {
+    if (command.notification != CBN_SELCHANGE) return;
+    const auto selected = SendMessageW(item(IDC_DRIVES), CB_GETCURSEL, 0, 0);
+    if (selected == CB_ERR) return;
+    const auto letter = static_cast<wchar_t>(SendMessageW(item(IDC_DRIVES), CB_GETITEMDATA, selected, 0));
+    if (letter != lastDriveLetter_) {
+        ++inputGeneration_;
+        setInput(L"");  // another medium: every value is stale
+        lastDriveLetter_ = letter;
+    }
+}
+
+INT_PTR MainDialog::onChosenVolume(WPARAM, LPARAM lParam) {
+    if (auto* choice = reinterpret_cast<std::optional<VolumeChoice>*>(lParam)) *choice = chosenDrive();
+    return TRUE;
+}
+
 bool MainDialog::driveChosen() const { return SendMessageW(item(IDC_DRIVES), CB_GETCURSEL, 0, 0) != CB_ERR; }
 
 std::optional<VolumeChoice> MainDialog::chosenDrive() const {

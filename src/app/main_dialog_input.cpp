@@ -1,5 +1,5 @@
-// The main dialog's input side: the input box and its modes, the option
-// check boxes, the command line, and the Hash and OK/Stop buttons.
+// The main dialog's input side: the input box and its file, text and disk
+// modes, the caption above it, and whether Hash may be pressed.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -8,7 +8,6 @@
 #include "jobs/input_source.h"
 #include "jobs/long_path.h"
 #include "resources/resource_ids.h"
-#include "results/results_list.h"
 #include "text/size_text.h"
 #include "toolkit/look.h"
 #include "toolkit/strings.h"
@@ -71,7 +70,7 @@ bool inputExists(const std::wstring& path) {
 
 void MainDialog::updateHashButton() {
     const bool inputReady = job_.diskMode ? driveChosen() : !job_.fileMode || inputExists(job_.path);
-    EnableWindow(item(IDC_HASH), job_.tickedMask != 0 && inputReady);
+    EnableWindow(item(IDC_HASH), tickedAlgorithms(results_) != 0 && inputReady);
 }
 
 void MainDialog::setInput(const std::wstring& text) { SetDlgItemTextW(window_, IDC_INPUT, text.c_str()); }
@@ -89,7 +88,7 @@ void MainDialog::onInputChanged(const Command&) {
     job_.text = textAsUtf8_ ? toUtf8(job_.path)
                             : toAnsi(std::wstring_view(job_.path).substr(0, kMaxPathCharacters), kMaxPathCharacters);
     updateHashButton();
-    results::clearValues(list_);  // every value belonged to the previous input
+    clearValues();  // every value belonged to the previous input
     refreshCompare();
     SetWindowTextW(window_, loadText(IDS_PRODUCT).c_str());
     if (!job_.fileMode) look::setControlText(window_, IDC_INPUT_GROUP, textLengthCaption());
@@ -140,121 +139,6 @@ void MainDialog::onDiskMode(const Command&) {
     if (diskMode) showDrivePrompt();
     EnableWindow(item(IDC_BROWSE), !diskMode);
     updateHashButton();
-}
-
-void MainDialog::onDriveSelected(const Command& command) {
-    if (command.notification != CBN_SELCHANGE) return;
-    const auto selected = SendMessageW(item(IDC_DRIVES), CB_GETCURSEL, 0, 0);
-    if (selected == CB_ERR) return;
-    const auto letter = static_cast<wchar_t>(SendMessageW(item(IDC_DRIVES), CB_GETITEMDATA, selected, 0));
-    if (letter != lastDriveLetter_) {
-        ++inputGeneration_;
-        setInput(L"");  // another medium: every value is stale
-        lastDriveLetter_ = letter;
-    }
-}
-
-void MainDialog::onShowAll(const Command&) {
-    if (checked(IDC_SHOW_ALL)) {
-        for (const AlgorithmEntry& entry : algorithms()) {
-            if (results::rowForName(list_, entry.wideName()) < 0) results::addRow(list_, entry.wideName(), false);
-        }
-    } else {
-        for (int row = results::rowCount(list_) - 1; row >= 0; --row) {
-            if (!results::rowTicked(list_, row)) results::deleteRow(list_, row);
-        }
-    }
-}
-
-void MainDialog::onSmallCaps(const Command&) {
-    job_.upperCase = !checked(IDC_SMALL_CAPS);
-    results::recaseValues(list_, job_.upperCase);
-}
-
-void MainDialog::onHash(const Command&) {
-    // Enter comes here too: it does nothing while Hash may not be pressed.
-    if (!IsWindowEnabled(item(IDC_HASH))) return;
-    job_.jobMask = job_.tickedMask;
-    if (services_.ctrlDown && services_.ctrlDown() && job_.logMode.load() != LogMode::EveryJob) {
-        job_.logMode = LogMode::ThisJob;
-    }
-    if (services_.shiftDown && services_.shiftDown()) {
-        results::clearValues(list_);  // compute every ticked algorithm again
-    } else {
-        const int count = results::rowCount(list_);
-        for (int row = 0; row < count; ++row) {
-            if (!results::rowTicked(list_, row) || results::rowValue(list_, row).empty()) continue;
-            if (const AlgorithmEntry* entry = algorithmNamed(std::wstring_view(results::rowName(list_, row)))) {
-                job_.jobMask &= ~entry->flag();  // already has its value
-            }
-        }
-    }
-    if (job_.jobMask == 0) return;
-    SetWindowTextW(window_, loadText(IDS_PRODUCT).c_str());
-    if (!job_.fileMode && !job_.diskMode && job_.text.empty()) {
-        look::setControlText(window_, IDC_INPUT_GROUP, loadFormatted(IDS_TEXT_LENGTH, {std::int64_t{0}}));
-    }
-    if (driver_->state() == JobState::Idle) jobInput_ = inputGeneration_;  // the job's values belong to this input
-    driver_->hashPressed();
-}
-
-void MainDialog::onOkOrCancel(const Command& command) {
-    // While a job is active this stops it; only an idle dialog closes.
-    if (driver_ && driver_->stopPressed()) return;
-    EndDialog(window_, command.id);
-}
-
-void MainDialog::applyCommandLine() {
-    if (commandLine_.empty()) {
-        for (const AlgorithmEntry& entry : algorithms()) {
-            if ((entry.flag() & kDefaultAlgorithms) != 0) results::addRow(list_, entry.wideName(), true);
-        }
-        setChecked(IDC_TEXT_MODE, false);
-        setInput(L"");
-        return;
-    }
-    const CommandLine parsed = parseCommandLine(commandLine_);
-    Md6Params& md6 = job_.params.md6;
-    if (parsed.md6Key) {
-        const std::string key = toAnsi(*parsed.md6Key, Md6Params::kMaxKeyBytes);
-        md6.key.fill('\0');
-        std::copy(key.begin(), key.end(), md6.key.begin());
-    }
-    // Held to the ranges the MD6 dialog allows: a value MD6 cannot take would give no digest at all.
-    if (parsed.md6D) md6.d = kMd6DigestBitsRange.clamp(*parsed.md6D);
-    if (parsed.md6L) md6.L = kMd6ModeRange.clamp(*parsed.md6L);
-    if (parsed.md6R) md6.r = kMd6RoundsRange.clamp(*parsed.md6R);
-
-    using Kind = CommandLine::Step::Kind;
-    for (const CommandLine::Step& step : parsed.steps) {
-        switch (step.kind) {
-        case Kind::ShowAll: setChecked(IDC_SHOW_ALL, true); break;
-        case Kind::SmallCaps:
-            job_.upperCase = false;
-            setChecked(IDC_SMALL_CAPS, true);
-            break;
-        case Kind::TextMode:
-            setChecked(IDC_TEXT_MODE, true);
-            onTextMode(kNoCommand);
-            break;
-        case Kind::DiskMode:
-            setChecked(IDC_DISK_MODE, true);
-            onDiskMode(kNoCommand);
-            break;
-        case Kind::LogEveryJob: job_.logMode = LogMode::EveryJob; break;
-        case Kind::Input:
-            // The exact wide path, so names outside the ANSI code page work,
-            // and whole; a text only as long as the box lets one type.
-            setInput(job_.fileMode ? step.input : step.input.substr(0, 256));
-            showSizeLabel();
-            break;
-        }
-    }
-    for (const AlgorithmEntry& entry : algorithms()) {
-        if ((parsed.tickedMask & entry.flag()) != 0) results::addRow(list_, entry.wideName(), true);
-    }
-    onShowAll(kNoCommand);
-    loadCompanionHashFile(false);
 }
 
 }  // namespace sumwise

@@ -1,14 +1,12 @@
-// The main dialog's layout: controls fitted to their translated texts,
-// resizing, and the busy layout of a long job.
+// The main dialog's layout: controls fitted to their translated texts, and
+// the resize rules with the least size and a new monitor's DPI.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <array>
-#include <utility>
 
 #include "app/main_dialog.h"
 #include "resources/resource_ids.h"
-#include "results/results_list.h"
 #include "toolkit/look.h"
 #include "toolkit/strings.h"
 
@@ -47,7 +45,6 @@ constexpr std::array<Resizable, 19> kResizable{{
 }};
 
 }  // namespace
-
 
 void MainDialog::fitControlsToTexts() {
     // The option check boxes in two columns, each as wide as its text; the
@@ -180,89 +177,6 @@ INT_PTR MainDialog::onDpiChanged(WPARAM, LPARAM lParam) {
     fitControlsToTexts();
     captureLayout();
     return TRUE;
-}
-
-void MainDialog::enterBusyLayout(std::uint64_t totalSteps) {
-    // The focus goes to Suspend before its control is disabled (a disabled
-    // control keeps the focus and the keyboard stops working).
-    const HWND focus = GetFocus();
-    focusBeforeJob_ = IsChild(window_, focus) ? focus : nullptr;
-    SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(item(IDC_HASH)), TRUE);
-    look::setControlText(window_, IDC_FUNCTIONS_GROUP, loadText(IDS_COMPUTING));
-    look::setControlText(window_, IDC_HASH, loadText(IDS_SUSPEND));
-    look::setControlText(window_, IDOK, loadText(IDS_STOP));
-    for (int id : {IDC_SHOW_ALL, IDC_SMALL_CAPS, IDC_BROWSE, IDC_TEXT_MODE, IDC_DISK_MODE, IDC_DRIVES, IDC_RESULTS}) {
-        EnableWindow(item(id), FALSE);
-    }
-    ShowWindow(item(IDC_SHOW_ALL), SW_HIDE);
-    ShowWindow(item(IDC_SMALL_CAPS), SW_HIDE);
-    ShowWindow(item(IDC_PROGRESS), SW_SHOW);
-    // The bar counts in 32 bits; very long jobs are shown to scale.
-    const HWND bar = item(IDC_PROGRESS);
-    SendMessageW(bar, PBM_SETRANGE32, 0, static_cast<LPARAM>(std::min<std::uint64_t>(totalSteps, 0x7FFFFFFF)));
-    SendMessageW(bar, PBM_SETSTEP, 1, 0);
-    SendMessageW(bar, PBM_SETPOS, 0, 0);
-    if (taskbar_) {
-        taskbar_->setProgressState(TaskbarButton::Progress::Normal);
-        taskbar_->setProgressValue(0, totalSteps);
-    }
-    // The steps are shown at a steady pace, never one message per step, so
-    // clicks and keys always get through.
-    progressShown_ = 0;
-    SetTimer(window_, kProgressTimer, kProgressInterval, nullptr);
-}
-
-void MainDialog::restoreFocusAfterJob() {
-    const HWND before = std::exchange(focusBeforeJob_, nullptr);
-    if (before == nullptr || !IsWindowEnabled(before) || !IsWindowVisible(before)) return;
-    // Unless the user has put it elsewhere meanwhile, or is in another window.
-    const HWND focus = GetFocus();
-    if (focus != item(IDC_HASH) && focus != item(IDOK)) return;
-    SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(before), TRUE);
-}
-
-void MainDialog::showSuspended(bool suspended) {
-    look::setControlText(window_, IDC_HASH, loadText(suspended ? IDS_RESUME : IDS_SUSPEND));
-    look::setControlText(window_, IDC_FUNCTIONS_GROUP, loadText(suspended ? IDS_SUSPENDED : IDS_COMPUTING));
-}
-
-void MainDialog::finishJob(const JobEnd& end) {
-    const std::uint32_t elapsed = end.elapsedMilliseconds;
-    const bool wasBusy = end.wasBusy;
-    const bool fileJob = end.fileJob;
-    if (end.failure) {
-        // No time in the title: nothing was computed.
-        showJobFailure(*end.failure);
-    } else {
-        const std::wstring product = loadText(IDS_PRODUCT);
-        const std::wstring time = loadText(IDS_TIME);
-        SetWindowTextW(window_, formatText(L"%s (%s: %02i:%02i:%03i)",
-                                           {std::wstring_view(product), std::wstring_view(time),
-                                            static_cast<std::int64_t>(elapsed / 60000),
-                                            static_cast<std::int64_t>(elapsed % 60000 / 1000),
-                                            static_cast<std::int64_t>(elapsed % 1000)})
-                                    .c_str());
-        restoreInputCaption();
-    }
-    KillTimer(window_, kProgressTimer);
-    if (wasBusy) showProgress();  // the whole count, also when the last steps came after the last tick
-    if (taskbar_) taskbar_->setProgressState(TaskbarButton::Progress::None);
-    if (wasBusy) {
-        ShowWindow(item(IDC_PROGRESS), SW_HIDE);
-        ShowWindow(item(IDC_SHOW_ALL), SW_SHOW);
-        ShowWindow(item(IDC_SMALL_CAPS), SW_SHOW);
-        for (int id : {IDC_RESULTS, IDC_SHOW_ALL, IDC_SMALL_CAPS, IDC_DRIVES, IDC_DISK_MODE, IDC_TEXT_MODE}) {
-            EnableWindow(item(id), TRUE);
-        }
-        EnableWindow(item(IDC_BROWSE), fileJob);
-        restoreFocusAfterJob();
-    }
-    // Also after a short job that was suspended and resumed, the labels
-    // return to their idle texts.
-    look::setControlText(window_, IDC_FUNCTIONS_GROUP, loadText(IDS_FUNCTIONS));
-    look::setControlText(window_, IDC_HASH, loadText(IDS_HASH));
-    look::setControlText(window_, IDOK, loadText(IDS_OK));
-    FlashWindow(window_, FALSE);
 }
 
 }  // namespace sumwise

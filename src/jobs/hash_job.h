@@ -1,5 +1,7 @@
-// The one job record: what the main window has chosen (algorithms, input,
-// modes) and what the jobs share with it while they run.
+// The one job record: a job's work (its algorithms with their parameters,
+// its input and how its values are written) and what the jobs share with
+// the window while they run. What the window shows (the ticks, the values)
+// is the results model's; the user-interface language is the program's.
 #pragma once
 
 #include <atomic>
@@ -17,13 +19,11 @@ enum class LogMode : int { Off = 0, EveryJob = 1, ThisJob = -1 };
 struct HashJob {
     // Written by the window's thread.
     AlgorithmMask jobMask = 0;     // algorithms of the current job
-    AlgorithmMask tickedMask = 0;  // ticked rows of the results list
     bool fileMode = true;          // the input is `path`; otherwise `text`
     bool diskMode = false;         // `path` is a whole volume
     std::atomic<bool> upperCase{true};
     std::atomic<LogMode> logMode{LogMode::Off};
-    std::uint16_t uiLanguage = 1033;
-    AlgorithmParams params;        // HAVAL and MD6 parameters
+    AlgorithmParams params;        // HAVAL and MD6 parameters of the current job
 
     std::wstring path;             // the input box's text: a file path of any length, or a text of at most
                                    // 259 characters

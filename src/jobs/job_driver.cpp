@@ -215,7 +215,7 @@ void JobDriver::postResult(const AlgorithmEntry& algorithm, const Digest& digest
                 const LocalTime now = log_.now();
                 log_.append(now, logEntryLines(now, snapshot.logInput, algorithm.wideName(), text, elapsed));
             }
-            view_.showResult(algorithm.flag(), text);
+            view_.showResult(algorithm.index(), text);
         }
         view_.refreshCompare();
     } catch (...) {

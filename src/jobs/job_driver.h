@@ -49,7 +49,7 @@ public:
     JobDriver(const JobDriver&) = delete;
     JobDriver& operator=(const JobDriver&) = delete;
 
-    // The Hash button, after the caller has set `jobMask` (and `logMode`):
+    // The Hash button, after the caller has set `jobMask` and `params` (and `logMode`):
     // starts a job when idle, suspends a running one, resumes a suspended one.
     void hashPressed();
     // OK, Cancel or closing the window: stops an active job and returns true;

@@ -3,6 +3,7 @@
 // implement it with a recorder. Every call may come from a job thread.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -58,8 +59,8 @@ public:
     virtual void enterBusyLayout(std::uint64_t totalSteps) = 0;
     // Labels of a paused (true) or running (false) job.
     virtual void showSuspended(bool suspended) = 0;
-    // A digest for the list row of the algorithm with `flag`.
-    virtual void showResult(AlgorithmMask flag, const std::wstring& digestText) = 0;
+    // A digest of the algorithm with table index `algorithm`.
+    virtual void showResult(std::size_t algorithm, const std::wstring& digestText) = 0;
     // The job's threads are done: arrange for JobDriver::finish() to run on
     // the window's thread (a view without a thread of its own may call it
     // right away). This is the driver thread's last action.

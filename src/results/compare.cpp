@@ -104,37 +104,32 @@ std::optional<std::wstring> otherNameOfPastedLine(const std::wstring& typed, std
 
 }  // namespace
 
-std::wstring valueForName(HWND list, std::wstring_view name) {
-    const int row = rowForName(list, name);
-    return row < 0 ? std::wstring() : rowValue(list, row);
-}
-
 std::wstring expectedValue(const std::wstring& typed) {
     const std::string text = toUtf8(typed);
     const std::string digest = compareValue(text);
     return digest == text ? typed : fromUtf8(digest);
 }
 
-const AlgorithmEntry* matchingAlgorithm(HWND list, std::wstring_view expected) {
+const AlgorithmEntry* matchingAlgorithm(const ResultsModel& model, std::wstring_view expected) {
     if (expected.empty()) return nullptr;
     for (const AlgorithmEntry& entry : algorithms()) {
-        const std::wstring value = valueForName(list, entry.wideName());
+        const std::wstring& value = model[entry.index()].value;
         if (!value.empty() && equalIgnoringCase(value, expected)) return &entry;
     }
     return nullptr;
 }
 
-void compareResult(HWND dialog, std::wstring_view inputPath, TaskbarButton* taskbar, const CompareIcons& icons) {
-    const HWND list = GetDlgItem(dialog, IDC_RESULTS);
+void compareResult(HWND dialog, const ResultsModel& model, std::wstring_view inputPath, TaskbarButton* taskbar,
+                   const CompareIcons& icons) {
     const std::wstring typed = look::controlText(dialog, IDC_COMPARE);
-    if (typed.empty() || countResults(list) == 0) {
+    if (typed.empty() || valueCount(model) == 0) {
         ShowWindow(GetDlgItem(dialog, IDC_COMPARE_MATCH), SW_HIDE);
         ShowWindow(GetDlgItem(dialog, IDC_COMPARE_NEGATIVE), SW_HIDE);
         setTextIfChanged(dialog, IDC_COMPARE_LABEL, L"");
         if (taskbar != nullptr) taskbar->setOverlayIcon(nullptr, nullptr);
         return;
     }
-    const AlgorithmEntry* match = matchingAlgorithm(list, expectedValue(typed));
+    const AlgorithmEntry* match = matchingAlgorithm(model, expectedValue(typed));
     setTextIfChanged(dialog, IDC_COMPARE_LABEL, loadText(IDS_COMPARE_RESULT));
     std::wstring shown = match != nullptr ? std::wstring(match->wideName()) : loadText(IDS_NEGATIVE);
     // A line of another file still compares, but the user should know whose digest it is.
@@ -176,15 +171,12 @@ bool loadHashFile(HWND dialog, const std::wstring& path, std::wstring_view input
     return true;
 }
 
-void loadCompanionHashFile(HWND dialog, std::wstring_view inputPath, bool force) {
+void loadCompanionHashFile(HWND dialog, const ResultsModel& model, std::wstring_view inputPath, bool force) {
     if (!force && !look::controlText(dialog, IDC_COMPARE).empty()) return;
-    const HWND list = GetDlgItem(dialog, IDC_RESULTS);
     std::vector<const AlgorithmEntry*> ticked;
-    const int count = rowCount(list);
-    for (int row = 0; row < count; ++row) {
-        if (!rowTicked(list, row)) continue;
-        const AlgorithmEntry* entry = algorithmNamed(std::wstring_view(rowName(list, row)));
-        if (entry == nullptr) continue;
+    for (const std::size_t algorithm : shownAlgorithms(GetDlgItem(dialog, IDC_RESULTS))) {
+        if (!model[algorithm].ticked) continue;
+        const AlgorithmEntry* entry = &algorithms()[algorithm];
         ticked.push_back(entry);
         // The whole name, however long: a shortened one would be another file.
         std::wstring candidate(inputPath);

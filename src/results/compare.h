@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "algorithms/algorithm_table.h"
+#include "jobs/results_model.h"
 #include "toolkit/taskbar_button.h"
 
 namespace sumwise::results {
@@ -18,16 +19,13 @@ namespace sumwise::results {
 // The most characters a hash file puts into the compare box.
 inline constexpr std::size_t kHashFileValueCharacters = 129;
 
-// The value of the row named `name` (any case), or empty when no row has it.
-std::wstring valueForName(HWND list, std::wstring_view name);
-
 // What the compare box's text is compared with: the digest when the text is
 // one line of a sums file, otherwise the text exactly as it stands.
 std::wstring expectedValue(const std::wstring& typed);
 
 // The first algorithm in table order whose value equals `expected`
 // regardless of letter case, or null.
-const AlgorithmEntry* matchingAlgorithm(HWND list, std::wstring_view expected);
+const AlgorithmEntry* matchingAlgorithm(const ResultsModel& model, std::wstring_view expected);
 
 struct CompareIcons {
     HICON match = nullptr;
@@ -39,7 +37,8 @@ struct CompareIcons {
 // the overlay icon on the taskbar button (when there is one). A pasted sums
 // line naming another file than the input file `inputPath` (empty when the
 // input is no file) still compares, and the result says which file it names.
-void compareResult(HWND dialog, std::wstring_view inputPath, TaskbarButton* taskbar, const CompareIcons& icons);
+void compareResult(HWND dialog, const ResultsModel& model, std::wstring_view inputPath, TaskbarButton* taskbar,
+                   const CompareIcons& icons);
 
 // The algorithm the extension of a file name names ("x.iso.sha-256"), or null:
 // the program's own hash file, whatever it holds.
@@ -60,10 +59,10 @@ std::optional<std::wstring> readHashFileValue(const std::wstring& path, std::wst
 bool loadHashFile(HWND dialog, const std::wstring& path, std::wstring_view inputPath);
 
 // Fills the compare box from the first hash file beside `inputPath` named
-// after a ticked row ("<input>.<name>"), in list order; failing those, from
+// after a ticked algorithm ("<input>.<name>"), in list order; failing those, from
 // the first ticked algorithm's sums file as other tools name it
 // ("<input>.sha256"). Without `force` a box that already holds a value is
 // left alone.
-void loadCompanionHashFile(HWND dialog, std::wstring_view inputPath, bool force);
+void loadCompanionHashFile(HWND dialog, const ResultsModel& model, std::wstring_view inputPath, bool force);
 
 }  // namespace sumwise::results

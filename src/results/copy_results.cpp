@@ -60,9 +60,10 @@ void copyResults(const ResultsHost& host, bool allRows, bool toCompare) {
                                                       LVNI_SELECTED));
         if (row < 0 || row >= count) break;
         ++examined;
-        lastValue = rowValue(host.list, row);
+        const std::size_t algorithm = algorithmOfRow(host.list, row);
+        lastValue = algorithm < kAlgorithmCount ? host.model[algorithm].value : std::wstring();
         if (lastValue.empty()) continue;
-        text += clipboardLine(rowName(host.list, row), lastValue);
+        text += clipboardLine(algorithms()[algorithm].wideName(), lastValue);
         if (text.size() > kClipboardCharacters) text.resize(kClipboardCharacters);
     }
     if (text.empty()) return;

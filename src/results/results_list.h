@@ -1,46 +1,41 @@
-// Row operations on the results list: one row per algorithm, column 0 its
-// name, column 1 its value; the row's check box chooses the algorithm.
+// The results list shows the results model: one item per shown record,
+// column 0 the algorithm's name, column 1 its value, the check box its tick,
+// and the item's lParam its index in the algorithm table. The list keeps
+// itself sorted by name; an item is found by its index, never by its text.
 #pragma once
 
 #include <windows.h>
 
-#include <cstdint>
-#include <string>
-#include <string_view>
+#include <cstddef>
+#include <vector>
 
-#include "algorithms/algorithm_table.h"
+#include "jobs/results_model.h"
 
 namespace sumwise::results {
 
-inline constexpr std::size_t kMaxValueCharacters = 128;
-
 int rowCount(HWND list);
-std::wstring rowName(HWND list, int row);
-std::wstring rowValue(HWND list, int row);
-void setRowValue(HWND list, int row, const std::wstring& value);
+// The table index the item at `row` stands for; kAlgorithmCount for none.
+std::size_t algorithmOfRow(HWND list, int row);
+// The item of the algorithm with table index `algorithm`, or -1 when not shown.
+int rowOfAlgorithm(HWND list, std::size_t algorithm);
+// The shown algorithms in the list's order.
+std::vector<std::size_t> shownAlgorithms(HWND list);
+
 bool rowTicked(HWND list, int row);  // any state but "unticked" counts as ticked
 void setRowTicked(HWND list, int row, bool ticked);
 
-// Appends a row (the list keeps itself sorted by name); returns its index.
-int addRow(HWND list, std::wstring_view name, bool ticked);
-void deleteRow(HWND list, int row);
+// Adds the algorithm's item, ticked or not, and marks its record shown.
+void showAlgorithm(HWND list, ResultsModel& model, std::size_t algorithm, bool ticked);
+// Removes the item at `row`; its record is no longer shown and keeps no value.
+void hideRow(HWND list, ResultsModel& model, int row);
 
-// The first row whose name equals `name` regardless of case, or -1.
-int rowForName(HWND list, std::wstring_view name);
-int rowForFlag(HWND list, AlgorithmMask flag);
+// The record's tick taken from the item's check box (the user, or a key, changed it).
+void takeTick(HWND list, ResultsModel& model, int row);
+// Shows the record's value in its item (when it has one); every shown value.
+void showValue(HWND list, const ResultsModel& model, std::size_t algorithm);
+void showValues(HWND list, const ResultsModel& model);
 
-// `mask` with the flag of every listed algorithm set or cleared by its tick;
-// algorithms without a row keep their bit.
-AlgorithmMask tickedMaskFromRows(HWND list, AlgorithmMask mask);
-
-void clearValues(HWND list);
-// Digits stay; letters become upper or lower case. Nothing is recomputed.
-void recaseValues(HWND list, bool upperCase);
-// Rows with a value, and the next selected row with a value after `row` (-1: from the top).
-int countResults(HWND list);
-int nextSelectedResult(HWND list, int row);
-
-// Letters of a digest text in the chosen case.
-std::wstring recased(std::wstring text, bool upperCase);
+// The next selected row after `row` (-1: from the top) whose record has a value, or -1.
+int nextSelectedResult(HWND list, const ResultsModel& model, int row);
 
 }  // namespace sumwise::results

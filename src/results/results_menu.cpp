@@ -6,8 +6,6 @@
 #include <type_traits>
 
 #include "algorithms/algorithm_table.h"
-#include "toolkit/look.h"
-#include "toolkit/strings.h"
 #include "results/copy_results.h"
 #include "results/results_list.h"
 #include "results/save_results.h"
@@ -20,15 +18,15 @@ namespace {
 
 bool fileInput(const ResultsHost& host) { return host.job.fileMode && !host.job.diskMode; }
 
-// The name of the first selected row, or empty when none is selected.
-std::wstring firstSelectedName(HWND list) {
+// The algorithm of the first selected row, or null when none is selected.
+const AlgorithmEntry* firstSelectedAlgorithm(HWND list) {
     const int row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-    return row >= 0 ? rowName(list, row) : std::wstring();
+    const std::size_t algorithm = algorithmOfRow(list, row);
+    return algorithm < kAlgorithmCount ? &algorithms()[algorithm] : nullptr;
 }
 
-ParameterKind parametersOf(const std::wstring& name) {
-    const AlgorithmEntry* entry = algorithmNamed(std::wstring_view(name));
-    return entry ? entry->parameters : ParameterKind::None;
+ParameterKind parametersOf(const AlgorithmEntry* algorithm) {
+    return algorithm ? algorithm->parameters : ParameterKind::None;
 }
 
 void setEveryRowState(HWND list, UINT mask, UINT state) {
@@ -55,8 +53,8 @@ void insertAtTop(HMENU menu, UINT command, UINT stringId, bool enabled) {
 Menu buildMenu(const ResultsHost& host) {
     Menu menu(CreatePopupMenu());
     if (!menu) return menu;
-    const bool selectedResult = nextSelectedResult(host.list, -1) >= 0;
-    const bool anyResult = countResults(host.list) > 0;
+    const bool selectedResult = nextSelectedResult(host.list, host.model, -1) >= 0;
+    const bool anyResult = valueCount(host.model) > 0;
     // Inserted bottom first, each at the top.
     insertAtTop(menu.get(), kSaveAllCommand, IDS_MENU_SAVE_ALL, fileInput(host) && anyResult);
     insertAtTop(menu.get(), kSaveAsCommand, IDS_MENU_SAVE_AS, selectedResult);
@@ -65,7 +63,7 @@ Menu buildMenu(const ResultsHost& host) {
     insertAtTop(menu.get(), kCopyAllCommand, IDS_MENU_COPY_ALL, anyResult);
     insertAtTop(menu.get(), kCopyCommand, IDS_MENU_COPY, selectedResult);
     InsertMenuW(menu.get(), 3, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
-    if (parametersOf(firstSelectedName(host.list)) != ParameterKind::None) {
+    if (parametersOf(firstSelectedAlgorithm(host.list)) != ParameterKind::None) {
         // A job under way keeps the parameters it started with: no new ones meanwhile.
         InsertMenuW(menu.get(), 0, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
         insertAtTop(menu.get(), kSetParametersCommand, IDS_SET_PARAMETERS, !host.jobActive);
@@ -83,22 +81,19 @@ bool take(const std::optional<Params>& chosen, Params& params) {
 
 void setParameters(const ResultsHost& host) {
     if (host.jobActive) return;
-    const AlgorithmEntry* algorithm = algorithmNamed(firstSelectedName(host.list));
-    const ParameterKind parameters = algorithm ? algorithm->parameters : ParameterKind::None;
+    const AlgorithmEntry* algorithm = firstSelectedAlgorithm(host.list);
+    const ParameterKind parameters = parametersOf(algorithm);
+    AlgorithmParams& params = host.model.params;
     bool changed = false;
     if (parameters == ParameterKind::Md6 && host.services.setMd6Parameters) {
-        if (take(host.services.setMd6Parameters(host.dialog, host.job.params.md6), host.job.params.md6)) {
-            changed = true;
-        }
+        changed = take(host.services.setMd6Parameters(host.dialog, params.md6), params.md6);
     } else if (parameters == ParameterKind::Haval && host.services.setHavalParameters) {
-        if (take(host.services.setHavalParameters(host.dialog, host.job.params.haval), host.job.params.haval)) {
-            changed = true;
-        }
+        changed = take(host.services.setHavalParameters(host.dialog, params.haval), params.haval);
     }
     if (!changed) return;
     // The value was made with the old parameters; the row keeps its name and tick.
-    const int row = rowForName(host.list, algorithm->wideName());
-    if (row >= 0) setRowValue(host.list, row, L"");
+    host.model[algorithm->index()].value.clear();
+    showValue(host.list, host.model, algorithm->index());
     // The row lost its value: the comparison may no longer hold.
     SendMessageW(host.dialog, WM_COMMAND, MAKEWPARAM(IDC_COMPARE, EN_CHANGE), 0);
 }
@@ -150,8 +145,9 @@ void runCommand(const ResultsHost& host, UINT command) {
         if (fileInput(host)) saveSelected(host);
         break;
     case kSaveAsCommand:
-        for (int row = nextSelectedResult(host.list, -1); row >= 0; row = nextSelectedResult(host.list, row)) {
-            saveResultAs(host, row);
+        for (int row = nextSelectedResult(host.list, host.model, -1); row >= 0;
+             row = nextSelectedResult(host.list, host.model, row)) {
+            saveResultAs(host, algorithmOfRow(host.list, row));
         }
         break;
     case kSaveAllCommand:
@@ -161,9 +157,11 @@ void runCommand(const ResultsHost& host, UINT command) {
     }
 }
 
-void fillValueTip(HWND list, NMLVGETINFOTIPW& tip) {
+void fillValueTip(HWND list, const ResultsModel& model, NMLVGETINFOTIPW& tip) {
     if (tip.pszText == nullptr || tip.cchTextMax <= 1 || tip.iItem < 0) return;
-    const std::wstring value = rowValue(list, tip.iItem);
+    const std::size_t algorithm = algorithmOfRow(list, tip.iItem);
+    if (algorithm >= kAlgorithmCount) return;
+    const std::wstring& value = model[algorithm].value;
     if (value.empty()) return;
     // The list leaves a margin on either side of a value.
     const int needed = static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(value.c_str()))) +

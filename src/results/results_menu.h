@@ -34,6 +34,6 @@ void runCommand(const ResultsHost& host, UINT command);
 
 // The tip for a row under the pointer: its whole value, when the value
 // column is too narrow to show it.
-void fillValueTip(HWND list, NMLVGETINFOTIPW& tip);
+void fillValueTip(HWND list, const ResultsModel& model, NMLVGETINFOTIPW& tip);
 
 }  // namespace sumwise::results

@@ -163,11 +163,12 @@ std::wstring fileNameFrom(std::wstring_view text) {
     return name;
 }
 
-bool saveResult(const ResultsHost& host, int row, const std::optional<std::wstring>& target) {
-    const AlgorithmEntry* algorithm = algorithmNamed(std::wstring_view(rowName(host.list, row)));
+bool saveResult(const ResultsHost& host, std::size_t algorithmIndex, const std::optional<std::wstring>& target) {
+    if (algorithmIndex >= kAlgorithmCount) return false;
+    const AlgorithmEntry* algorithm = &algorithms()[algorithmIndex];
     // Read first: a value gone meanwhile leaves an existing file as it was.
-    const std::wstring value = rowValue(host.list, row);
-    if (value.empty() || algorithm == nullptr) return false;
+    const std::wstring value = host.model[algorithmIndex].value;
+    if (value.empty()) return false;
     // Only a file has a place beside it.
     if (!target && (host.job.path.empty() || !host.job.fileMode || host.job.diskMode)) return false;
     const std::wstring path = target ? *target : hashFileBeside(host.job.path, *algorithm);
@@ -176,12 +177,12 @@ bool saveResult(const ResultsHost& host, int row, const std::optional<std::wstri
     case WriteOutcome::Failed: return false;
     case WriteOutcome::AccessDenied: break;
     }
-    return offerElsewhere(host, path) && saveResultAs(host, row);
+    return offerElsewhere(host, path) && saveResultAs(host, algorithmIndex);
 }
 
-bool saveResultAs(const ResultsHost& host, int row) {
-    const AlgorithmEntry* algorithm = algorithmNamed(std::wstring_view(rowName(host.list, row)));
-    if (algorithm == nullptr || !host.services.chooseSaveFile) return false;
+bool saveResultAs(const ResultsHost& host, std::size_t algorithmIndex) {
+    if (algorithmIndex >= kAlgorithmCount || !host.services.chooseSaveFile) return false;
+    const AlgorithmEntry* algorithm = &algorithms()[algorithmIndex];
     const std::wstring name(algorithm->wideName());
     const std::wstring extension(algorithm->wideExtension());
     SaveFileRequest request;
@@ -191,22 +192,22 @@ bool saveResultAs(const ResultsHost& host, int row) {
     request.defaultExtension = extension;
     const std::optional<std::wstring> chosen = host.services.chooseSaveFile(request);
     if (!chosen || chosen->empty()) return false;
-    return saveResult(host, row, *chosen);
+    return saveResult(host, algorithmIndex, *chosen);
 }
 
 bool saveSelected(const ResultsHost& host) {
     bool all = true;
-    for (int row = nextSelectedResult(host.list, -1); row >= 0; row = nextSelectedResult(host.list, row)) {
-        all = saveResult(host, row, std::nullopt) && all;
+    for (int row = nextSelectedResult(host.list, host.model, -1); row >= 0;
+         row = nextSelectedResult(host.list, host.model, row)) {
+        all = saveResult(host, algorithmOfRow(host.list, row), std::nullopt) && all;
     }
     return all;
 }
 
 bool saveAll(const ResultsHost& host) {
     bool all = true;
-    const int count = rowCount(host.list);
-    for (int row = 0; row < count; ++row) {
-        if (!rowValue(host.list, row).empty()) all = saveResult(host, row, std::nullopt) && all;
+    for (const std::size_t algorithm : shownAlgorithms(host.list)) {
+        if (!host.model[algorithm].value.empty()) all = saveResult(host, algorithm, std::nullopt) && all;
     }
     return all;
 }

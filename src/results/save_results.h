@@ -20,12 +20,13 @@ std::wstring hashFileBeside(std::wstring_view input, const AlgorithmEntry& algor
 // the system keeps for a device (CON, NUL, COM1...) gets an underscore in front.
 std::wstring fileNameFrom(std::wstring_view text);
 
-// Writes the row's value to `target`, or to the hash file beside the input.
-// When access is denied, asks whether to save elsewhere and runs Save as for
-// a yes. True when a file was written.
-bool saveResult(const ResultsHost& host, int row, const std::optional<std::wstring>& target);
-// The save dialog for the row, with a proposed name for the current input.
-bool saveResultAs(const ResultsHost& host, int row);
+// Writes the value of the algorithm with table index `algorithm` to
+// `target`, or to the hash file beside the input. When access is denied,
+// asks whether to save elsewhere and runs Save as for a yes. True when a
+// file was written.
+bool saveResult(const ResultsHost& host, std::size_t algorithm, const std::optional<std::wstring>& target);
+// The save dialog for the algorithm's value, with a proposed name for the current input.
+bool saveResultAs(const ResultsHost& host, std::size_t algorithm);
 // Every selected row with a value (every row with a value), beside the
 // input; each is tried even after a failure. True when all were written.
 bool saveSelected(const ResultsHost& host);

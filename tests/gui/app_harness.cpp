@@ -11,6 +11,20 @@
 #include "results/results_list.h"
 #include "toolkit/look.h"
 
+namespace sumwise {
+
+// The test's way into the dialog's results model, on the dialog's thread.
+class MainDialogTestAccess {
+public:
+    static void setValue(HWND window, std::size_t algorithm, const std::wstring& value) {
+        auto& dialog = static_cast<MainDialog&>(*reinterpret_cast<Dialog*>(GetWindowLongPtrW(window, DWLP_USER)));
+        sumwise::setValue(dialog.results_, algorithm, value);
+        results::showValue(dialog.list_, dialog.results_, algorithm);
+    }
+};
+
+}  // namespace sumwise
+
 namespace sumwise::test {
 
 std::mutex RecordingTaskbar::mutex;
@@ -185,11 +199,32 @@ void RunningApp::setText(int id, const std::wstring& text) {
     SendMessageW(control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+namespace {
+
+// A column's text as the list shows it.
+std::wstring itemText(HWND list, int row, int column) {
+    std::vector<wchar_t> buffer(256, L'\0');
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buffer.data();
+    item.cchTextMax = static_cast<int>(buffer.size());
+    const auto length = SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return std::wstring(buffer.data(), static_cast<std::size_t>(std::max<LRESULT>(0, length)));
+}
+
+// The row of the algorithm named `name`, found as the program finds it: by its table index.
+int rowNamed(HWND list, const std::wstring& name) {
+    const AlgorithmEntry* entry = algorithmNamed(std::wstring_view(name));
+    return entry != nullptr ? results::rowOfAlgorithm(list, entry->index()) : -1;
+}
+
+}  // namespace
+
 std::vector<ListRow> RunningApp::rows() const {
     const HWND list = control(IDC_RESULTS);
     std::vector<ListRow> result;
     for (int row = 0; row < results::rowCount(list); ++row) {
-        result.push_back({results::rowName(list, row), results::rowValue(list, row), results::rowTicked(list, row)});
+        result.push_back({itemText(list, row, 0), itemText(list, row, 1), results::rowTicked(list, row)});
     }
     return result;
 }
@@ -203,7 +238,7 @@ std::wstring RunningApp::value(const std::wstring& name) const {
 
 void RunningApp::tick(const std::wstring& name, bool ticked) {
     const HWND list = control(IDC_RESULTS);
-    const int row = results::rowForName(list, name);
+    const int row = rowNamed(list, name);
     if (row >= 0) results::setRowTicked(list, row, ticked);
 }
 
@@ -360,7 +395,7 @@ void RunningApp::select(const std::vector<std::wstring>& names) {
         LVITEMW item{};
         item.stateMask = LVIS_SELECTED;
         item.state = LVIS_SELECTED;
-        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(results::rowForName(list, name)),
+        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(rowNamed(list, name)),
                      reinterpret_cast<LPARAM>(&item));
     }
 }
@@ -370,14 +405,16 @@ std::vector<std::wstring> RunningApp::selected() const {
     std::vector<std::wstring> names;
     for (int row = -1; (row = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row),
                                                              LVNI_SELECTED))) >= 0;) {
-        names.push_back(results::rowName(list, row));
+        names.push_back(itemText(list, row, 0));
     }
     return names;
 }
 
 void RunningApp::setValue(const std::wstring& name, const std::wstring& value) {
-    const HWND list = control(IDC_RESULTS);
-    results::setRowValue(list, results::rowForName(list, name), value);
+    const AlgorithmEntry* entry = algorithmNamed(std::wstring_view(name));
+    if (entry == nullptr) return;
+    const HWND window = dialog_;
+    onDialogThread([&] { MainDialogTestAccess::setValue(window, entry->index(), value); });
 }
 
 void RunningApp::keyInList(WORD key) { SendMessageW(control(IDC_RESULTS), WM_KEYDOWN, key, 1); }
@@ -425,7 +462,7 @@ std::wstring RunningApp::valueTip(const std::wstring& name) {
     tip.dwFlags = LVGIT_UNFOLDED;
     tip.pszText = text.data();
     tip.cchTextMax = static_cast<int>(text.size());
-    tip.iItem = results::rowForName(list, name);
+    tip.iItem = rowNamed(list, name);
     SendMessageW(dialog_, WM_NOTIFY, IDC_RESULTS, reinterpret_cast<LPARAM>(&tip));
     return text.data();
 }

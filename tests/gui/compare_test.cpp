@@ -110,9 +110,8 @@ TEST(CompareBox, ShowsTheFirstMatchingAlgorithmOrNegative) {
             }
         }
         // Equal values: the algorithm earlier in the table wins, whatever the list holds.
-        const HWND list = app.control(IDC_RESULTS);
-        results::setRowValue(list, results::rowForName(list, L"MD5"), L"00AA");
-        results::setRowValue(list, results::rowForName(list, L"CRC32"), L"00aa");
+        app.setValue(L"MD5", L"00AA");
+        app.setValue(L"CRC32", L"00aa");
         app.setText(IDC_COMPARE, L"00Aa");
         EXPECT_EQ(compareShows(app), L"CRC32");
     }

@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include "results/results_list.h"
 #include "toolkit/look.h"
 
 namespace sumwise::test {
@@ -21,6 +20,27 @@ HWND createResultsList(HWND owner) {
         SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
     }
     return list;
+}
+
+// A row as a plain list holds it: name, value and check box.
+void addRow(HWND list, const ListRow& row) {
+    std::wstring name = row.name;
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    item.pszText = name.data();
+    const int index = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    if (index < 0) return;
+    ListView_SetCheckState(list, index, row.ticked);
+    ListView_SetItemText(list, index, 1, const_cast<wchar_t*>(row.value.c_str()));
+}
+
+ListRow readRow(HWND list, int index) {
+    wchar_t name[64]{};
+    wchar_t value[256]{};
+    ListView_GetItemText(list, index, 0, name, 64);
+    ListView_GetItemText(list, index, 1, value, 256);
+    return {name, value, ListView_GetCheckState(list, index) != FALSE};
 }
 
 struct Search {
@@ -48,17 +68,12 @@ ModalDialogHost::ModalDialogHost(std::vector<ListRow> rows, std::function<void(H
         const HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
                                            nullptr, GetModuleHandleW(nullptr), nullptr);
         const HWND list = createResultsList(owner);
-        for (const ListRow& row : rows) {
-            const int index = results::addRow(list, row.name, row.ticked);
-            if (index >= 0) results::setRowValue(list, index, row.value);
-        }
+        for (const ListRow& row : rows) addRow(list, row);
         owner_ = owner;
         threadId_ = GetCurrentThreadId();
         open(owner, list);
-        for (int row = 0; row < results::rowCount(list); ++row) {
-            rowsAfter_.push_back(
-                {results::rowName(list, row), results::rowValue(list, row), results::rowTicked(list, row)});
-        }
+        const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+        for (int row = 0; row < count; ++row) rowsAfter_.push_back(readRow(list, row));
         DestroyWindow(owner);
         ended_ = true;
     });
