@@ -48,7 +48,7 @@ TEST_P(Md6OptionTest, GivesTheParameters) {
 // "key X" stands for --md6-key X.
 INSTANTIATE_TEST_SUITE_P(
     Fields, Md6OptionTest,
-    testing::Values(Md6Case{{""}, 256, 64, 104, ""},
+    testing::Values(Md6Case{{}, 256, 64, 104, ""},
                     Md6Case{{"r=5,L=0,d=384,key=abc"}, 384, 0, 5, "abc"},
                     // Without r: 40 + d/4, at least 80 with a key, from the final d and key.
                     Md6Case{{"d=128"}, 128, 64, 72, ""},
@@ -105,6 +105,9 @@ TEST(Md6Option, BadValuesNameTheProblemAndChangeNothing) {
         {"d=128,key=" + std::string(65, 'k'), "key must be at most 64 bytes"},
         {"key " + std::string(65, 'k'), "key must be at most 64 bytes"},
         {std::string("key a\0b", 7), "NUL"},
+        {"", "no fields given"},
+        {"d=128,d=160", "d= is given twice"},
+        {"r=9,L=1,R=10", "R= is given twice"},
     };
     for (const Case& c : cases) {
         Md6Choice choice;
@@ -168,7 +171,26 @@ INSTANTIATE_TEST_SUITE_P(
                             "      SHA-1: A9993E364706816ABA3E25717850C26C9CD0D89D\n",
                             "warning: --haval has no effect: Haval is not among"},
                     RunCase{{"-a", "MD6,Haval", "--haval", "3,128", "--md6", "d=12", "--text", "abc"}, kExitSuccess,
-                            "\"abc\"\n      Haval: 9E40ED883FB63E985D299B40CDA2B8F2\n        MD6: 5D7\n", ""}),
+                            "\"abc\"\n      Haval: 9E40ED883FB63E985D299B40CDA2B8F2\n        MD6: 5D7\n", ""},
+                    // The GNU forms of the same options, and bundled short options.
+                    RunCase{{"-sa", "MD6,Haval", "--haval=3,128", "--md6=d=12", "--text=abc"}, kExitSuccess,
+                            "\"abc\"\n      Haval: 9e40ed883fb63e985d299b40cda2b8f2\n        MD6: 5d7\n", ""},
+                    RunCase{{"--algorithms=md6", "--md6=", "--text=abc"}, kExitUsage, "", "--md6: no fields given"},
+                    // --tag lines carry the parameters (never a key), and the peers' spellings.
+                    RunCase{{"--tag", "-a", "MD6,Haval", "--haval", "3,128", "--md6", "d=12", "--text", "abc"},
+                            kExitSuccess,
+                            "HAVAL-128/3 (\"abc\") = 9E40ED883FB63E985D299B40CDA2B8F2\nMD6-12 (\"abc\") = 5D7\n", ""},
+                    RunCase{{"--tag", "-a", "MD6", "--md6", "L=0", "--text", "abc"}, kExitSuccess,
+                            "MD6-256/L0 (\"abc\") = 93C70C8D38E1D0B583024A3F17C95FE23B3A19BFAD96D567F1E522B89EC7B365\n",
+                            ""},
+                    RunCase{{"--tag", "-a", "MD6", "--md6", "d=12,r=5,key=secret", "--text", "abc"}, kExitSuccess,
+                            "MD6-12/r5 (\"abc\") = BEC\n", ""},
+                    RunCase{{"--tag", "-a", "sha256,sha1,md5,rmd160", "--text", "abc"}, kExitSuccess,
+                            "MD5 (\"abc\") = 900150983CD24FB0D6963F7D28E17F72\n"
+                            "RMD160 (\"abc\") = 8EB208F7E05D987A9B044A8E98C6B087F15A0BFC\n"
+                            "SHA1 (\"abc\") = A9993E364706816ABA3E25717850C26C9CD0D89D\n"
+                            "SHA256 (\"abc\") = BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD\n",
+                            ""}),
     [](const testing::TestParamInfo<RunCase>& param) { return "case" + std::to_string(param.index); });
 
 }  // namespace

@@ -138,9 +138,18 @@ TEST_F(CliTest, UsageErrorsNameTheProblem) {
     };
     const Case cases[] = {
         {{"-a", "CRC33", "x"}, "CRC33"},
-        {{"-a", "SHA1"}, "SHA1"},
+        {{"-a", "SHA-257"}, "SHA-257"},
         {{"-a"}, "-a"},
-        {{"-a", ","}, "no algorithm"},
+        {{"-a", ","}, "empty algorithm name"},
+        {{"-a", ""}, "no algorithm"},
+        {{"-a", "md5,,sha-1", "x"}, "empty algorithm name"},
+        {{"-a", ",md5", "x"}, "empty algorithm name"},
+        {{"--algorithms=md5,", "x"}, "empty algorithm name"},
+        {{"--md6", "", "x"}, "--md6: no fields given"},
+        {{"--md6=d=128,d=160", "x"}, "d= is given twice"},
+        {{"--tag=yes", "x"}, "option '--tag' takes no value"},
+        {{"-rx", "x"}, "unknown option '-x'"},
+        {{"--haval="}, "--haval: expected PASSES,BITS"},
         {{"--text"}, "--text"},
         {{"--frobnicate"}, "--frobnicate"},
         {{"-c", "--text", "abc"}, "--text cannot be given with -c"},
@@ -159,6 +168,18 @@ TEST_F(CliTest, UsageErrorsNameTheProblem) {
         EXPECT_NE(run.err.find(c.mentions), std::string::npos) << run.err;
         EXPECT_EQ(run.out, "");
     }
+}
+
+// A sums line naming "-" checks standard input, once; not when the sums file came from it.
+TEST_F(CliTest, SumsLineNamingDashChecksStandardInput) {
+    const std::string md5 = "900150983cd24fb0d6963f7d28e17f72";
+    const std::string sums = dir.write("list", md5 + "  -\n" + md5 + "  -\n").string();
+    const Outcome run = runCli({"-c", sums}, "abc");
+    EXPECT_EQ(run.status, kExitUnreadable);
+    EXPECT_EQ(run.out, "-: OK\n-: FAILED open or read\n");
+    const Outcome piped = runCli({"-c", "-"}, md5 + "  -\n");
+    EXPECT_EQ(piped.status, kExitUnreadable);
+    EXPECT_EQ(piped.out, "-: FAILED open or read\n");
 }
 
 TEST_F(CliTest, DoubleDashEndsOptions) {
@@ -192,6 +213,15 @@ TEST(ProgressLine, TextShowsShareOfKnownSizeOrBytesRead) {
     EXPECT_EQ(ProgressLine::text("disk.iso", 536870912, 1073741824), "disk.iso: 50% (512 MB of 1024 MB)");
     EXPECT_EQ(ProgressLine::text("-", 1536, std::nullopt), "-: 1.50 KB read");
     EXPECT_EQ(ProgressLine::text("x", 7, 0), "x: 7 B read");
+    // On a terminal of 30 columns the line takes at most 29: the name loses its start.
+    EXPECT_EQ(ProgressLine::text("folder/disk.iso", 536870912, 1073741824, 30), "...o: 50% (512 MB of 1024 MB)");
+    EXPECT_EQ(ProgressLine::text("folder/disk.iso", 5, 10, 30), "...isk.iso: 50% (5 B of 10 B)");
+    EXPECT_EQ(ProgressLine::text("folder/disk.iso", 5, 10, 40), "folder/disk.iso: 50% (5 B of 10 B)");
+    // Never in the middle of a character.
+    EXPECT_EQ(ProgressLine::text("\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9.iso", 7, std::nullopt, 19), "....iso: 7 B read");
+    EXPECT_EQ(ProgressLine::text("\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9.iso", 7, std::nullopt, 21),
+              "...\xC3\xA9.iso: 7 B read");
+    EXPECT_EQ(ProgressLine::text("x", 7, std::nullopt, 3), "..");
 }
 
 TEST(ProgressLine, QuietForQuickInputsThenRedrawnAndCleared) {

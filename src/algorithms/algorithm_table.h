@@ -80,7 +80,9 @@ struct AlgorithmEntry {
     // Other tools' names for it, where they differ from `name` by more than
     // letter case: what a sums file's tags and file names may say.
     std::array<std::string_view, kMaxSpellings> spellings;
-    std::string_view tag;        // the name of its "NAME (FILE) = DIGEST" lines
+    // The name of its "NAME (FILE) = DIGEST" lines: the spelling the peers'
+    // checkers read (sha256sum -c, md5sum -c, RHash), ours where no peer has it.
+    std::string_view tag;
     std::string_view extension;  // of its hash files: INPUT.EXTENSION
     unsigned digestBits;         // or kBitsFromParameters
     ParameterKind parameters;
@@ -121,7 +123,7 @@ inline constexpr AlgorithmEntry kAlgorithmTable[] = {
      variantsOf<md6::compressVariants, newMd6With>, newMd6},
     {"RIPEMD-128",  {"RIPEMD128", "RMD128"},    "RIPEMD-128", "ripemd-128", 128,  ParameterKind::None,
      portableOnly<newRipemd128>, newRipemd128},
-    {"RIPEMD-160",  {"RIPEMD160", "RMD160"},    "RIPEMD-160", "ripemd-160", 160,  ParameterKind::None,
+    {"RIPEMD-160",  {"RIPEMD160", "RMD160"},    "RMD160",     "ripemd-160", 160,  ParameterKind::None,
      portableOnly<newRipemd160>, newRipemd160},
     {"RIPEMD-256",  {"RIPEMD256", "RMD256"},    "RIPEMD-256", "ripemd-256", 256,  ParameterKind::None,
      portableOnly<newRipemd256>, newRipemd256},
@@ -129,17 +131,17 @@ inline constexpr AlgorithmEntry kAlgorithmTable[] = {
      portableOnly<newRipemd320>, newRipemd320},
     {"SHA-0",       {"SHA0"},                   "SHA-0",      "sha-0",      160,  ParameterKind::None,
      variantsOf<sha1VariantsOf<Sha1Schedule::Sha0>, newSha1FamilyWith>, newSha0},
-    {"SHA-1",       {"SHA1"},                   "SHA-1",      "sha-1",      160,  ParameterKind::None,
+    {"SHA-1",       {"SHA1"},                   "SHA1",       "sha-1",      160,  ParameterKind::None,
      variantsOf<sha1VariantsOf<Sha1Schedule::Sha1>, newSha1FamilyWith>, newSha1},
     {"SHA-1-IME",   {},                         "SHA-1-IME",  "sha-1-ime",  160,  ParameterKind::None,
      variantsOf<sha1VariantsOf<Sha1Schedule::Ime>, newSha1FamilyWith>, newSha1Ime},
-    {"SHA-224",     {"SHA224"},                 "SHA-224",    "sha-224",    224,  ParameterKind::None,
+    {"SHA-224",     {"SHA224"},                 "SHA224",     "sha-224",    224,  ParameterKind::None,
      variantsOf<sha256Variants, newSha224With>, newSha224},
-    {"SHA-256",     {"SHA256"},                 "SHA-256",    "sha-256",    256,  ParameterKind::None,
+    {"SHA-256",     {"SHA256"},                 "SHA256",     "sha-256",    256,  ParameterKind::None,
      variantsOf<sha256Variants, newSha256With>, newSha256},
-    {"SHA-384",     {"SHA384"},                 "SHA-384",    "sha-384",    384,  ParameterKind::None,
+    {"SHA-384",     {"SHA384"},                 "SHA384",     "sha-384",    384,  ParameterKind::None,
      variantsOf<sha512Variants, newSha384With>, newSha384},
-    {"SHA-512",     {"SHA512"},                 "SHA-512",    "sha-512",    512,  ParameterKind::None,
+    {"SHA-512",     {"SHA512"},                 "SHA512",     "sha-512",    512,  ParameterKind::None,
      variantsOf<sha512Variants, newSha512With>, newSha512},
     {"Tiger",       {},                         "Tiger",      "tiger",      192,  ParameterKind::None,
      variantsOf<tigerVariants, newTigerWith>, newTiger},

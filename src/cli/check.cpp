@@ -53,35 +53,20 @@ public:
 
     int run() {
         rules_.digits = digestDigitCounts(options_.params);
+        rules_.params = options_.params;
         if (options_.algorithmsGiven) {
             for (const AlgorithmEntry& algorithm : algorithms()) {
                 if ((options_.algorithms & algorithm.flag()) != 0) rules_.forced.push_back(&algorithm);
             }
         }
-        // Every sums file is opened first, and read through once when an
-        // untagged digest could have several algorithms: that is a usage
-        // error before anything is checked. Standard input cannot be read
-        // twice; there such a line ends the run when it is reached.
+        // Every sums file is opened first, so that one that cannot be opened
+        // is told before any line is checked.
         std::vector<OpenedSums> opened;
         for (const Input& input : options_.inputs) {
             if (auto sums = open(input)) opened.push_back(std::move(*sums));
         }
-        if (rules_.forced.size() != 1) {
-            for (OpenedSums& sums : opened) {
-                if (sums.input->kind == Input::Kind::StandardInput) continue;
-                SumsFileReader reader(*sums.source, rulesFor(sums));
-                while (auto entry = reader.next()) {
-                    if (entry->kind != SumsEntry::Kind::Ambiguous) continue;
-                    printer_.error(ambiguity(sums, *entry));
-                    return kExitUsage;
-                }
-                sums.source = reopen(sums);
-            }
-        }
         for (const OpenedSums& sums : opened) {
-            if (!sums.source) continue;
             if (!check(sums)) return kExitUnreadable;  // the output failed
-            if (ambiguous_) return kExitUsage;
         }
         if (unreadableSums_) return kExitUsage;
         return failed_ ? kExitUnreadable : kExitSuccess;
@@ -129,25 +114,55 @@ private:
         return sums;
     }
 
-    // The file again from its start, after the look for ambiguous lines.
-    std::unique_ptr<InputSource> reopen(const OpenedSums& sums) {
-        if (sums.source->failed()) {
-            sumsUnreadable(sums.name, sums.source->error());
-            return nullptr;
+    static std::string algorithmList(const std::vector<const AlgorithmEntry*>& list) {
+        std::string names;
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            if (i > 0) names += i + 1 == list.size() ? " and " : ", ";
+            names += list[i]->name;
         }
-        auto source = openInput(systemPath(sums.input->path));
-        if (!source) sumsUnreadable(sums.name, lastSystemError());
-        return source;
+        return names;
     }
 
-    static std::string ambiguity(const OpenedSums& sums, const SumsEntry& entry) {
-        std::string names;
-        for (std::size_t i = 0; i < entry.candidates.size(); ++i) {
-            if (i > 0) names += i + 1 == entry.candidates.size() ? " and " : ", ";
-            names += entry.candidates[i]->name;
+    // What --warn says of a line that is not checked, or whose algorithm its length chose.
+    static std::string lineNote(const OpenedSums& sums, const SumsEntry& entry) {
+        const std::string where = "sumwise-cli: " + sums.name + ": " + std::to_string(entry.line) + ": ";
+        const std::string digits = std::to_string(entry.digest.size());
+        if (entry.kind == SumsEntry::Kind::Ambiguous) {
+            return where + "improperly formatted checksum line: a digest of " + digits + " digits may be " +
+                   algorithmList(entry.candidates) + " (name the algorithm with -a or a tag)";
         }
-        return "sumwise-cli: " + sums.name + ": " + std::to_string(entry.line) + ": a digest of " +
-               std::to_string(entry.digest.size()) + " digits may be " + names + ": name the algorithm with -a";
+        if (entry.kind == SumsEntry::Kind::Check) {
+            return where + "a digest of " + digits + " digits taken as " + std::string(entry.algorithm->name) +
+                   " (" + algorithmList(entry.candidates) + (entry.candidates.size() == 1 ? " has" : " have") +
+                   " that length too; -a chooses another)";
+        }
+        return where + "improperly formatted checksum line";
+    }
+
+    // A line's note told in its place among the lines checked at once.
+    void note(std::optional<OrderedPool>& pool, std::string message) {
+        auto warn = [this, message = std::move(message)] {
+            printer_.error(message);
+            return true;
+        };
+        if (pool) {
+            pool->give([] {}, warn);
+        } else {
+            warn();
+        }
+    }
+
+    // A line naming "-": standard input, once, and not when it holds the sums file.
+    Hashed hashStandardInputLine(const OpenedSums& sums, const SumsEntry& entry) {
+        if (sums.input->kind == Input::Kind::StandardInput || standardInputTaken_ || environment_.standardInputClosed) {
+            Hashed hashed;
+            hashed.failure = Hashed::Failure::Open;
+            hashed.error = environment_.standardInputClosed ? environment_.standardInputClosed
+                                                            : std::make_error_code(std::errc::device_or_resource_busy);
+            return hashed;
+        }
+        standardInputTaken_ = true;
+        return hashStandardInput({entry.algorithm}, entry.params ? *entry.params : options_.params, environment_);
     }
 
     // False when the output failed.
@@ -161,42 +176,31 @@ private:
         SumsFileReader reader(*sums.source, rulesFor(sums));
         while (const std::optional<SumsEntry> next = reader.next()) {
             const SumsEntry& entry = *next;
-            if (entry.kind == SumsEntry::Kind::Ambiguous) {
-                if (pool && !pool->deliverAll()) return false;
-                printer_.error(ambiguity(sums, entry));
-                ambiguous_ = true;
-                return true;
-            }
             if (entry.kind != SumsEntry::Kind::Check) {
                 ++tally.malformed;
-                if (checking_.warn && !checking_.status) {
-                    auto warn = [this, message = "sumwise-cli: " + sums.name + ": " + std::to_string(entry.line) +
-                                                 ": improperly formatted checksum line"] {
-                        printer_.error(message);
-                        return true;
-                    };
-                    // In its place among the lines checked at once.
-                    if (pool) {
-                        pool->give([] {}, warn);
-                    } else {
-                        warn();
-                    }
-                }
+                if (checking_.warn && !checking_.status) note(pool, lineNote(sums, entry));
                 continue;
             }
+            if (entry.byLength && checking_.warn && !checking_.status) note(pool, lineNote(sums, entry));
             ++tally.proper;
+            const AlgorithmParams& params = entry.params ? *entry.params : options_.params;
+            if (!entry.besideSumsFile && entry.name == "-") {
+                if (pool && !pool->deliverAll()) return false;
+                if (!tell(entry, hashStandardInputLine(sums, entry), tally)) return false;
+                continue;
+            }
             std::filesystem::path path = entry.besideSumsFile ? sums.input->path : pathFromName(entry.name);
             if (entry.besideSumsFile) path.replace_extension();
             if (pool) {
                 auto checked = std::make_shared<std::pair<SumsEntry, Hashed>>(entry, Hashed{});
                 const bool going = pool->give(
-                    [this, checked, path] {
-                        checked->second = hashFileInput(path, {checked->first.algorithm}, options_.params,
+                    [this, checked, path, params] {
+                        checked->second = hashFileInput(path, {checked->first.algorithm}, params,
                                                         environment_, checked->first.name, true);
                     },
                     [this, checked, &tally] { return tell(checked->first, checked->second, tally); });
                 if (!going) return false;
-            } else if (!tell(entry, hashFileInput(path, {entry.algorithm}, options_.params, environment_, entry.name),
+            } else if (!tell(entry, hashFileInput(path, {entry.algorithm}, params, environment_, entry.name),
                              tally)) {
                 return false;
             }
@@ -266,7 +270,7 @@ private:
     Environment& environment_;
     Printer printer_;
     SumsFileRules rules_;
-    bool ambiguous_ = false;
+    bool standardInputTaken_ = false;
     bool unreadableSums_ = false;
     bool failed_ = false;
 };

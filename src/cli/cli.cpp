@@ -1,5 +1,7 @@
 #include "cli/cli.h"
 
+#include <algorithm>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,9 +11,9 @@
 #include "cli/check.h"
 #include "cli/folder_walk.h"
 #include "cli/hash_input.h"
+#include "cli/parameter_tag.h"
 #include "cli/printer.h"
 #include "cli/system.h"
-#include "algorithms/algorithm_table.h"
 #include "cli/verify_update.h"
 #include "jobs/ordered_pool.h"
 #include "jobs/streaming.h"
@@ -63,6 +65,7 @@ public:
         // (at most 8 + 1 blocks).
         const unsigned threads = environment_.threads != 0 ? environment_.threads : processorCount();
         if (threads > 1 && (options_.recursive || options_.inputs.size() > 1)) pool_.emplace(threads, kWindow);
+        if (options_.save) hashSavedOverFirst();
         for (const Input& input : options_.inputs) {
             if (!process(input)) return kExitUnreadable;  // the output failed
         }
@@ -71,8 +74,42 @@ public:
     }
 
 private:
+    // An input that is also a hash file this run saves (`f.md5` beside `f`)
+    // is hashed before anything is saved, whatever the order of the
+    // arguments: it is told in its place with what it held at the start.
+    void hashSavedOverFirst() {
+        for (const Input& input : options_.inputs) {
+            if (input.kind != Input::Kind::File || !isSavedOver(input)) continue;
+            earlier_.emplace(&input, hashFileInput(input.path, chosen_, options_.params, environment_, input.name));
+        }
+    }
+
+    bool isSavedOver(const Input& candidate) const {
+        const std::filesystem::path extension = candidate.path.extension();
+        const bool hashFileExtension = std::any_of(chosen_.begin(), chosen_.end(), [&](const AlgorithmEntry* entry) {
+            return algorithmWithExtension(extension.native().empty() ? extension.native()
+                                                                     : extension.native().substr(1)) == entry;
+        });
+        if (!hashFileExtension) return false;
+        std::filesystem::path saved = candidate.path;
+        saved.replace_extension();
+        for (const Input& input : options_.inputs) {
+            std::error_code ignored;
+            if (input.kind == Input::Kind::File &&
+                std::filesystem::equivalent(systemPath(input.path), systemPath(saved), ignored)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
     // False when the output failed and the work stops.
     bool process(const Input& input) {
+        if (const auto found = earlier_.find(&input); found != earlier_.end()) {
+            const Hashed& hashed = found->second;
+            if (pool_) return pool_->give([] {}, [this, &input, &hashed] { return finished(input.path, input.name, hashed); });
+            return finished(input.path, input.name, hashed);
+        }
         if (input.kind != Input::Kind::File && pool_ && !pool_->deliverAll()) return false;
         switch (input.kind) {
         case Input::Kind::Text:
@@ -143,7 +180,7 @@ private:
         const std::string lead = escaped ? "\\" : "";
         if (options_.tag) {
             for (std::size_t i = 0; i < chosen_.size(); ++i) {
-                if (!printer_.line(lead + std::string(chosen_[i]->tag) + " (" + shown +
+                if (!printer_.line(lead + taggedName(*chosen_[i], options_.params) + " (" + shown +
                                    ") = " + digestText(digests[i], letterCase_))) {
                     return false;
                 }
@@ -190,6 +227,7 @@ private:
     LetterCase letterCase_;
     bool failed_ = false;
     std::optional<OrderedPool> pool_;
+    std::map<const Input*, Hashed> earlier_;  // inputs hashed before the saving starts
 };
 
 }  // namespace

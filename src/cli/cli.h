@@ -30,6 +30,10 @@ struct Environment {
     std::error_code standardInputClosed = {};
     // The key the update server's version files are signed with (none: unsigned).
     std::optional<Ed25519PublicKey> updateKey = std::nullopt;
+    // Set when standard output's reader went away (a closed pipe): the
+    // program then ends quietly, as the common tools do.
+    bool outputGone = false;
+    unsigned terminalColumns = 0;  // the terminal's width, which a progress line keeps within; 0: unknown
 };
 
 int run(const std::vector<Argument>& arguments, Environment& environment);

@@ -36,7 +36,7 @@ Hashed hashFrom(InputSource& input, const std::vector<const AlgorithmEntry*>& al
     SourceControl control;
     control.cores = beside ? 1 : environment.threads;
     if (environment.errIsTerminal && !beside) {
-        progress.emplace(environment.err, name, source.size());
+        progress.emplace(environment.err, name, source.size(), ProgressLine::Clock::now(), environment.terminalColumns);
         control.progress = &*progress;
     }
     SourceHashed result = hashSource(source, algorithms, params, control);

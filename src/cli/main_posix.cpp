@@ -1,6 +1,7 @@
 // sumwise-cli on POSIX systems: arguments and paths are the bytes as given.
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,6 +10,7 @@
 #include "cli/cli.h"
 #include "cli/progress_line.h"
 #include "cli/standard_stream.h"
+#include "cli/system.h"
 #include "update/update_key.h"
 
 namespace {
@@ -44,7 +46,8 @@ extern "C" void eraseProgressAndEnd(int signal) {
 }
 
 void handleSignals() {
-    // A reader that went away is a write error to report, not a silent death.
+    // A write to a reader that went away fails with EPIPE, so that what is
+    // buffered is dropped in order; the program then ends by SIGPIPE itself.
     ::signal(SIGPIPE, SIG_IGN);
     struct sigaction action {};
     action.sa_handler = eraseProgressAndEnd;
@@ -81,9 +84,20 @@ int main(int argc, char** argv) {
                                           [&] { return outputBuffer.error(); },
                                           inputClosed ? closed : std::error_code{}};
     environment.updateKey = sumwise::builtInUpdateKey();
+    struct winsize size {};
+    if (environment.errIsTerminal && ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0) {
+        environment.terminalColumns = size.ws_col;
+    }
     int status = sumwise::cli::run(arguments, environment);
     // What is still buffered must reach its reader too.
-    if (!output.flush() && status == sumwise::cli::kExitSuccess) {
+    const bool flushed = static_cast<bool>(output.flush());
+    if (environment.outputGone || (!flushed && sumwise::cli::isBrokenPipe(outputBuffer.error()))) {
+        // The reader went away: end as the common tools do, quietly, by SIGPIPE.
+        ::signal(SIGPIPE, SIG_DFL);
+        ::raise(SIGPIPE);
+        return sumwise::cli::kExitUnreadable;
+    }
+    if (!flushed && status == sumwise::cli::kExitSuccess) {
         std::cerr << "sumwise-cli: write error\n";
         status = sumwise::cli::kExitUnreadable;
     }

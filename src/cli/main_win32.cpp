@@ -78,8 +78,17 @@ int wmain(int argc, wchar_t** argv) {
                                           [&] { return outputBuffer.error(); },
                                           isClosed(STD_INPUT_HANDLE) ? closed : std::error_code{}};
     environment.updateKey = sumwise::builtInUpdateKey();
+    CONSOLE_SCREEN_BUFFER_INFO console{};
+    if (environment.errIsTerminal && GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &console)) {
+        environment.terminalColumns = static_cast<unsigned>(console.srWindow.Right - console.srWindow.Left + 1);
+    }
     int status = sumwise::cli::run(arguments, environment);
-    if (!output.flush() && status == sumwise::cli::kExitSuccess) {
+    const bool flushed = static_cast<bool>(output.flush());
+    // The reader went away: end quietly, as the common tools do.
+    if (environment.outputGone || (!flushed && sumwise::cli::isBrokenPipe(outputBuffer.error()))) {
+        return sumwise::cli::kExitUnreadable;
+    }
+    if (!flushed && status == sumwise::cli::kExitSuccess) {
         std::cerr << "sumwise-cli: write error\n";
         status = sumwise::cli::kExitUnreadable;
     }

@@ -55,7 +55,9 @@ std::string parseMd6Key(std::string_view key, Md6Choice& choice) {
 }
 
 std::string parseMd6Option(std::string_view value, Md6Choice& choice) {
+    if (value.empty()) return "--md6: no fields given (expected d=, L=, r= or key=)";
     Md6Choice result = choice;
+    std::string seen;  // the fields given in this value, by their first letter
     while (!value.empty()) {
         std::size_t end = value.find(',');
         std::string_view field = value.substr(0, end);
@@ -71,6 +73,12 @@ std::string parseMd6Option(std::string_view value, Md6Choice& choice) {
             return "--md6: malformed field '" + std::string(field) + "' (expected d=, L=, r= or key=)";
         }
         const std::string_view text = field.substr(equals + 1);
+        const char letter = static_cast<char>(name.empty() ? '?' : (name[0] | 0x20));
+        if (!name.empty() && seen.find(letter) != std::string::npos &&
+            (equalsIgnoringAsciiCase(name, "key") || name.size() == 1)) {
+            return "--md6: " + std::string(name) + "= is given twice";
+        }
+        seen += letter;
 
         if (equalsIgnoringAsciiCase(name, "key")) {
             if (const auto further = fieldInKey(text)) {

@@ -16,6 +16,11 @@ bool Printer::line(std::string_view text) {
     failed_ = true;
     std::error_code reason = environment_.outputError ? environment_.outputError() : std::error_code{};
     if (!reason) reason = std::make_error_code(std::errc::io_error);
+    // Nobody reads on: nothing to say, as with the common tools.
+    if (isBrokenPipe(reason)) {
+        environment_.outputGone = true;
+        return false;
+    }
     error("sumwise-cli: write error: " + errorText(reason));
     return false;
 }

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "cli/parameter_tag.h"
 #include "jobs/streaming.h"
 #include "results/sums_line.h"
+#include "text/ascii_case.h"
 
 namespace sumwise::cli {
 
@@ -19,12 +21,35 @@ std::string_view baseName(std::string_view fileName) {
     return slash == std::string_view::npos ? fileName : fileName.substr(slash + 1);
 }
 
+bool isSfvAlgorithmForced(const SumsFileRules& rules) {
+    return std::any_of(rules.forced.begin(), rules.forced.end(),
+                       [](const AlgorithmEntry* algorithm) { return algorithm->name == "CRC32"; });
+}
+
+bool isSfvFile(std::string_view fileName) {
+    const std::string_view base = baseName(fileName);
+    return base.size() > 4 && equalsIgnoringAsciiCase(base.substr(base.size() - 4), ".sfv");
+}
+
 // The algorithm a hash file's extension names ("disk.iso.sha-256"), or null.
 const AlgorithmEntry* extensionAlgorithm(std::string_view fileName) {
     const std::string_view base = baseName(fileName);
     const std::size_t dot = base.rfind('.');
     if (dot == std::string_view::npos || dot == 0) return nullptr;
     return algorithmForTag(base.substr(dot + 1));
+}
+
+// The algorithm the common *sum tools write at a digest's length, or null.
+const AlgorithmEntry* commonAtLength(std::size_t digits) {
+    switch (digits) {
+    case 32: return algorithmNamed("MD5");
+    case 40: return algorithmNamed("SHA-1");
+    case 56: return algorithmNamed("SHA-224");
+    case 64: return algorithmNamed("SHA-256");
+    case 96: return algorithmNamed("SHA-384");
+    case 128: return algorithmNamed("SHA-512");
+    default: return nullptr;
+    }
 }
 
 // Sets the algorithm of an untagged entry, or marks why it has none.
@@ -48,24 +73,113 @@ void chooseUntagged(SumsEntry& entry, const SumsFileRules& rules, const Algorith
     if (candidates.size() == 1) {
         entry.kind = SumsEntry::Kind::Check;
         entry.algorithm = candidates.front();
-    } else if (candidates.empty()) {
+        return;
+    }
+    if (candidates.empty()) {
         entry.kind = SumsEntry::Kind::Malformed;
-    } else {
+        return;
+    }
+    const AlgorithmEntry* common = commonAtLength(digits);
+    const auto found = std::find(candidates.begin(), candidates.end(), common);
+    if (found == candidates.end()) {
         entry.kind = SumsEntry::Kind::Ambiguous;
         entry.candidates = std::move(candidates);
+        return;
     }
+    candidates.erase(found);
+    entry.kind = SumsEntry::Kind::Check;
+    entry.algorithm = common;
+    entry.byLength = true;
+    entry.candidates = std::move(candidates);
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// OpenSSL's and the *sum tools' looser tagged forms: "MD5(NAME)= DIGEST",
+// "MD5 (NAME)=DIGEST": a blank may stand before '(' and on each side of '='.
+std::optional<SumsLine> parseLooseTagged(std::string_view line) {
+    const bool escaped = !line.empty() && line.front() == '\\';
+    if (escaped) line.remove_prefix(1);
+    const std::size_t open = line.find('(');
+    const std::size_t close = line.rfind(')');
+    if (open == std::string_view::npos || close == std::string_view::npos || close <= open + 1) return std::nullopt;
+    std::string_view tag = line.substr(0, open);
+    if (!tag.empty() && tag.back() == ' ') tag.remove_suffix(1);
+    std::string_view rest = line.substr(close + 1);
+    if (rest.starts_with(' ')) rest.remove_prefix(1);
+    if (!rest.starts_with('=')) return std::nullopt;
+    rest.remove_prefix(1);
+    if (rest.starts_with(' ')) rest.remove_prefix(1);
+    if (tag.empty() || tag.find(' ') != std::string_view::npos || !isHexDigits(rest)) return std::nullopt;
+    SumsLine parsed;
+    parsed.tagged = true;
+    parsed.algorithm = std::string(tag);
+    parsed.digest = std::string(rest);
+    parsed.name = std::string(line.substr(open + 1, close - open - 1));
+    if (escaped) {
+        auto name = unescapeSumsName(parsed.name);
+        if (!name) return std::nullopt;
+        parsed.name = std::move(*name);
+    }
+    return parsed;
+}
+
+// An SFV line: "NAME CRC32", the name running to the last blank.
+std::optional<SumsLine> parseSfv(std::string_view line) {
+    while (!line.empty() && isBlank(line.back())) line.remove_suffix(1);
+    const std::size_t blank = line.find_last_of(" \t");
+    if (blank == std::string_view::npos) return std::nullopt;
+    const std::string_view digest = line.substr(blank + 1);
+    std::string_view name = line.substr(0, blank);
+    while (!name.empty() && isBlank(name.back())) name.remove_suffix(1);
+    if (digest.size() != 8 || !isHexDigits(digest) || name.empty()) return std::nullopt;
+    SumsLine parsed;
+    parsed.digest = std::string(digest);
+    parsed.name = std::string(name);
+    return parsed;
+}
+
+// A line in any form a checker reads, leading blanks and tabs aside.
+std::optional<SumsLine> parseCheckLine(std::string_view line, bool sfvFirst, bool sfv) {
+    while (!line.empty() && isBlank(line.front())) line.remove_prefix(1);
+    if (sfvFirst) {
+        if (auto parsed = parseSfv(line)) return parsed;
+    }
+    auto parsed = parseSumsLineLeniently(line);
+    if (!parsed) {
+        // A tab after the digest stands for the first blank.
+        const std::size_t start = line.starts_with('\\') ? 1 : 0;
+        std::size_t end = start;
+        while (end < line.size() && isHexDigits(line.substr(end, 1))) ++end;
+        if (end > start && end < line.size() && line[end] == '\t') {
+            std::string spaced(line);
+            spaced[end] = ' ';
+            parsed = parseSumsLineLeniently(spaced);
+        }
+    }
+    if (!parsed) parsed = parseLooseTagged(line);
+    if (!parsed && sfv && !sfvFirst) parsed = parseSfv(line);
+    return parsed;
 }
 
 SumsEntry entryOf(std::size_t number, std::string_view line, const SumsFileRules& rules,
-                  const AlgorithmEntry* named) {
+                  const AlgorithmEntry* named, bool sfvFile) {
     SumsEntry entry;
     entry.line = number;
-    auto parsed = parseSumsLineLeniently(line);
-    if (!parsed) return entry;
+    auto parsed = parseCheckLine(line, sfvFile, sfvFile || isSfvAlgorithmForced(rules));
+    // A NUL cannot be in a file's name: such a line is badly formatted, its name never shown.
+    if (!parsed || parsed->name.find('\0') != std::string::npos) return entry;
     entry.name = std::move(parsed->name);
     entry.digest = std::move(parsed->digest);
     if (!parsed->tagged) {
         chooseUntagged(entry, rules, named);
+        return entry;
+    }
+    if (const auto withParameters = parseParameterTag(parsed->algorithm, rules.params)) {
+        if (withParameters->algorithm->digestBitsWith(withParameters->params) / 4 != entry.digest.size()) return entry;
+        entry.kind = SumsEntry::Kind::Check;
+        entry.algorithm = withParameters->algorithm;
+        entry.params = withParameters->params;
         return entry;
     }
     const AlgorithmEntry* algorithm = algorithmForTag(parsed->algorithm);
@@ -77,7 +191,9 @@ SumsEntry entryOf(std::size_t number, std::string_view line, const SumsFileRules
     return entry;
 }
 
-bool isContent(std::string_view line) { return !line.empty() && line.front() != '#'; }
+bool isContent(std::string_view line, bool sfv) {
+    return !line.empty() && line.front() != '#' && !(sfv && line.front() == ';');
+}
 
 }  // namespace
 
@@ -129,7 +245,9 @@ SumsFileReader::SumsFileReader(InputSource& source, SumsFileRules rules)
     : source_(source),
       rules_(std::move(rules)),
       extension_(extensionAlgorithm(rules_.fileName)),
-      named_(algorithmForSumsFileName(rules_.fileName)),
+      named_(isSfvFile(rules_.fileName) ? algorithmNamed("CRC32") : algorithmForSumsFileName(rules_.fileName)),
+      sfvFile_(isSfvFile(rules_.fileName)),
+      sfv_(sfvFile_ || isSfvAlgorithmForced(rules_)),
       chunk_(kChunk) {
     deciding_ = extension_ != nullptr;
 }
@@ -221,7 +339,7 @@ void SumsFileReader::release(bool ownHashFile) {
         }
     }
     for (const auto& [number, line] : held_) {
-        if (isContent(line)) ready_.push_back(entryOf(number, line, rules_, named_));
+        if (isContent(line, sfv_)) ready_.push_back(entryOf(number, line, rules_, named_, sfvFile_));
     }
     held_.clear();
 }
@@ -248,7 +366,7 @@ std::optional<SumsEntry> SumsFileReader::next() {
             if (heldContent_ > 1 || held_.size() > kMostHeldLines) release(false);
             continue;
         }
-        if (isContent(line)) ready_.push_back(entryOf(lineNumber_, line, rules_, named_));
+        if (isContent(line, sfv_)) ready_.push_back(entryOf(lineNumber_, line, rules_, named_, sfvFile_));
     }
     SumsEntry entry = std::move(ready_.front());
     ready_.pop_front();

@@ -14,7 +14,6 @@
 
 #include "algorithms/algorithm_table.h"
 #include "algorithms/params.h"
-#include "algorithms/algorithm_table.h"
 #include "jobs/input_source.h"
 #include "results/hash_file.h"
 
@@ -28,13 +27,17 @@ struct SumsFileRules {
     std::vector<const AlgorithmEntry*> forced;  // -a: the algorithms untagged lines may use
     std::string fileName;                       // the sums file's name; empty for standard input
     std::array<std::size_t, kAlgorithmCount> digits{};
+    AlgorithmParams params;  // --haval, --md6: what tags without parameters take
 };
 
 struct SumsEntry {
     enum class Kind {
         Check,      // a line to check
-        Malformed,  // not in a layout, an unknown algorithm, or a digest of the wrong length
-        Ambiguous,  // an untagged digest whose length several algorithms share
+        Malformed,  // not in a layout, an unknown algorithm, a digest of the wrong length, a NUL in the name
+        // An untagged digest whose length several algorithms share, none of
+        // them the one the common *sum tools write at that length: badly
+        // formatted, as nothing decides it.
+        Ambiguous,
     };
     Kind kind = Kind::Malformed;
     std::size_t line = 0;  // from 1
@@ -44,7 +47,12 @@ struct SumsEntry {
     // The program's own hash file (just a digest): `name` is the sums file's
     // name less its extension, and the input lies beside the sums file.
     bool besideSumsFile = false;
-    std::vector<const AlgorithmEntry*> candidates;  // for Ambiguous: those of the digest's length
+    // For Ambiguous: those of the digest's length. For a line given the
+    // common tools' algorithm of its length (`byLength`): the others that share it.
+    std::vector<const AlgorithmEntry*> candidates;
+    bool byLength = false;
+    // The parameters a tag such as "HAVAL-128/3" or "MD6-160" carries; none: the rules'.
+    std::optional<AlgorithmParams> params;
 };
 
 struct SumsFile {
@@ -53,7 +61,12 @@ struct SumsFile {
 };
 
 // An untagged line's algorithm comes from `forced`, else from the file's
-// name, else from the digest's length when only one algorithm has it.
+// name (".sfv" files are CRC32), else from the digest's length: the one
+// algorithm with it, or where several share it, the one the common *sum
+// tools write at that length (MD5, SHA-1, SHA-224, SHA-256, SHA-384,
+// SHA-512). Lines are read as the *sum tools' -c reads them: leading blanks
+// and tabs, a tab after the digest, OpenSSL's "MD5(NAME)= DIGEST"; and in an
+// SFV file (or with -a holding CRC32) "NAME CRC32" lines and ';' comments.
 SumsFile readSumsFile(std::string_view bytes, const SumsFileRules& rules);
 
 // The same, line by line from a source as its bytes come (a pipe's lines as
@@ -81,6 +94,8 @@ private:
     SumsFileRules rules_;
     const AlgorithmEntry* extension_;
     const AlgorithmEntry* named_;
+    bool sfvFile_;  // named *.sfv: "NAME CRC32" lines come first
+    bool sfv_;      // SFV lines and ';' comments are read
     TextEncoding encoding_ = TextEncoding::Ansi;
     Form form_ = Form::Unknown;
     std::vector<std::uint8_t> chunk_;

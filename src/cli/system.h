@@ -47,6 +47,9 @@ std::error_code resolvedPath(const std::filesystem::path& path, std::filesystem:
 std::error_code linkTarget(const std::filesystem::path& link, std::filesystem::path& real, bool& isFolder,
                            bool& isFile);
 
+// Whether a write failed because the reading end of a pipe was closed.
+bool isBrokenPipe(std::error_code error);
+
 // Creates or replaces a file with exactly `bytes`.
 std::error_code writeWholeFile(const std::filesystem::path& path, std::string_view bytes);
 

@@ -52,6 +52,10 @@ std::error_code linkTarget(const std::filesystem::path& link, std::filesystem::p
     return resolvedPath(link, real);
 }
 
+bool isBrokenPipe(std::error_code error) {
+    return error.value() == EPIPE && (error.category() == std::generic_category() || error.category() == std::system_category());
+}
+
 std::error_code writeWholeFile(const std::filesystem::path& path, std::string_view bytes) {
     int fd;
     do {

@@ -136,6 +136,12 @@ std::error_code linkTarget(const std::filesystem::path&, std::filesystem::path&,
     return std::make_error_code(std::errc::operation_not_supported);
 }
 
+bool isBrokenPipe(std::error_code error) {
+    if (error == std::errc::broken_pipe) return true;
+    if (error.category() != std::system_category()) return false;
+    return error.value() == ERROR_NO_DATA || error.value() == ERROR_BROKEN_PIPE;
+}
+
 std::error_code writeWholeFile(const std::filesystem::path& path, std::string_view bytes) {
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -42,7 +42,21 @@ args=()
 for i in $(seq 1000); do args+=(--text x); done
 { run -a all "${args[@]}" 2> err; echo $? > status; } | head -c 1 > /dev/null
 status=$(cat status)
-expect "a reader that went away" 1 "write error: Broken pipe"
+# Quietly, as the common tools end: by SIGPIPE (128 + 13) here, status 1 on Windows.
+if [ ${#emulator[@]} -gt 0 ]; then
+    expect "a reader that went away" 1 ""
+else
+    expect "a reader that went away" 141 ""
+fi
+# Checking too.
+printf 'a9993e364706816aba3e25717850c26c9cd0d89d  abc.txt\n%.0s' $(seq 3000) > many.sha1
+{ run -c many.sha1 2> err; echo $? > status; } | head -c 1 > /dev/null
+status=$(cat status)
+if [ ${#emulator[@]} -gt 0 ]; then
+    expect "a reader of -c that went away" 1 ""
+else
+    expect "a reader of -c that went away" 141 ""
+fi
 
 if [ ${#emulator[@]} -gt 0 ]; then
     echo "$passed passed, $failures failed"
