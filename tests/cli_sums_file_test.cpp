@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "cli/sums_file.h"
+#include "results/sums_file.h"
 #include "test_support.h"
 
 namespace sumwise::cli {

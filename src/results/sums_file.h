@@ -17,7 +17,7 @@
 #include "jobs/registry.h"
 #include "results/hash_file.h"
 
-namespace sumwise::cli {
+namespace sumwise {
 
 // The digits of each registry row's digest under the given parameters, in
 // registry order.
@@ -96,4 +96,4 @@ private:
     std::deque<SumsEntry> ready_;
 };
 
-}  // namespace sumwise::cli
+}  // namespace sumwise

@@ -1,11 +1,11 @@
-#include "cli/sums_file.h"
+#include "results/sums_file.h"
 
 #include <algorithm>
 
 #include "jobs/streaming.h"
 #include "results/sums_line.h"
 
-namespace sumwise::cli {
+namespace sumwise {
 
 namespace {
 
@@ -255,4 +255,4 @@ std::optional<SumsEntry> SumsFileReader::next() {
     return entry;
 }
 
-}  // namespace sumwise::cli
+}  // namespace sumwise
