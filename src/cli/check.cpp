@@ -204,6 +204,8 @@ private:
             }
             ++tally.proper;
             run.push_back(std::move(entry));
+            // From a pipe each line is told as soon as it comes.
+            if (!pool && !flush()) return false;
         }
         if (!flush()) return false;
         if (pool && !pool->deliverAll()) return false;
