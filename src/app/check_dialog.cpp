@@ -97,7 +97,8 @@ INT_PTR CheckDialog::onInitDialog(WPARAM, LPARAM) {
     }
     captureLayout();
     start(false);
-    if (services_.dialogCreated) services_.dialogCreated(window_);
+    // As the program's own window (/CHECK:) it is the one tests drive.
+    if (GetWindow(window_, GW_OWNER) == nullptr && services_.dialogCreated) services_.dialogCreated(window_);
     return TRUE;
 }
 

@@ -29,6 +29,7 @@ enum : UINT {
     kChosenVolumeMessage = WM_APP + 5,  // lParam: std::optional<VolumeChoice>* to fill
     kDrivesScannedMessage = WM_APP + 40,  // posted: a drive scan has finished
     kDrivesBusyMessage = WM_APP + 41,     // posted; wParam: DriveScanBusy flags
+    kOpenCheckMessage = WM_APP + 42,      // posted: a dropped sums file waits for its check window
 };
 
 // The progress bar and taskbar button show the job's steps this often.
@@ -78,6 +79,7 @@ private:
     INT_PTR onTimer(WPARAM, LPARAM);
     INT_PTR onDrivesScanned(WPARAM, LPARAM);
     INT_PTR onDrivesBusy(WPARAM, LPARAM);
+    INT_PTR onOpenCheck(WPARAM, LPARAM);
     INT_PTR onEnterBusy(WPARAM, LPARAM);
     INT_PTR onJobEnded(WPARAM, LPARAM);
     INT_PTR onChosenVolume(WPARAM, LPARAM);
@@ -178,6 +180,7 @@ private:
     std::array<std::uint32_t, 26> driveSerials_{};  // medium last seen, by letter
     bool drivesListed_ = false;  // the first scan has come in
     CSumwise* dropTarget_ = nullptr;
+    std::wstring droppedSums_;  // opened in the check window once the drop is over
 
     friend class MainDialogTestAccess;
 };

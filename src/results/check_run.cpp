@@ -59,6 +59,29 @@ SumsProbe probeSumsFile(const std::filesystem::path& sumsPath, const AlgorithmPa
     return probe;
 }
 
+bool namesSeveralFiles(const std::filesystem::path& path, const AlgorithmParams& params) {
+    // A sums file shows a line to check among its first lines.
+    constexpr std::size_t kLinesBeforeAnyCheck = 16;
+    const std::unique_ptr<InputSource> source = openInput(path);
+    if (!source) return false;
+    SumsFileReader reader(*source, checkRules(path, params));
+    std::string first;
+    bool any = false;
+    for (std::size_t seen = 0; const auto entry = reader.next(); ++seen) {
+        if (entry->kind != SumsEntry::Kind::Check) {
+            if (!any && seen >= kLinesBeforeAnyCheck) return false;
+            continue;
+        }
+        if (!any) {
+            any = true;
+            first = entry->name;
+        } else if (entry->name != first) {
+            return true;
+        }
+    }
+    return false;
+}
+
 CheckRun::CheckRun(std::filesystem::path sumsPath, AlgorithmParams params, NameToPath nameToPath,
                    std::function<void(Event)> notify)
     : sumsPath_(std::move(sumsPath)),

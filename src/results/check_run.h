@@ -38,6 +38,10 @@ struct SumsProbe {
 SumsFileRules checkRules(const std::filesystem::path& sumsPath, const AlgorithmParams& params);
 SumsProbe probeSumsFile(const std::filesystem::path& sumsPath, const AlgorithmParams& params = {});
 
+// Whether a dropped file is a sums file naming more than one file: its first
+// lines are read (a data file shows no line to check among them).
+bool namesSeveralFiles(const std::filesystem::path& path, const AlgorithmParams& params = {});
+
 class CheckRun {
 public:
     enum class Event { RowsChanged, Ended };
