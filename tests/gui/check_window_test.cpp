@@ -15,6 +15,7 @@
 #include "fake_inputs.h"
 #include "cli_support.h"
 #include "resources/resource_ids.h"
+#include "results/results_menu.h"
 #include "test_support.h"
 
 namespace sumwise::test {
@@ -322,6 +323,52 @@ TEST(CheckWindow, OpensForADroppedSumsFileNamingSeveralFiles) {
         }
         EXPECT_EQ(app.text(IDC_INPUT), (dir.path() / "good.txt").wstring());
         EXPECT_EQ(app.text(IDC_COMPARE), c.compare);
+    }
+}
+
+TEST(CheckWindow, SumsFilesSavedFromTheMainWindowCheckHereAndInTheCli) {
+    struct Case {
+        const wchar_t* ticked;
+        const char* saveAs;  // the name chosen in the save dialog, beside the input or in "other"
+        std::vector<std::string> files;
+    };
+    const Case cases[] = {
+        {L"MD5,SHA-256", "abc.txt.md5", {"abc.txt.md5", "abc.txt.sha256"}},
+        {L"CRC32,RIPEMD-160,SHA-1", "abc.txt.crc32", {"abc.txt.crc32", "abc.txt.ripemd160", "abc.txt.sha1"}},
+        // Elsewhere the line names the input by its whole path.
+        {L"SHA-512", "other/mine.sha512", {"other/mine.sha512"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.saveAs);
+        TempDir dir;
+        const auto input = dir.write("abc.txt", "abc");
+        std::filesystem::create_directories(dir.path() / "other");
+        {
+            RunningApp app(L"/H:" + std::wstring(c.ticked) + L" " + quoted(input));
+            app.hashAndWait();
+            {
+                std::lock_guard lock(RecordingTaskbar::mutex);
+                app.dialogs.saveAnswers.push_back((dir.path() / c.saveAs).wstring());
+            }
+            app.rightClick(results::kSaveSumsCommand);
+            std::lock_guard lock(RecordingTaskbar::mutex);
+            ASSERT_EQ(app.dialogs.saveRequests.size(), 1u);
+            EXPECT_EQ(app.dialogs.saveRequests[0].proposedName.rfind(input.wstring() + L".", 0), 0u);
+        }
+        for (const std::string& file : c.files) {
+            SCOPED_TRACE(file);
+            const auto path = dir.path() / file;
+            ASSERT_TRUE(std::filesystem::exists(path));
+            RunningApp check(L"/CHECK:" + quoted(path));
+            waitForCheck(check);
+            const auto rows = checkRows(check);
+            ASSERT_EQ(rows.size(), 1u);
+            EXPECT_EQ(rows[0].status, L"OK");
+            cli::test::WorkingFolder working(path.parent_path());
+            const auto cli = cli::test::runCli({"-c", path.filename().string()});
+            EXPECT_EQ(cli.status, 0) << cli.err;
+            EXPECT_NE(cli.out.find(": OK\n"), std::string::npos) << cli.out;
+        }
     }
 }
 
