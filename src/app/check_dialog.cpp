@@ -164,6 +164,7 @@ void CheckDialog::showBusy(bool busy) {
 
 void CheckDialog::refresh() {
     changePosted_ = false;
+    lastRefresh_ = std::chrono::steady_clock::now();
     const auto rows = static_cast<int>(run_->rowCount());
     if (ListView_GetItemCount(list_) != rows) {
         ListView_SetItemCountEx(list_, rows, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
@@ -188,6 +189,11 @@ INT_PTR CheckDialog::onTimer(WPARAM wParam, LPARAM) {
 }
 
 INT_PTR CheckDialog::onChanged(WPARAM, LPARAM) {
+    // Many small files change rows faster than is worth drawing: the timer catches up.
+    if (std::chrono::steady_clock::now() - lastRefresh_ < std::chrono::milliseconds(kCheckInterval)) {
+        changePosted_ = false;
+        return TRUE;
+    }
     refresh();
     return TRUE;
 }

@@ -95,6 +95,7 @@ private:
     COLORREF headingColour_ = RGB(0, 51, 153);
     COLORREF errorColour_ = RGB(228, 0, 33);
     std::chrono::steady_clock::time_point started_{};
+    std::chrono::steady_clock::time_point lastRefresh_{};
     mutable std::wstring itemText_;
 };
 

@@ -83,16 +83,18 @@ void CheckDialog::contextMenu(int index, POINT at) {
     const CheckRow row = run_->row(static_cast<std::size_t>(index));
     const HMENU menu = CreatePopupMenu();
     if (menu == nullptr) return;
-    const UINT digestState = row.entry.digest.empty() ? MF_GRAYED : MF_ENABLED;
-    const UINT folderState = row.entry.kind == SumsEntry::Kind::Check ? MF_ENABLED : MF_GRAYED;
-    AppendMenuW(menu, MF_STRING | digestState, kCopyDigest, loadText(IDS_CHECK_COPY_DIGEST).c_str());
-    AppendMenuW(menu, MF_STRING | folderState, kOpenFolder, loadText(IDS_CHECK_OPEN_FOLDER).c_str());
+    // A bad line has no expected digest and names no file.
+    const bool checked = row.entry.kind == SumsEntry::Kind::Check;
+    const UINT state = checked ? MF_ENABLED : MF_GRAYED;
+    AppendMenuW(menu, MF_STRING | state, kCopyDigest, loadText(IDS_CHECK_COPY_DIGEST).c_str());
+    AppendMenuW(menu, MF_STRING | state, kOpenFolder, loadText(IDS_CHECK_OPEN_FOLDER).c_str());
     const UINT chosen = services_.choosePopupCommand(window_, menu, at);
     DestroyMenu(menu);
-    if (chosen == kCopyDigest && !row.entry.digest.empty()) {
+    if (!checked) return;
+    if (chosen == kCopyDigest) {
         copyToClipboard(window_, wideName(row.entry.digest));
-    } else if (chosen == kOpenFolder && row.entry.kind == SumsEntry::Kind::Check) {
-        const std::wstring path = std::filesystem::absolute(run_->pathOf(row)).wstring();
+    } else if (chosen == kOpenFolder) {
+        const std::wstring path = std::filesystem::absolute(run_->pathOf(row)).make_preferred().wstring();
         if (services_.showInFolder) {
             services_.showInFolder(path);
         } else {

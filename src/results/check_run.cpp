@@ -180,7 +180,9 @@ void CheckRun::work(bool onlyFailed) {
         std::uint64_t size = 0;
     };
     std::vector<Group> groups;
+    std::vector<const SumsEntry*> firsts;  // the first line of each group
     {
+        // Only the grouping holds the lock; the paths are made after it.
         std::lock_guard lock(mutex_);
         std::unordered_map<std::string, std::size_t> byName;
         for (std::size_t index = 0; index < rows_.size(); ++index) {
@@ -189,11 +191,20 @@ void CheckRun::work(bool onlyFailed) {
             if (onlyFailed && !failedStatus(row.status)) continue;
             row.status = LineStatus::Waiting;
             row.error.clear();
-            const std::string key = (row.entry.besideSumsFile ? "1" : "0") + row.entry.name;
-            const auto [found, added] = byName.try_emplace(key, groups.size());
-            if (added) groups.push_back({pathOf(row), {}, 0});
+            std::string key = (row.entry.besideSumsFile ? "1" : "0") + row.entry.name;
+            const auto [found, added] = byName.try_emplace(std::move(key), groups.size());
+            if (added) {
+                groups.emplace_back();
+                firsts.push_back(&row.entry);
+            }
             groups[found->second].rows.push_back(index);
         }
+    }
+    // Rows are only added while the sums file is read, so the entries stay put.
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        CheckRow first;
+        first.entry = *firsts[i];
+        groups[i].path = pathOf(first);
     }
     notify_(Event::RowsChanged);
     std::uint64_t total = 0;

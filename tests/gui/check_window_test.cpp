@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 #include "app/application.h"
@@ -370,6 +372,67 @@ TEST(CheckWindow, SumsFilesSavedFromTheMainWindowCheckHereAndInTheCli) {
             EXPECT_NE(cli.out.find(": OK\n"), std::string::npos) << cli.out;
         }
     }
+}
+
+TEST(CheckWindow, RowMenuAndSavedReport) {
+    TempDir dir;
+    fillFolder(dir);
+    const auto sums = dir.write("SHA256SUMS", sha256Line("sub/inner.txt") + "bad line\n");
+    std::vector<std::wstring> shown;
+    RunningApp app(L"/CHECK:" + quoted(sums), [&shown](AppServices& services) {
+        services.showInFolder = [&shown](const std::wstring& path) { shown.push_back(path); };
+    });
+    waitForCheck(app);
+    struct Case {
+        int row;
+        UINT choice;  // 3: copy the expected digest; 4: show the file in its folder
+        std::vector<bool> enabled;
+        std::wstring clipboard;
+        std::size_t shownCount;
+    };
+    const std::wstring digest = widen(kSha256OfAbc);
+    const Case cases[] = {
+        {0, 3, {true, true}, digest, 0},
+        {0, 4, {true, true}, L"-", 1},
+        {1, 3, {false, false}, L"-", 1},  // a bad line has neither
+        {1, 4, {false, false}, L"-", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.row << " " << c.choice);
+        setClipboardText(L"-");
+        {
+            std::lock_guard lock(RecordingTaskbar::mutex);
+            app.dialogs.menuChoice = c.choice;
+        }
+        NMITEMACTIVATE click{};
+        click.hdr.hwndFrom = app.control(IDC_CHECK_LIST);
+        click.hdr.idFrom = IDC_CHECK_LIST;
+        click.hdr.code = NM_RCLICK;
+        click.iItem = c.row;
+        SendMessageW(app.dialog(), WM_NOTIFY, IDC_CHECK_LIST, reinterpret_cast<LPARAM>(&click));
+        {
+            std::lock_guard lock(RecordingTaskbar::mutex);
+            const auto& menu = app.dialogs.menus.back();
+            ASSERT_EQ(menu.size(), c.enabled.size());
+            for (std::size_t i = 0; i < menu.size(); ++i) EXPECT_EQ(menu[i].enabled, c.enabled[i]) << i;
+        }
+        EXPECT_EQ(clipboardText(), c.clipboard);
+        ASSERT_EQ(shown.size(), c.shownCount);
+    }
+    EXPECT_EQ(shown[0], (dir.path() / "sub" / "inner.txt").wstring());
+
+    // The saved report is the copied one, in UTF-8.
+    const auto target = dir.path() / "report.txt";
+    {
+        std::lock_guard lock(RecordingTaskbar::mutex);
+        app.dialogs.saveAnswers.push_back(target.wstring());
+    }
+    app.click(IDC_CHECK_SAVE);
+    app.click(IDC_CHECK_COPY);
+    std::ifstream saved(target, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(widen(bytes), clipboardText());
+    EXPECT_EQ(bytes, "sub/inner.txt: OK\r\n1 OK, 1 bad line\r\n");
 }
 
 }  // namespace
