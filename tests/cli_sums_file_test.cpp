@@ -4,7 +4,8 @@
 
 #include <random>
 
-#include "cli/sums_file.h"
+#include "results/sums_check.h"
+#include "results/sums_file.h"
 #include "test_support.h"
 
 namespace sumwise::cli {
@@ -162,6 +163,74 @@ TEST(SumsFile, AnyBytesGiveSoundEntries) {
             }
         }
     }
+}
+
+// What the check window and -c share once a file is read: each line's
+// status, the line told for it, the paths named and the summary.
+TEST(SumsCheck, StatusesReportLinesAndSummary) {
+    SumsEntry md5;
+    md5.kind = Kind::Check;
+    md5.name = "a b.txt";
+    md5.digest = "900150983cd24fb0d6963f7d28e17f72";
+    md5.algorithm = entryForName(L"MD5");
+    SumsEntry bad;
+    FileRead read;
+    read.algorithms = {entryForName(L"CRC32"), md5.algorithm};
+    read.digests = {hashText(*read.algorithms[0], "abc", {}), hashText(*read.algorithms[1], "abc", {})};
+    FileRead other = read;
+    other.digests[1] = hashText(*read.algorithms[1], "abd", {});
+    FileRead missing;
+    missing.failure = FileRead::Failure::Open;
+    missing.error = std::make_error_code(std::errc::no_such_file_or_directory);
+    FileRead denied = missing;
+    denied.error = std::make_error_code(std::errc::permission_denied);
+    FileRead broken;
+    broken.failure = FileRead::Failure::Read;
+    broken.error = std::make_error_code(std::errc::io_error);
+    FileRead without;  // read, but not for this line's algorithm
+    without.algorithms = {entryForName(L"CRC32")};
+    without.digests = {read.digests[0]};
+    struct Case {
+        const SumsEntry* entry;
+        const FileRead* read;
+        LineStatus status;
+        const char* told;
+    };
+    const Case cases[] = {
+        {&md5, &read, LineStatus::Ok, "a b.txt: OK"},
+        {&md5, &other, LineStatus::Failed, "a b.txt: FAILED"},
+        {&md5, &missing, LineStatus::Missing, "a b.txt: FAILED open or read"},
+        {&md5, &denied, LineStatus::Unreadable, "a b.txt: FAILED open or read"},
+        {&md5, &broken, LineStatus::Unreadable, "a b.txt: FAILED open or read"},
+        {&md5, &without, LineStatus::Unreadable, "a b.txt: FAILED open or read"},
+        {&bad, &read, LineStatus::BadLine, ""},
+    };
+    CheckCounts counts;
+    for (const Case& c : cases) {
+        const LineStatus status = lineStatus(*c.entry, *c.read);
+        EXPECT_EQ(status, c.status) << c.told;
+        bool escaped = false;
+        const std::string shown = printableSumsName(c.entry->name, escaped);
+        EXPECT_EQ(checkReportLine(shown, escaped, status), c.told);
+        counts.add(status);
+    }
+    EXPECT_EQ(checkSummary(counts), "1 OK, 1 failed, 1 missing, 3 unreadable, 1 bad line");
+    EXPECT_EQ(checkSummary({}), "");
+    EXPECT_EQ(checkSummary({0, 0, 2, 0, 2}), "2 missing, 2 bad lines");
+    EXPECT_EQ(checkReportLine("x", true, LineStatus::Ok), "\\x: OK");
+    EXPECT_EQ(checkReportLine("x", false, LineStatus::Waiting), "");
+    EXPECT_TRUE(sameDigest("ab12", "AB12"));
+    EXPECT_FALSE(sameDigest("ab1", "AB12"));
+
+    // Names relative to a folder; the program's own hash file beside its sums file.
+    const std::filesystem::path sums = std::filesystem::path("dir") / "disk.iso.md5";
+    EXPECT_EQ(namedPath(md5, sums, "dir", "a b.txt"), std::filesystem::path("dir") / "a b.txt");
+    EXPECT_EQ(namedPath(md5, sums, {}, "a b.txt"), std::filesystem::path("a b.txt"));
+    const std::filesystem::path absolute = std::filesystem::current_path() / "x";
+    EXPECT_EQ(namedPath(md5, sums, "dir", absolute), absolute);
+    SumsEntry own = md5;
+    own.besideSumsFile = true;
+    EXPECT_EQ(namedPath(own, sums, "dir", {}), std::filesystem::path("dir") / "disk.iso");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "algorithms/algorithm_table.h"
+#include "text/check_option.h"
 #include "text/command_line.h"
 
 namespace sumwise {
@@ -98,6 +99,28 @@ TEST(CommandLine, ArgumentsFollowTheProgramName) {
     EXPECT_EQ(argumentsOf(L"Sumwise.exe\tfile"), L"file");
     EXPECT_EQ(argumentsOf(L"Sumwise.exe"), L"");
     EXPECT_EQ(argumentsOf(L""), L"");
+}
+
+TEST(CommandLine, CheckOptionTakesItsPathQuotedOrNot) {
+    struct Case {
+        const wchar_t* line;
+        std::optional<std::wstring> path;
+    };
+    const Case cases[] = {
+        {L"", std::nullopt},
+        {L"/CHECK:SHA256SUMS", L"SHA256SUMS"},
+        {L"/check:sub\\a.md5", L"sub\\a.md5"},
+        {L"\"/CHECK:C:\\a b\\SUMS\"", L"C:\\a b\\SUMS"},
+        {L"/CHECK:\"C:\\a b\\SUMS\" /LANG de", L"C:\\a b\\SUMS"},
+        {L"/CHECK:C:\\a b\\SUMS  /LANG de", L"C:\\a b\\SUMS"},
+        {L"/LANG de /CHECK:x.sha1", L"x.sha1"},
+        {L"/CHECK:", std::nullopt},
+        {L"/CHECK:\"\"", std::nullopt},
+        {L"\"/CHECK:unclosed", L"unclosed"},
+        {L"\"C:\\dir /CHECK:x\\file\"", std::nullopt},  // inside a quoted input
+        {L"/CHECKX:file", std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(checkOption(c.line), c.path) << std::string(c.line, c.line + wcslen(c.line));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // sumwise-cli's -c reader: a whole sums file under rules taken from the
 // first bytes (algorithms given with -a or not, the sums file's name, the
 // MD6 size that sets its digest length).
-#include "cli/sums_file.h"
+#include "results/sums_file.h"
 #include "fuzz_input.h"
 #include "results/sums_line.h"
 
@@ -25,35 +25,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 4) return 0;
     AlgorithmParams params;
     params.md6.d = 1 + (data[3] % 2 == 0 ? 255 : data[3]) % 512;
-    cli::SumsFileRules rules;
-    rules.digits = cli::digestDigitCounts(params);
+    SumsFileRules rules;
+    rules.digits = digestDigitCounts(params);
     rules.fileName = kFileNames[data[0] % std::size(kFileNames)];
     // Up to two algorithms given with -a.
     const std::size_t forced = (data[0] >> 4) % 3;
     for (std::size_t i = 0; i < forced; ++i) rules.forced.push_back(&algorithms()[data[1 + i] % kAlgorithmCount]);
     const std::string_view bytes = fuzz::bytesOf(data + 4, size - 4);
 
-    const cli::SumsFile file = cli::readSumsFile(bytes, rules);
+    const SumsFile file = readSumsFile(bytes, rules);
     std::size_t previousLine = 0;
-    for (const cli::SumsEntry& entry : file.entries) {
+    for (const SumsEntry& entry : file.entries) {
         fuzz::require(entry.line > previousLine, "entries come one per line, in order");
         previousLine = entry.line;
         fuzz::require(!entry.besideSumsFile || file.entries.size() == 1, "a program hash file holds one entry");
         switch (entry.kind) {
-        case cli::SumsEntry::Kind::Check:
+        case SumsEntry::Kind::Check:
             fuzz::require(entry.algorithm != nullptr, "a check has an algorithm");
             fuzz::require(isHexDigits(entry.digest), "a check's digest is hexadecimal");
             fuzz::require(rules.digits[rowOf(entry.algorithm)] == entry.digest.size(),
                           "a check's digest has its algorithm's length");
             break;
-        case cli::SumsEntry::Kind::Ambiguous:
+        case SumsEntry::Kind::Ambiguous:
             fuzz::require(entry.algorithm == nullptr && entry.candidates.size() >= 2, "ambiguity has candidates");
             for (const AlgorithmEntry* candidate : entry.candidates) {
                 fuzz::require(rules.digits[rowOf(candidate)] == entry.digest.size(),
                               "every candidate has the digest's length");
             }
             break;
-        case cli::SumsEntry::Kind::Malformed:
+        case SumsEntry::Kind::Malformed:
             fuzz::require(entry.algorithm == nullptr, "a malformed line has no algorithm");
             break;
         }

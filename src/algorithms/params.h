@@ -49,6 +49,8 @@ constexpr std::uint32_t md6DefaultRounds(std::uint32_t d, bool keyed) {
 struct AlgorithmParams {
     HavalParams haval;
     Md6Params md6;
+
+    friend bool operator==(const AlgorithmParams&, const AlgorithmParams&) = default;
 };
 
 }  // namespace sumwise

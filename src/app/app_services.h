@@ -81,6 +81,8 @@ struct AppServices {
     bool dropTargetWithSystem = true;
     // Told the window's drop target once it is registered (tests drag onto it).
     std::function<void(IDropTarget*)> dropTargetRegistered;
+    // Shows a file in its folder (the check window's menu); unset: the shell.
+    std::function<void(const std::wstring& path)> showInFolder;
 };
 
 }  // namespace sumwise

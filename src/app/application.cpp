@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "app/check_dialog.h"
+#include "text/check_option.h"
 #include "app/main_dialog.h"
 #include "jobs/hash_job.h"
 #include "text/ui_language.h"
@@ -20,6 +22,7 @@ int runApplication(HINSTANCE instance, std::wstring_view arguments, const AppSer
     controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS | ICC_USEREX_CLASSES | ICC_STANDARD_CLASSES;
     InitCommonControlsEx(&controls);
 
+    int status = 0;
     {
         // The language: from /LANG when given, otherwise the user's.
         const auto chosen = languageFromCommandLine(arguments);
@@ -27,13 +30,24 @@ int runApplication(HINSTANCE instance, std::wstring_view arguments, const AppSer
         setUiLanguage(language);
         SetThreadUILanguage(language);
 
-        auto job = std::make_unique<HashJob>();
-        MainDialog dialog(*job, services, std::wstring(arguments));
-        dialog.run(instance);
+        if (const auto sums = checkOption(arguments)) {
+            // The check window is the program's window; the main one does not open.
+            std::error_code ignored;
+            const std::filesystem::path path = std::filesystem::absolute(*sums, ignored);
+            if (CheckDialog::canCheck(path, nullptr)) {
+                CheckDialog check(path, services);
+                check.run(instance, nullptr);
+            } else {
+                status = kCheckUnreadableExit;
+            }
+        } else {
+            MainDialog dialog(*job, services, std::wstring(arguments));
+            dialog.run(instance);
+        }
     }
 
     CoUninitialize();
-    return 0;
+    return status;
 }
 
 }  // namespace sumwise

@@ -11,7 +11,9 @@ namespace sumwise {
 
 // Prepares COM, the common controls, the job record and the UI language,
 // runs the main dialog until it ends, and tears everything down again.
-// `arguments` is the command line without the program name. Returns 0.
+// `arguments` is the command line without the program name. With /CHECK:
+// the check window runs instead. Returns 0, or 2 when the sums file cannot
+// be checked.
 int runApplication(HINSTANCE instance, std::wstring_view arguments, const AppServices& services = {});
 
 }  // namespace sumwise

@@ -30,6 +30,7 @@ INT_PTR MainDialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         {WM_TIMER, &MainDialog::onTimer},
         {kDrivesScannedMessage, &MainDialog::onDrivesScanned},
         {kDrivesBusyMessage, &MainDialog::onDrivesBusy},
+        {kOpenCheckMessage, &MainDialog::onOpenCheck},
         {kEnterBusyMessage, &MainDialog::onEnterBusy},
         {kJobEndedMessage, &MainDialog::onJobEnded},
         {kChosenVolumeMessage, &MainDialog::onChosenVolume},

@@ -30,6 +30,7 @@ enum : UINT {
     kChosenVolumeMessage = WM_APP + 5,  // lParam: std::optional<VolumeChoice>* to fill
     kDrivesScannedMessage = WM_APP + 40,  // posted: a drive scan has finished
     kDrivesBusyMessage = WM_APP + 41,     // posted; wParam: DriveScanBusy flags
+    kOpenCheckMessage = WM_APP + 42,      // posted: a dropped sums file waits for its check window
 };
 
 // The progress bar and taskbar button show the job's steps this often.
@@ -67,6 +68,7 @@ private:
     INT_PTR onSysCommand(WPARAM, LPARAM);
     INT_PTR onDeviceChange(WPARAM, LPARAM);
     INT_PTR onDestroy(WPARAM, LPARAM);
+    INT_PTR onOpenCheck(WPARAM, LPARAM);
     INT_PTR onTaskbarButtonCreated(WPARAM, LPARAM);
     // The compare result in the heading colour, NEGATIVE in the error colour.
     COLORREF staticTextColour(int controlId) const override;
@@ -189,6 +191,7 @@ private:
     std::array<std::uint32_t, 26> driveSerials_{};  // medium last seen, by letter
     bool drivesListed_ = false;  // the first scan has come in
     FileDropTarget* dropTarget_ = nullptr;
+    std::wstring droppedSums_;  // opened in the check window once the drop is over
 
     friend class MainDialogTestAccess;
 };

@@ -1,7 +1,12 @@
 // The main dialog as a drop target: a dragged data file becomes the input,
-// a dragged hash file fills the compare box.
+// a dragged hash file fills the compare box, a dragged sums file naming
+// several files opens the check window.
 #include <windows.h>
 
+#include <utility>
+
+#include "app/check_dialog.h"
+#include "toolkit/look.h"
 #include "app/main_dialog.h"
 #include "inputs/drop_target.h"
 #include "resources/resource_ids.h"
@@ -45,6 +50,13 @@ void MainDialog::revokeDropTarget() {
 }
 
 void MainDialog::onFileDropped(const std::wstring& path) {
+    // A sums file naming several files opens the check window over this one.
+    // The drag's source waits for the drop to return, so the window opens afterwards.
+    if (namesSeveralFiles(path)) {
+        droppedSums_ = path;
+        PostMessageW(window_, kOpenCheckMessage, 0, 0);
+        return;
+    }
     if (loadHashFile(path)) return;  // a hash file fills the compare box; the input stays
     // A job reads the input it started on: that stays until the job ends.
     if (jobActive()) return;
@@ -58,6 +70,14 @@ void MainDialog::onFileDropped(const std::wstring& path) {
     setInput(path);
     showSizeLabel();
     loadCompanionHashFile(false);
+}
+
+INT_PTR MainDialog::onOpenCheck(WPARAM, LPARAM) {
+    const std::wstring path = std::exchange(droppedSums_, std::wstring());
+    if (!path.empty() && CheckDialog::canCheck(path, window_)) {
+        CheckDialog(path, services_).run(GetModuleHandleW(nullptr), window_);
+    }
+    return TRUE;
 }
 
 }  // namespace sumwise

@@ -5,11 +5,13 @@
 
 #include "cli/hash_input.h"
 #include "cli/printer.h"
-#include "cli/sums_file.h"
+#include "results/sums_file.h"
 #include "cli/system.h"
 #include "jobs/input_source.h"
 #include "jobs/ordered_pool.h"
 #include "jobs/streaming.h"
+#include "results/sums_check.h"
+#include "results/sums_file.h"
 
 namespace sumwise::cli {
 
@@ -25,16 +27,6 @@ std::string plural(std::size_t count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-bool sameDigest(std::string_view expected, const std::string& computed) {
-    if (expected.size() != computed.size()) return false;
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        const char c = expected[i];
-        const char upper = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-        if (upper != computed[i]) return false;
-    }
-    return true;
-}
-
 struct Tally {
     std::size_t malformed = 0;
     std::size_t proper = 0;
@@ -45,6 +37,9 @@ struct Tally {
 
 // Results checked at once and not yet told.
 constexpr std::size_t kWindow = 64;
+// Lines in a row naming one file are checked with one read; a long run of
+// them is cut so the lines held stay few.
+constexpr std::size_t kLongestRun = 64;
 
 class Checker {
 public:
@@ -174,8 +169,33 @@ private:
         std::optional<OrderedPool> pool;
         if (sums.source->size() && processorCount() > 1) pool.emplace(processorCount(), kWindow);
         SumsFileReader reader(*sums.source, rulesFor(sums));
-        while (const std::optional<SumsEntry> next = reader.next()) {
-            const SumsEntry& entry = *next;
+        std::vector<SumsEntry> run;  // lines in a row naming one file, not yet given
+        auto flush = [&]() -> bool {
+            if (run.empty()) return true;
+            std::filesystem::path path = namedPath(run.front(), sums.input->path, {}, pathFromName(run.front().name));
+            auto checked = std::make_shared<std::pair<std::vector<SumsEntry>, FileRead>>(std::move(run), FileRead{});
+            run.clear();
+            auto work = [this, checked, path, beside = pool.has_value()] {
+                checked->second = readFile(path, checked->first, beside);
+            };
+            auto deliver = [this, checked, &tally] {
+                for (const SumsEntry& line : checked->first) {
+                    if (!tell(line, checked->second, tally)) return false;
+                }
+                return true;
+            };
+            if (pool) return pool->give(work, deliver);
+            work();
+            return deliver();
+        };
+        while (std::optional<SumsEntry> next = reader.next()) {
+            SumsEntry& entry = *next;
+            // One read serves a run of lines naming one file with the same parameters.
+            if (!run.empty() && (entry.kind != SumsEntry::Kind::Check || entry.name != run.front().name ||
+                                 entry.besideSumsFile != run.front().besideSumsFile ||
+                                 entry.params != run.front().params || run.size() == kLongestRun)) {
+                if (!flush()) return false;
+            }
             if (entry.kind != SumsEntry::Kind::Check) {
                 ++tally.malformed;
                 if (checking_.warn && !checking_.status) note(pool, lineNote(sums, entry));
@@ -183,28 +203,17 @@ private:
             }
             if (entry.byLength && checking_.warn && !checking_.status) note(pool, lineNote(sums, entry));
             ++tally.proper;
-            const AlgorithmParams& params = entry.params ? *entry.params : options_.params;
             if (!entry.besideSumsFile && entry.name == "-") {
+                if (!flush()) return false;
                 if (pool && !pool->deliverAll()) return false;
-                if (!tell(entry, hashStandardInputLine(sums, entry), tally)) return false;
+                if (!tell(entry, asFileRead(hashStandardInputLine(sums, entry), {entry.algorithm}), tally)) return false;
                 continue;
             }
-            std::filesystem::path path = entry.besideSumsFile ? sums.input->path : pathFromName(entry.name);
-            if (entry.besideSumsFile) path.replace_extension();
-            if (pool) {
-                auto checked = std::make_shared<std::pair<SumsEntry, Hashed>>(entry, Hashed{});
-                const bool going = pool->give(
-                    [this, checked, path, params] {
-                        checked->second = hashFileInput(path, {checked->first.algorithm}, params,
-                                                        environment_, checked->first.name, true);
-                    },
-                    [this, checked, &tally] { return tell(checked->first, checked->second, tally); });
-                if (!going) return false;
-            } else if (!tell(entry, hashFileInput(path, {entry.algorithm}, params, environment_, entry.name),
-                             tally)) {
-                return false;
-            }
+            run.push_back(std::move(entry));
+            // From a pipe each line is told as soon as it comes.
+            if (!pool && !flush()) return false;
         }
+        if (!flush()) return false;
         if (pool && !pool->deliverAll()) return false;
         if (reader.failed()) {
             // What came before the failure has been checked and told.
@@ -241,28 +250,52 @@ private:
         return true;
     }
 
+    // One read of a file for the algorithms of its lines.
+    FileRead readFile(const std::filesystem::path& path, const std::vector<SumsEntry>& lines, bool beside) {
+        std::vector<const SumsEntry*> pointers;
+        for (const SumsEntry& line : lines) pointers.push_back(&line);
+        std::vector<const AlgorithmEntry*> algorithms = algorithmsOf(pointers);
+        // A run shares its parameters: those its tags carry, else the options'.
+        const AlgorithmParams& params = lines.front().params ? *lines.front().params : options_.params;
+        return asFileRead(hashFileInput(path, algorithms, params, environment_, lines.front().name, beside),
+                          std::move(algorithms));
+    }
+
+    static FileRead asFileRead(Hashed hashed, std::vector<const AlgorithmEntry*> algorithms) {
+        FileRead read;
+        read.algorithms = std::move(algorithms);
+        read.bytesRead = hashed.bytesRead;
+        read.error = hashed.error;
+        read.failure = hashed.failure == Hashed::Failure::Open   ? FileRead::Failure::Open
+                       : hashed.failure == Hashed::Failure::Read ? FileRead::Failure::Read
+                                                                 : FileRead::Failure::None;
+        read.digests = std::move(hashed.digests);
+        return read;
+    }
+
     // Tells one line's result; false when the output failed.
-    bool tell(const SumsEntry& entry, const Hashed& hashed, Tally& tally) {
+    bool tell(const SumsEntry& entry, const FileRead& read, Tally& tally) {
         bool escaped = false;
         const std::string shown = printableName(entry.name, escaped);
-        const std::string lead = escaped ? "\\" : "";
-        if (!hashed.ok()) {
-            if (checking_.ignoreMissing && hashed.failure == Hashed::Failure::Open &&
-                hashed.error.default_error_condition() == std::errc::no_such_file_or_directory) {
-                return true;
-            }
+        const LineStatus status = lineStatus(entry, read);
+        if (status == LineStatus::Missing || status == LineStatus::Unreadable) {
+            if (checking_.ignoreMissing && status == LineStatus::Missing) return true;
             ++tally.unreadable;
             if (!checking_.status) {
+                Hashed hashed;
+                hashed.failure = read.failure == FileRead::Failure::Read ? Hashed::Failure::Read : Hashed::Failure::Open;
+                hashed.error = read.error;
+                hashed.bytesRead = read.bytesRead;
                 printer_.error(failureMessage(shown, hashed));
-                if (!printer_.line(lead + shown + ": FAILED open or read")) return false;
+                if (!printer_.line(checkReportLine(shown, escaped, status))) return false;
             }
             return true;
         }
         ++tally.verified;
-        const bool match = sameDigest(entry.digest, digestText(hashed.digests.front(), LetterCase::Upper));
+        const bool match = status == LineStatus::Ok;
         if (!match) ++tally.mismatched;
         if (checking_.status || (match && checking_.quiet)) return true;
-        return printer_.line(lead + shown + (match ? ": OK" : ": FAILED"));
+        return printer_.line(checkReportLine(shown, escaped, status));
     }
 
     const Options& options_;

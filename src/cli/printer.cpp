@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "cli/system.h"
-#include "results/sums_line.h"
+#include "results/sums_check.h"
 
 namespace sumwise::cli {
 
@@ -27,15 +27,7 @@ bool Printer::line(std::string_view text) {
 
 void Printer::error(std::string_view text) { environment_.err << text << '\n' << std::flush; }
 
-std::string printableName(std::string_view name, bool& escaped) {
-    // Where the backslash separates folders no name holds one: a path is
-    // printed as it is unless a line end forces the escaped form.
-    if (std::filesystem::path::preferred_separator == '\\' && name.find_first_of("\r\n") == std::string_view::npos) {
-        escaped = false;
-        return std::string(name);
-    }
-    return escapeSumsName(name, escaped);
-}
+std::string printableName(std::string_view name, bool& escaped) { return printableSumsName(name, escaped); }
 
 std::string errorName(std::string_view name) {
     bool escaped = false;

@@ -9,6 +9,7 @@
 #include "results/copy_results.h"
 #include "results/results_list.h"
 #include "results/save_results.h"
+#include "results/save_sums.h"
 #include "toolkit/look.h"
 #include "toolkit/strings.h"
 
@@ -56,6 +57,7 @@ Menu buildMenu(const ResultsHost& host) {
     const bool selectedResult = nextSelectedResult(host.list, host.model, -1) >= 0;
     const bool anyResult = valueCount(host.model) > 0;
     // Inserted bottom first, each at the top.
+    insertAtTop(menu.get(), kSaveSumsCommand, IDS_MENU_SAVE_SUMS, fileInput(host) && anyResult);
     insertAtTop(menu.get(), kSaveAllCommand, IDS_MENU_SAVE_ALL, fileInput(host) && anyResult);
     insertAtTop(menu.get(), kSaveAsCommand, IDS_MENU_SAVE_AS, selectedResult);
     insertAtTop(menu.get(), kSaveCommand, IDS_MENU_SAVE, fileInput(host) && selectedResult);
@@ -152,6 +154,9 @@ void runCommand(const ResultsHost& host, UINT command) {
         break;
     case kSaveAllCommand:
         if (fileInput(host)) saveAll(host);
+        break;
+    case kSaveSumsCommand:
+        if (fileInput(host)) saveAsSumsFiles(host);
         break;
     default: break;  // dismissed
     }

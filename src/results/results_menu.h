@@ -20,6 +20,7 @@ enum : UINT {
     kSaveCommand = IDS_MENU_SAVE + 10020,
     kSaveAsCommand = IDS_MENU_SAVE_AS + 10020,
     kSaveAllCommand = IDS_MENU_SAVE_ALL + 10020,
+    kSaveSumsCommand = IDS_MENU_SAVE_SUMS + 10020,
 };
 
 // A key pressed in the list: Ctrl+A selects every row, Ctrl+C copies,

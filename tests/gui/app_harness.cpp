@@ -160,13 +160,16 @@ void RunningApp::start(const std::wstring& commandLine) {
         return runMd6ParametersDialog(owner, params);
     };
     thread_ = std::thread([this, commandLine] {
-        runApplication(GetModuleHandleW(nullptr), commandLine, services_);
+        exitStatus_ = runApplication(GetModuleHandleW(nullptr), commandLine, services_);
         ended_ = true;
     });
     waitFor([this] { return dialog_.load() != nullptr || ended_.load(); });
     waitFor([this] { return ended_.load() || IsWindowVisible(dialog_.load()); });
-    // Disk mode is offered once the first drive list is in.
-    waitFor([this] { return ended_.load() || IsWindowEnabled(GetDlgItem(dialog_.load(), IDC_DISK_MODE)); });
+    // Disk mode is offered once the first drive list is in (the check window has none).
+    waitFor([this] {
+        const HWND disk = GetDlgItem(dialog_.load(), IDC_DISK_MODE);
+        return ended_.load() || disk == nullptr || IsWindowEnabled(disk);
+    });
 }
 
 void RunningApp::postClick(int id) { PostMessageW(control(id), BM_CLICK, 0, 0); }

@@ -111,8 +111,9 @@ public:
 
     // Closes the dialog (stopping a job first if one runs); true when it ended.
     bool close();
-    // Whether the program has ended.
+    // Whether the program has ended, and what it returned.
     bool ended() const { return ended_.load(); }
+    int exitStatus() const { return exitStatus_.load(); }
 
     // Where the update dialog's save dialog saves a download (empty: it is
     // cancelled), and the names it was offered.
@@ -165,6 +166,7 @@ private:
     std::thread thread_;
     std::atomic<HWND> dialog_{nullptr};
     std::atomic<bool> ended_{false};
+    std::atomic<int> exitStatus_{0};
     NMITEMACTIVATE rightClick_{};  // a posted right click points here
     NMLVKEYDOWN keyDown_{};        // and a posted key
 };

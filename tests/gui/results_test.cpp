@@ -68,6 +68,7 @@ std::wstring describe(const std::vector<MenuEntry>& menu) {
         case kSaveCommand: out += L"save"; break;
         case kSaveAsCommand: out += L"saveas"; break;
         case kSaveAllCommand: out += L"saveall"; break;
+        case kSaveSumsCommand: out += L"savesums"; break;
         default: out += L"?" + std::to_wstring(entry.command);
         }
         out += entry.enabled ? L'+' : L'-';
@@ -94,15 +95,15 @@ TEST(ResultsMenu, EntriesAndTheirEnabling) {
         const wchar_t* expected;
     };
     const Case cases[] = {
-        {"nothing computed", L"/A", {}, {}, L"copy- all- compare- | save- saveas- saveall-"},
-        {"no selection", L"/A", {L"MD5", L"SHA-1"}, {}, L"copy- all+ compare- | save- saveas- saveall+"},
-        {"one empty row selected", L"/A", {L"MD5"}, {L"CRC32"}, L"copy- all+ compare- | save- saveas- saveall+"},
-        {"MD5 above MD6", L"/A", {L"MD5", L"MD6"}, {L"MD5", L"MD6"}, L"copy+ all+ compare+ | save+ saveas+ saveall+"},
+        {"nothing computed", L"/A", {}, {}, L"copy- all- compare- | save- saveas- saveall- savesums-"},
+        {"no selection", L"/A", {L"MD5", L"SHA-1"}, {}, L"copy- all+ compare- | save- saveas- saveall+ savesums+"},
+        {"one empty row selected", L"/A", {L"MD5"}, {L"CRC32"}, L"copy- all+ compare- | save- saveas- saveall+ savesums+"},
+        {"MD5 above MD6", L"/A", {L"MD5", L"MD6"}, {L"MD5", L"MD6"}, L"copy+ all+ compare+ | save+ saveas+ saveall+ savesums+"},
         {"MD6 first, without a value", L"/A", {L"SHA-1"}, {L"MD6", L"SHA-1"},
-         L"params+ | copy+ all+ compare+ | save+ saveas+ saveall+"},
-        {"Haval alone", L"/A", {}, {L"Haval"}, L"params+ | copy- all- compare- | save- saveas- saveall-"},
-        {"text mode", L"/T /A", {L"MD5"}, {L"MD5"}, L"copy+ all+ compare+ | save- saveas+ saveall-"},
-        {"disk mode", L"/V /A", {L"MD5"}, {L"MD5"}, L"copy+ all+ compare+ | save- saveas+ saveall-"},
+         L"params+ | copy+ all+ compare+ | save+ saveas+ saveall+ savesums+"},
+        {"Haval alone", L"/A", {}, {L"Haval"}, L"params+ | copy- all- compare- | save- saveas- saveall- savesums-"},
+        {"text mode", L"/T /A", {L"MD5"}, {L"MD5"}, L"copy+ all+ compare+ | save- saveas+ saveall- savesums-"},
+        {"disk mode", L"/V /A", {L"MD5"}, {L"MD5"}, L"copy+ all+ compare+ | save- saveas+ saveall- savesums-"},
     };
     // One program per input mode; a new input clears the values between cases.
     std::unique_ptr<RunningApp> app;
@@ -129,7 +130,7 @@ TEST(ResultsMenu, TextsInOrderAndTheKeyboardMenu) {
     for (const MenuEntry& entry : menu) texts.push_back(entry.text);
     const std::vector<std::wstring> expected = {L"Set parameters", L"",          L"&Copy\tCtrl+C", L"Copy &all",
                                                 L"Copy to compare", L"",         L"&Save\tCtrl+S", L"Save as...",
-                                                L"Save all"};
+                                                L"Save all", L"Save as sums file..."};
     EXPECT_EQ(texts, expected);
     // The menu key (or Shift+F10) in the list offers the same menu; a right click offers it once.
     SendMessageW(app.dialog(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(app.control(IDC_RESULTS)), -1);
@@ -189,7 +190,7 @@ TEST(ResultsMenu, SetParametersOpensTheRowsDialogButNotDuringAJob) {
     app.setText(IDC_INPUT, big.wstring());
     app.click(IDC_HASH);
     ASSERT_TRUE(waitFor([&] { return app.visible(IDC_PROGRESS); }));
-    EXPECT_EQ(describe(app.rightClick(kSetParametersCommand)), L"params- | copy- all- compare- | save- saveas- saveall-");
+    EXPECT_EQ(describe(app.rightClick(kSetParametersCommand)), L"params- | copy- all- compare- | save- saveas- saveall- savesums-");
     app.click(IDOK);
     ASSERT_TRUE(waitFor([&] { return app.jobFinished(); }));
     std::lock_guard lock(RecordingTaskbar::mutex);

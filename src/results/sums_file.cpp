@@ -1,4 +1,4 @@
-#include "cli/sums_file.h"
+#include "results/sums_file.h"
 
 #include <algorithm>
 
@@ -7,7 +7,7 @@
 #include "results/sums_line.h"
 #include "text/ascii_case.h"
 
-namespace sumwise::cli {
+namespace sumwise {
 
 namespace {
 
@@ -373,4 +373,4 @@ std::optional<SumsEntry> SumsFileReader::next() {
     return entry;
 }
 
-}  // namespace sumwise::cli
+}  // namespace sumwise

@@ -17,7 +17,7 @@
 #include "jobs/input_source.h"
 #include "results/hash_file.h"
 
-namespace sumwise::cli {
+namespace sumwise {
 
 // The digits of each algorithm's digest under the given parameters, in
 // table order.
@@ -112,4 +112,4 @@ private:
     std::deque<SumsEntry> ready_;
 };
 
-}  // namespace sumwise::cli
+}  // namespace sumwise

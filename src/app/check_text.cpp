@@ -1,0 +1,65 @@
+#include "app/check_text.h"
+
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "text/size_text.h"
+#include "toolkit/strings.h"
+#include "resources/resource_ids.h"
+
+namespace sumwise {
+
+std::wstring wideName(std::string_view name) {
+    if (name.empty()) return {};
+    const int size = static_cast<int>(name.size());
+    for (const UINT codePage : {static_cast<UINT>(CP_UTF8), static_cast<UINT>(CP_ACP)}) {
+        const DWORD flags = codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
+        const int length = MultiByteToWideChar(codePage, flags, name.data(), size, nullptr, 0);
+        if (length <= 0) continue;
+        std::wstring wide(static_cast<std::size_t>(length), L'\0');
+        MultiByteToWideChar(codePage, flags, name.data(), size, wide.data(), length);
+        return wide;
+    }
+    return {};
+}
+
+std::wstring speedText(std::uint64_t done, std::uint64_t total, double seconds) {
+    if (seconds < 0.2 || done == 0) return {};
+    const double speed = static_cast<double>(done) / seconds;
+    const auto left = static_cast<std::uint64_t>(static_cast<double>(total - std::min(done, total)) / speed + 0.5);
+    wchar_t time[32];
+    if (left >= 3600) {
+        swprintf(time, 32, L"%llu:%02llu:%02llu", left / 3600, left / 60 % 60, left % 60);
+    } else {
+        swprintf(time, 32, L"%llu:%02llu", left / 60, left % 60);
+    }
+    const std::wstring rate = sizeText(static_cast<std::uint64_t>(speed), decimalSeparator());
+    return loadFormatted(IDS_CHECK_SPEED, {std::wstring_view(rate), std::wstring_view(time)});
+}
+
+bool copyToClipboard(HWND owner, const std::wstring& text) {
+    if (!OpenClipboard(owner)) return false;
+    EmptyClipboard();
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    bool done = false;
+    if (const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+        if (void* target = GlobalLock(memory)) {
+            std::memcpy(target, text.c_str(), bytes);
+            GlobalUnlock(memory);
+            done = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+        }
+        if (!done) GlobalFree(memory);
+    }
+    CloseClipboard();
+    return done;
+}
+
+void showFileInFolder(const std::wstring& path) {
+    if (PIDLIST_ABSOLUTE item = ILCreateFromPathW(path.c_str())) {
+        SHOpenFolderAndSelectItems(item, 0, nullptr, 0);
+        ILFree(item);
+    }
+}
+
+}  // namespace sumwise
