@@ -172,10 +172,10 @@ TEST(SumsCheck, StatusesReportLinesAndSummary) {
     md5.kind = Kind::Check;
     md5.name = "a b.txt";
     md5.digest = "900150983cd24fb0d6963f7d28e17f72";
-    md5.algorithm = entryForName(L"MD5");
+    md5.algorithm = algorithmNamed(std::wstring_view(L"MD5"));
     SumsEntry bad;
     FileRead read;
-    read.algorithms = {entryForName(L"CRC32"), md5.algorithm};
+    read.algorithms = {algorithmNamed(std::wstring_view(L"CRC32")), md5.algorithm};
     read.digests = {hashText(*read.algorithms[0], "abc", {}), hashText(*read.algorithms[1], "abc", {})};
     FileRead other = read;
     other.digests[1] = hashText(*read.algorithms[1], "abd", {});
@@ -188,7 +188,7 @@ TEST(SumsCheck, StatusesReportLinesAndSummary) {
     broken.failure = FileRead::Failure::Read;
     broken.error = std::make_error_code(std::errc::io_error);
     FileRead without;  // read, but not for this line's algorithm
-    without.algorithms = {entryForName(L"CRC32")};
+    without.algorithms = {algorithmNamed(std::wstring_view(L"CRC32"))};
     without.digests = {read.digests[0]};
     struct Case {
         const SumsEntry* entry;

@@ -257,8 +257,8 @@ private:
         std::vector<const AlgorithmEntry*> algorithms = algorithmsOf(pointers);
         // A run shares its parameters: those its tags carry, else the options'.
         const AlgorithmParams& params = lines.front().params ? *lines.front().params : options_.params;
-        return asFileRead(hashFileInput(path, algorithms, params, environment_, lines.front().name, beside),
-                          std::move(algorithms));
+        Hashed hashed = hashFileInput(path, algorithms, params, environment_, lines.front().name, beside);
+        return asFileRead(std::move(hashed), std::move(algorithms));
     }
 
     static FileRead asFileRead(Hashed hashed, std::vector<const AlgorithmEntry*> algorithms) {

@@ -11,7 +11,7 @@
 #include "cli/check.h"
 #include "cli/folder_walk.h"
 #include "cli/hash_input.h"
-#include "cli/parameter_tag.h"
+#include "results/parameter_tag.h"
 #include "cli/printer.h"
 #include "cli/system.h"
 #include "cli/verify_update.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "cli/parameter_tag.h"
+#include "results/parameter_tag.h"
 #include "jobs/streaming.h"
 #include "results/sums_line.h"
 #include "text/ascii_case.h"

@@ -11,7 +11,7 @@
 #include "algorithms/algorithm_table.h"
 #include "algorithms/params.h"
 
-namespace sumwise::cli {
+namespace sumwise {
 
 std::string taggedName(const AlgorithmEntry& algorithm, const AlgorithmParams& params);
 
@@ -25,4 +25,4 @@ struct ParameterTag {
 // parameters out of range.
 std::optional<ParameterTag> parseParameterTag(std::string_view tag, const AlgorithmParams& base);
 
-}  // namespace sumwise::cli
+}  // namespace sumwise

@@ -1,10 +1,10 @@
-#include "cli/parameter_tag.h"
+#include "results/parameter_tag.h"
 
 #include <charconv>
 
 #include "text/ascii_case.h"
 
-namespace sumwise::cli {
+namespace sumwise {
 
 namespace {
 
@@ -85,4 +85,4 @@ std::optional<ParameterTag> parseParameterTag(std::string_view tag, const Algori
     return parsed;
 }
 
-}  // namespace sumwise::cli
+}  // namespace sumwise
