@@ -6,9 +6,11 @@
 #include <vssym32.h>
 
 #include "about/about_dialog.h"
+#include "app/job_title.h"
 #include "inputs/drive_scanner.h"
 #include "inputs/drop_target.h"
 #include "resources/resource_ids.h"
+#include "results/list_tips.h"
 #include "results/results_list.h"
 #include "toolkit/look.h"
 #include "toolkit/strings.h"
@@ -51,7 +53,10 @@ private:
 };
 
 MainDialog::MainDialog(HashJob& job, const AppServices& services, std::wstring commandLine)
-    : job_(job), services_(services), commandLine_(std::move(commandLine)) {}
+    : job_(job),
+      services_(services),
+      commandLine_(std::move(commandLine)),
+      progressTitle_(std::make_unique<ProgressTitle>()) {}
 
 MainDialog::~MainDialog() = default;
 
@@ -163,8 +168,10 @@ void MainDialog::setInitialTexts() {
 }
 
 void MainDialog::setUpResultsList() {
-    const DWORD extended = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_INFOTIP;
+    // No list info tip: the list tips show a cut value (also where the list gives no info tips).
+    const DWORD extended = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP;
     SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+    results::attachListTips(list_);
 
     int nameWidth = 0;
     for (const AlgorithmEntry& entry : algorithms()) {

@@ -36,6 +36,7 @@ inline constexpr UINT_PTR kProgressTimer = 1;
 inline constexpr UINT kProgressInterval = 50;  // milliseconds
 
 class FileDropTarget;
+class ProgressTitle;
 class DriveScanner;
 struct DriveItem;
 
@@ -84,7 +85,7 @@ private:
     INT_PTR onChosenVolume(WPARAM, LPARAM);
     INT_PTR onTaskbarButtonCreated(WPARAM, LPARAM);
     INT_PTR onContextMenu(WPARAM, LPARAM);
-    // The results list's keys, right click and value tips.
+    // The results list's keys, right click and double click.
     INT_PTR onListNotify(const NMHDR& header, LPARAM lParam);
 
     // Commands
@@ -129,6 +130,8 @@ private:
 
     // Progress, shown at the window's own pace; failures the user sees
     void showProgress();
+    // The elapsed time, the share done, the speed and the time left in the title.
+    void showProgressTitle();
     void showJobFailure(const InputFailure& failure);
     void restoreInputCaption();
     bool jobActive() const;
@@ -137,6 +140,7 @@ private:
     void startDrives();
     void applyDrives(std::vector<DriveItem> items);
     void showDrivePrompt();
+    void enableDrivesAfterJob();
     bool driveChosen() const;
     std::optional<VolumeChoice> chosenDrive() const;
 
@@ -172,6 +176,7 @@ private:
     bool endAfterJob_ = false;
 
     std::uint64_t progressShown_ = 0;
+    std::unique_ptr<ProgressTitle> progressTitle_;
     bool failureShown_ = false;
     // The control that had the focus when the busy layout took it away.
     HWND focusBeforeJob_ = nullptr;

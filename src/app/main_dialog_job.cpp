@@ -6,7 +6,9 @@
 #include <algorithm>
 
 #include "app/input_failure_text.h"
+#include "app/job_title.h"
 #include "app/main_dialog.h"
+#include "jobs/streaming.h"
 #include "resources/resource_ids.h"
 #include "toolkit/look.h"
 #include "toolkit/strings.h"
@@ -18,7 +20,19 @@ bool MainDialog::jobActive() const { return driver_ && driver_->state() != JobSt
 INT_PTR MainDialog::onTimer(WPARAM wParam, LPARAM) {
     if (wParam != kProgressTimer) return FALSE;
     showProgress();
+    showProgressTitle();
     return TRUE;
+}
+
+void MainDialog::showProgressTitle() {
+    // A suspended job keeps the title it had.
+    if (!driver_ || driver_->state() != JobState::Running) return;
+    const std::uint64_t done = driver_->completedSteps();
+    const int count = std::max(algorithmCount(job_.jobMask), 1);
+    const std::uint64_t blocks = done / static_cast<std::uint64_t>(count);
+    if (auto title = progressTitle_->next(GetTickCount64(), done, job_.progressTotal.load(), blocks * kBlockSize)) {
+        SetWindowTextW(window_, title->c_str());
+    }
 }
 
 void MainDialog::showProgress() {

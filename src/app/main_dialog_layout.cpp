@@ -6,6 +6,7 @@
 #include <array>
 #include <utility>
 
+#include "app/job_title.h"
 #include "app/main_dialog.h"
 #include "resources/resource_ids.h"
 #include "results/results_list.h"
@@ -209,6 +210,7 @@ void MainDialog::enterBusyLayout(std::uint64_t totalSteps) {
     // The steps are shown at a steady pace, never one message per step, so
     // clicks and keys always get through.
     progressShown_ = 0;
+    progressTitle_->start(GetTickCount64());
     SetTimer(window_, kProgressTimer, kProgressInterval, nullptr);
 }
 
@@ -234,14 +236,8 @@ void MainDialog::finishJob(const JobEnd& end) {
         // No time in the title: nothing was computed.
         showJobFailure(*end.failure);
     } else {
-        const std::wstring product = loadText(IDS_PRODUCT);
-        const std::wstring time = loadText(IDS_TIME);
-        SetWindowTextW(window_, formatText(L"%s (%s: %02i:%02i:%03i)",
-                                           {std::wstring_view(product), std::wstring_view(time),
-                                            static_cast<std::int64_t>(elapsed / 60000),
-                                            static_cast<std::int64_t>(elapsed % 60000 / 1000),
-                                            static_cast<std::int64_t>(elapsed % 1000)})
-                                    .c_str());
+        // A stopped job has no time that could pass for a whole job's.
+        SetWindowTextW(window_, (end.stopped ? stoppedTitle() : elapsedTitle(elapsed)).c_str());
         restoreInputCaption();
     }
     KillTimer(window_, kProgressTimer);
@@ -251,9 +247,8 @@ void MainDialog::finishJob(const JobEnd& end) {
         ShowWindow(item(IDC_PROGRESS), SW_HIDE);
         ShowWindow(item(IDC_SHOW_ALL), SW_SHOW);
         ShowWindow(item(IDC_SMALL_CAPS), SW_SHOW);
-        for (int id : {IDC_RESULTS, IDC_SHOW_ALL, IDC_SMALL_CAPS, IDC_DRIVES, IDC_DISK_MODE, IDC_TEXT_MODE}) {
-            EnableWindow(item(id), TRUE);
-        }
+        for (int id : {IDC_RESULTS, IDC_SHOW_ALL, IDC_SMALL_CAPS, IDC_TEXT_MODE}) EnableWindow(item(id), TRUE);
+        enableDrivesAfterJob();
         EnableWindow(item(IDC_BROWSE), fileJob);
         restoreFocusAfterJob();
     }

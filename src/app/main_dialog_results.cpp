@@ -5,6 +5,7 @@
 
 #include "app/main_dialog.h"
 #include "resources/resource_ids.h"
+#include "results/copy_results.h"
 #include "results/results_menu.h"
 
 namespace sumwise {
@@ -22,7 +23,7 @@ INT_PTR MainDialog::onListNotify(const NMHDR& header, LPARAM lParam) {
         results::showContextMenu(resultsHost(), at);
         return reply(TRUE);  // handled: no second menu through WM_CONTEXTMENU
     }
-    case LVN_GETINFOTIPW: results::fillValueTip(list_, *reinterpret_cast<NMLVGETINFOTIPW*>(lParam)); break;
+    case NM_DBLCLK: results::copyRowValue(resultsHost(), reinterpret_cast<const NMITEMACTIVATE*>(lParam)->iItem); break;
     default: break;
     }
     return reply(0);
