@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "algorithms/algorithm_table.h"
 #include "app/input_failure_text.h"
 #include "app/job_title.h"
 #include "app/main_dialog.h"

@@ -20,6 +20,8 @@ constexpr UINT_PTR kSubclassId = 0x5357'5449;
 constexpr UINT_PTR kShowNoticeTimer = 0x5357'0001;
 constexpr UINT_PTR kHideNoticeTimer = 0x5357'0002;
 constexpr UINT kNoticeMilliseconds = 4000;
+// The list's tips are found by a property (the import library lacks GetWindowSubclass).
+constexpr const wchar_t* kTipsProperty = L"Sumwise.ListTips";
 
 struct Tip {
     HWND window = nullptr;
@@ -150,6 +152,7 @@ LRESULT CALLBACK listProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
         }
         break;
     case WM_NCDESTROY:
+        RemovePropW(list, kTipsProperty);
         RemoveWindowSubclass(list, listProc, kSubclassId);
         for (Tip* tip : {&tips.value, &tips.notice}) {
             if (tip->window != nullptr) DestroyWindow(tip->window);
@@ -161,11 +164,7 @@ LRESULT CALLBACK listProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
     return DefSubclassProc(list, message, wParam, lParam);
 }
 
-ListTips* tipsOf(HWND list) {
-    DWORD_PTR data = 0;
-    if (!GetWindowSubclass(list, listProc, kSubclassId, &data)) return nullptr;
-    return reinterpret_cast<ListTips*>(data);
-}
+ListTips* tipsOf(HWND list) { return static_cast<ListTips*>(GetPropW(list, kTipsProperty)); }
 
 // What the tip window itself holds, while it is shown.
 std::wstring shownText(HWND list, const Tip& tip) {
@@ -187,7 +186,9 @@ void attachListTips(HWND list) {
     tips->notice.window = createTip(list, TTS_ALWAYSTIP | TTS_BALLOON);
     // Names of several files wrap; a value stays on one line.
     if (tips->notice.window != nullptr) SendMessageW(tips->notice.window, TTM_SETMAXTIPWIDTH, 0, look::scaled(list, 400));
-    if (!SetWindowSubclass(list, listProc, kSubclassId, reinterpret_cast<DWORD_PTR>(tips))) {
+    if (!SetPropW(list, kTipsProperty, tips) ||
+        !SetWindowSubclass(list, listProc, kSubclassId, reinterpret_cast<DWORD_PTR>(tips))) {
+        RemovePropW(list, kTipsProperty);
         for (Tip* tip : {&tips->value, &tips->notice}) {
             if (tip->window != nullptr) DestroyWindow(tip->window);
         }

@@ -437,8 +437,8 @@ LPARAM valueCellPoint(HWND list, int row) {
 std::wstring RunningApp::valueTip(const std::wstring& name) {
     const HWND list = control(IDC_RESULTS);
     const LPARAM at = valueCellPoint(list, results::rowForName(list, name));
-    // The pointer comes to the row and rests there (the system's hover, posted as it would come).
-    PostMessageW(list, WM_MOUSEMOVE, 0, at);
+    // The pointer rests on the row: the system's hover, posted as it would come (no move: the
+    // system would find the real pointer elsewhere and say it left).
     PostMessageW(list, WM_MOUSEHOVER, 0, at);
     settle();
     std::wstring tip;
@@ -448,8 +448,8 @@ std::wstring RunningApp::valueTip(const std::wstring& name) {
     settle();
     std::wstring after;
     onDialogThread([&] { after = results::shownValueTip(list); });
-    EXPECT_EQ(after, L"") << "the tip stays after the pointer left";
-    return tip;
+    // A tip that stays after the pointer left is no tip the test can trust.
+    return after.empty() ? tip : L"<stays: " + after + L">";
 }
 
 void RunningApp::doubleClick(const std::wstring& name) {
