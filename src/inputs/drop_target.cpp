@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "inputs/drop_files.h"
 #include "jobs/long_path.h"
@@ -189,11 +190,16 @@ HRESULT CDragDropHelper::Drop(IDataObject* data, DWORD, POINTL point, DWORD* eff
         if (effect != nullptr) *effect = this->effect();
         POINT where{point.x, point.y};
         if (dragImages_ != nullptr) dragImages_->Drop(data, &where, this->effect());
-        if (accepted_) {
+        // The drag is over: the data object is let go, as after a leave.
+        IDataObject* const held = std::exchange(held_, nullptr);
+        const bool accepted = std::exchange(accepted_, false);
+        oneFile_ = false;
+        if (accepted) {
             OnFileDropped(droppedPath_);
         } else {
-            OnOtherDropped(held_);
+            OnOtherDropped(held);
         }
+        if (held != nullptr) held->Release();
         return S_OK;
     } catch (...) {
         return E_UNEXPECTED;

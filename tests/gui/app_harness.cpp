@@ -425,6 +425,7 @@ namespace {
 
 // The middle of a row's value cell, in the list's client coordinates.
 LPARAM valueCellPoint(HWND list, int row) {
+    SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
     RECT cell{};
     cell.top = 1;
     cell.left = LVIR_LABEL;

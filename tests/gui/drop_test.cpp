@@ -243,9 +243,11 @@ TEST_P(Drops, DuringAJobOnlyAHashFileIsTaken) {
         EXPECT_EQ(message(result.description), c.message);
         EXPECT_EQ(app.text(IDC_INPUT), big.wstring());
         EXPECT_EQ(app.text(IDC_COMPARE), c.compare);
+        EXPECT_EQ(data.references(), 1) << "the target let the data object go after the drop";
     }
     app.click(IDOK);
     ASSERT_TRUE(waitFor([&] { return app.jobFinished(); }));
+    app.settle();
     // Once the job has ended a data file is taken again.
     FakeDataObject data(std::vector{image.wstring()});
     EXPECT_EQ(drag(app, data, true).enterEffect, static_cast<DWORD>(DROPEFFECT_COPY));
