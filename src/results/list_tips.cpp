@@ -35,20 +35,23 @@ struct ListTips {
     std::vector<std::wstring> saved;  // names for the next notice
 };
 
-// The one tool of a tip: the whole list, placed by the program.
+// The one tool of a tip: the whole list, placed by the program. The pointer
+// goes through a tip to the list below it (the value tip lies over the
+// value the pointer rests on; the list must not think the pointer left).
 TTTOOLINFOW toolOf(HWND list) {
     TTTOOLINFOW tool{};
     tool.cbSize = TTTOOLINFOW_V2_SIZE;
-    tool.uFlags = TTF_IDISHWND | TTF_TRACK | TTF_ABSOLUTE;
+    tool.uFlags = TTF_IDISHWND | TTF_TRACK | TTF_ABSOLUTE | TTF_TRANSPARENT;
     tool.hwnd = list;
     tool.uId = reinterpret_cast<UINT_PTR>(list);
     return tool;
 }
 
 HWND createTip(HWND list, DWORD style) {
-    const HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | style,
-                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                     GetAncestor(list, GA_ROOT), nullptr, nullptr, nullptr);
+    // Owned by no window: a popup the dialog owned would be moved with it and
+    // keep "Always On Top" from taking effect (the tip puts itself on top when shown).
+    const HWND tip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | style, CW_USEDEFAULT,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
     if (tip == nullptr) return nullptr;
     TTTOOLINFOW tool = toolOf(list);
     tool.lpszText = const_cast<wchar_t*>(L"");
