@@ -6,6 +6,7 @@
 #include <dbt.h>
 
 #include "about/about_dialog.h"
+#include "app/job_title.h"
 #include "inputs/drive_scanner.h"
 #include "resources/resource_ids.h"
 #include "toolkit/strings.h"

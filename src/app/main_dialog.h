@@ -38,6 +38,7 @@ inline constexpr UINT_PTR kProgressTimer = 1;
 inline constexpr UINT kProgressInterval = 50;  // milliseconds
 
 class FileDropTarget;
+class ProgressTitle;
 class DriveScanner;
 struct DriveItem;
 
@@ -126,6 +127,8 @@ private:
     INT_PTR onJobEnded(WPARAM, LPARAM);
     void finishJob(const JobEnd& end);
     void restoreFocusAfterJob();
+    // The elapsed time, the share done, the speed and the time left in the title.
+    void showProgressTitle();
     void showJobFailure(const InputFailure& failure);
     void restoreInputCaption();
 
@@ -144,6 +147,7 @@ private:
     void onDriveSelected(const Command&);
     INT_PTR onChosenVolume(WPARAM, LPARAM);
     void showDrivePrompt();
+    void enableDrivesAfterJob();
     bool driveChosen() const;
     std::optional<VolumeChoice> chosenDrive() const;
 
@@ -181,6 +185,7 @@ private:
     bool endAfterJob_ = false;
 
     std::uint64_t progressShown_ = 0;
+    std::unique_ptr<ProgressTitle> progressTitle_;
     bool failureShown_ = false;
     // The control that had the focus when the busy layout took it away.
     HWND focusBeforeJob_ = nullptr;

@@ -44,10 +44,16 @@ INT_PTR MainDialog::onDrivesScanned(WPARAM, LPARAM) {
 INT_PTR MainDialog::onDrivesBusy(WPARAM wParam, LPARAM) {
     // A job's busy layout keeps the input controls disabled until it ends.
     if (IsWindowVisible(item(IDC_PROGRESS))) return TRUE;
-    const bool busy = (wParam & kDriveBoxBusy) != 0;
+    const bool busy = (wParam & kDriveBoxBusy) != 0 || (drives_ && drives_->driveBoxBusy());
     enable(IDC_DRIVES, !busy);
-    if ((wParam & kDiskModeToo) != 0) enable(IDC_DISK_MODE, !busy);
+    if ((wParam & kDiskModeToo) != 0) enable(IDC_DISK_MODE, !(drives_ && drives_->diskModeBusy()));
     return TRUE;
+}
+
+void MainDialog::enableDrivesAfterJob() {
+    // A rescan still to come keeps what it disabled (its busy message came during the job).
+    enable(IDC_DRIVES, !(drives_ && drives_->driveBoxBusy()));
+    enable(IDC_DISK_MODE, !(drives_ && drives_->diskModeBusy()));
 }
 
 void MainDialog::applyDrives(std::vector<DriveItem> items) {

@@ -9,6 +9,7 @@
 #include "toolkit/look.h"
 #include "app/main_dialog.h"
 #include "inputs/drop_target.h"
+#include "results/compare.h"
 #include "resources/resource_ids.h"
 #include "toolkit/look.h"
 #include "toolkit/strings.h"
@@ -33,6 +34,8 @@ void MainDialog::registerDropTarget() {
         revokeDropTarget();
         return;
     }
+    // During a job only a hash file does something (it fills the compare box).
+    dropTarget_->setFileFilter([this](const std::wstring& path) { return !jobActive() || results::isHashFile(path); });
     const std::wstring apply = formatText(L"%s %%1", {std::wstring_view(loadText(IDS_DROP_APPLY))});
     const std::wstring compare = formatText(L"%s %%1", {std::wstring_view(loadText(IDS_DROP_COMPARE))});
     const std::wstring oneFile = loadText(IDS_DROP_ONE_FILE);

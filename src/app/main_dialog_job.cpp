@@ -8,9 +8,12 @@
 #include <algorithm>
 #include <utility>
 
+#include "algorithms/algorithm_table.h"
 #include "app/input_failure_text.h"
+#include "app/job_title.h"
 #include "app/main_dialog.h"
 #include "inputs/drive_scanner.h"
+#include "jobs/streaming.h"
 #include "resources/resource_ids.h"
 #include "toolkit/look.h"
 #include "toolkit/strings.h"
@@ -53,7 +56,10 @@ private:
 
 // Made and ended here, where the job's view is a complete type.
 MainDialog::MainDialog(HashJob& job, const AppServices& services, std::wstring commandLine)
-    : job_(job), services_(services), commandLine_(std::move(commandLine)) {}
+    : job_(job),
+      services_(services),
+      commandLine_(std::move(commandLine)),
+      progressTitle_(std::make_unique<ProgressTitle>()) {}
 
 MainDialog::~MainDialog() = default;
 
@@ -116,13 +122,26 @@ void MainDialog::enterBusyLayout(std::uint64_t totalSteps) {
     // The steps are shown at a steady pace, never one message per step, so
     // clicks and keys always get through.
     progressShown_ = 0;
+    progressTitle_->start(GetTickCount64());
     SetTimer(window_, kProgressTimer, kProgressInterval, nullptr);
 }
 
 INT_PTR MainDialog::onTimer(WPARAM wParam, LPARAM) {
     if (wParam != kProgressTimer) return FALSE;
     showProgress();
+    showProgressTitle();
     return TRUE;
+}
+
+void MainDialog::showProgressTitle() {
+    // A suspended job keeps the title it had.
+    if (!driver_ || driver_->state() != JobState::Running) return;
+    const std::uint64_t done = driver_->completedSteps();
+    const int count = std::max(algorithmCount(job_.jobMask), 1);
+    const std::uint64_t blocks = done / static_cast<std::uint64_t>(count);
+    if (auto title = progressTitle_->next(GetTickCount64(), done, job_.progressTotal.load(), blocks * kBlockSize)) {
+        SetWindowTextW(window_, title->c_str());
+    }
 }
 
 void MainDialog::showProgress() {
@@ -154,14 +173,8 @@ void MainDialog::finishJob(const JobEnd& end) {
         // No time in the title: nothing was computed.
         showJobFailure(*end.failure);
     } else {
-        const std::wstring product = loadText(IDS_PRODUCT);
-        const std::wstring time = loadText(IDS_TIME);
-        SetWindowTextW(window_, formatText(L"%s (%s: %02i:%02i:%03i)",
-                                           {std::wstring_view(product), std::wstring_view(time),
-                                            static_cast<std::int64_t>(elapsed / 60000),
-                                            static_cast<std::int64_t>(elapsed % 60000 / 1000),
-                                            static_cast<std::int64_t>(elapsed % 1000)})
-                                    .c_str());
+        // A stopped job has no time that could pass for a whole job's.
+        SetWindowTextW(window_, (end.stopped ? stoppedTitle() : elapsedTitle(elapsed)).c_str());
         restoreInputCaption();
     }
     KillTimer(window_, kProgressTimer);
@@ -171,9 +184,8 @@ void MainDialog::finishJob(const JobEnd& end) {
         ShowWindow(item(IDC_PROGRESS), SW_HIDE);
         ShowWindow(item(IDC_SHOW_ALL), SW_SHOW);
         ShowWindow(item(IDC_SMALL_CAPS), SW_SHOW);
-        for (int id : {IDC_RESULTS, IDC_SHOW_ALL, IDC_SMALL_CAPS, IDC_DRIVES, IDC_DISK_MODE, IDC_TEXT_MODE}) {
-            EnableWindow(item(id), TRUE);
-        }
+        for (int id : {IDC_RESULTS, IDC_SHOW_ALL, IDC_SMALL_CAPS, IDC_TEXT_MODE}) EnableWindow(item(id), TRUE);
+        enableDrivesAfterJob();
         EnableWindow(item(IDC_BROWSE), fileJob);
         restoreFocusAfterJob();
     }

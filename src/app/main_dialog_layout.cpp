@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "app/job_title.h"
 #include "app/main_dialog.h"
 #include "resources/resource_ids.h"
 #include "toolkit/look.h"

@@ -10,6 +10,8 @@
 #include "app/main_dialog.h"
 #include "resources/resource_ids.h"
 #include "results/results_list.h"
+#include "results/copy_results.h"
+#include "results/list_tips.h"
 #include "results/results_menu.h"
 #include "toolkit/look.h"
 #include "toolkit/strings.h"
@@ -17,8 +19,10 @@
 namespace sumwise {
 
 void MainDialog::setUpResultsList() {
-    const DWORD extended = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_INFOTIP;
+    // No list info tip: the list tips show a cut value (also where the list gives no info tips).
+    const DWORD extended = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP;
     SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+    results::attachListTips(list_);
 
     int nameWidth = 0;
     for (const AlgorithmEntry& entry : algorithms()) {
@@ -73,9 +77,7 @@ INT_PTR MainDialog::onListNotify(const NMHDR& header, LPARAM lParam) {
         results::showContextMenu(resultsHost(), at);
         return reply(TRUE);  // handled: no second menu through WM_CONTEXTMENU
     }
-    case LVN_GETINFOTIPW:
-        results::fillValueTip(list_, results_, *reinterpret_cast<NMLVGETINFOTIPW*>(lParam));
-        break;
+    case NM_DBLCLK: results::copyRowValue(resultsHost(), reinterpret_cast<const NMITEMACTIVATE*>(lParam)->iItem); break;
     default: break;
     }
     return reply(0);

@@ -140,18 +140,40 @@ private:
         settleRounds();
     }
 
-    // Check boxes: a ticked box opens its edit; unticking gives it back the value in force.
+    // Check boxes: a ticked box opens its edit; unticking gives it back the
+    // value in force, as it is (one out of range is not held to the range:
+    // the user changed nothing).
     void onBox(const Command& command) {
         const bool ticked = checked(command.id);
         const NumberField* field = numberFieldOf(command.id);
         if (!ticked) {
+            filling_ = true;
             if (field != nullptr) {
                 showStored(*field);
+                working_.*field->value = stored_.*field->value;
             } else {
                 showStoredKey();
+                working_.key = stored_.key;
             }
+            filling_ = false;
+            giveBackStoredRounds();
         }
         SendMessageW(item(field != nullptr ? field->edit : IDC_MD6_KEY), EM_SETREADONLY, ticked ? FALSE : TRUE, 0);
+    }
+
+    // After an untick: with d, the key and L back as stored, an r that
+    // follows them is the stored r too; otherwise it follows as after any change.
+    void giveBackStoredRounds() {
+        if (!checked(kRounds.box) && working_.d == stored_.d && working_.key == stored_.key && working_.L == stored_.L) {
+            filling_ = true;
+            showStored(kRounds);
+            filling_ = false;
+            working_.r = stored_.r;
+            enable(IDOK, working_ != stored_);
+            enable(IDC_SET_DEFAULT, working_ != kDefaults);
+            return;
+        }
+        settleRounds();
     }
 
     // Buttons

@@ -16,9 +16,9 @@ DriveScanner::~DriveScanner() {
     for (Worker& worker : workers_) worker.thread.join();
 }
 
-void DriveScanner::start(std::function<void()> work) {
+bool DriveScanner::start(std::function<void()> work) {
     std::lock_guard lock(threadsMutex_);
-    if (closing_) return;
+    if (closing_) return false;
     // Threads that have ended are let go here.
     for (auto it = workers_.begin(); it != workers_.end();) {
         if (it->done->load()) {
@@ -42,8 +42,10 @@ void DriveScanner::start(std::function<void()> work) {
             done->store(true);
         });
         workers_.push_back({std::move(thread), std::move(done)});
+        return true;
     } catch (...) {
         // No thread: the list stays as it was until the next device change.
+        return false;
     }
 }
 
@@ -70,12 +72,27 @@ void DriveScanner::scan() {
     post(settings_.scannedMessage, 0);
 }
 
+namespace {
+
+// Counts a pending scan down when its work ends, however it ends.
+struct PendingScan {
+    std::atomic<int>& count;
+    ~PendingScan() { --count; }
+};
+
+}  // namespace
+
 void DriveScanner::fill() {
     // The window keeps the drive box and the disk-mode box disabled until told.
-    start([this] {
-        scan();
+    ++fillsPending_;
+    const bool started = start([this] {
+        {
+            PendingScan pending{fillsPending_};
+            scan();
+        }
         post(settings_.busyMessage, kDiskModeToo);
     });
+    if (!started) --fillsPending_;
 }
 
 void DriveScanner::rescan() {
@@ -83,13 +100,21 @@ void DriveScanner::rescan() {
 }
 
 void DriveScanner::rescanAfterArrival() {
-    start([this] {
+    // Counted before the thread runs: the box is busy from the arrival on,
+    // and stays so until the last pending arrival has had its first scan.
+    ++arrivalsPending_;
+    const bool started = start([this] {
         post(settings_.busyMessage, kDriveBoxBusy);
-        const bool open = pause(settings_.firstDelay);
-        if (open) scan();
-        post(settings_.busyMessage, 0);
+        bool open = false;
+        {
+            PendingScan pending{arrivalsPending_};
+            open = pause(settings_.firstDelay);
+            if (open) scan();
+        }
+        post(settings_.busyMessage, driveBoxBusy() ? WPARAM{kDriveBoxBusy} : WPARAM{0});
         if (open && pause(settings_.secondDelay)) scan();
     });
+    if (!started) --arrivalsPending_;
 }
 
 std::optional<std::vector<DriveItem>> DriveScanner::takeScan() {

@@ -54,12 +54,19 @@ public:
     // time to mount), and once more after the second.
     void rescanAfterArrival();
 
+    // Whether the window should keep the drive box (or the disk-mode box)
+    // disabled now: the first filling, or a rescan after an arrival, is
+    // still to come. The busy messages tell of changes; these say the state.
+    bool driveBoxBusy() const { return fillsPending_.load() > 0 || arrivalsPending_.load() > 0; }
+    bool diskModeBusy() const { return fillsPending_.load() > 0; }
+
     // The latest finished scan, once.
     std::optional<std::vector<DriveItem>> takeScan();
     DeviceCatalog& catalog() { return *catalog_; }
 
 private:
-    void start(std::function<void()> work);
+    // False when no thread took the work (the scanner is closing, or none could start).
+    bool start(std::function<void()> work);
     void scan();
     void post(UINT message, WPARAM wParam);
     // False when the scanner is closing.
@@ -80,6 +87,8 @@ private:
         std::shared_ptr<std::atomic<bool>> done;
     };
     std::list<Worker> workers_;
+    std::atomic<int> fillsPending_{0};
+    std::atomic<int> arrivalsPending_{0};
 };
 
 }  // namespace sumwise

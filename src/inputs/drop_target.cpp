@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "inputs/drop_files.h"
 #include "jobs/long_path.h"
@@ -124,16 +125,16 @@ HRESULT CDragDropHelper::DragEnter(IDataObject* data, DWORD, POINTL point, DWORD
         if (data != nullptr) data->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&held_));
 
         const std::optional<std::wstring> path = droppedPath(data);
-        accepted_ = path.has_value();
+        accepted_ = false;
+        oneFile_ = false;
         if (!path) {
             setDescription(data, DROPIMAGE_NONE, messages_[kDropNotOneFile], L"");
         } else if (isFolder(*path)) {
-            accepted_ = false;
             setDescription(data, DROPIMAGE_NONE, messages_[kDropFolder], L"");
         } else {
+            oneFile_ = true;
             droppedPath_ = *path;
-            setDescription(data, acceptedImage_, messages_[results::isHashFile(*path) ? kDropHashFile : kDropFile],
-                           fileNamePart(*path));
+            describeFile(data);
         }
         if (effect != nullptr) *effect = this->effect();
         return S_OK;
@@ -144,7 +145,23 @@ HRESULT CDragDropHelper::DragEnter(IDataObject* data, DWORD, POINTL point, DWORD
     }
 }
 
+void CDragDropHelper::describeFile(IDataObject* data) {
+    accepted_ = !takes_ || takes_(droppedPath_);
+    if (accepted_) {
+        setDescription(data, acceptedImage_, messages_[results::isHashFile(droppedPath_) ? kDropHashFile : kDropFile],
+                       fileNamePart(droppedPath_));
+    } else {
+        setDescription(data, DROPIMAGE_NONE, L"", L"");
+    }
+}
+
 HRESULT CDragDropHelper::DragOver(DWORD, POINTL point, DWORD* effect) {
+    try {
+        // A job may have started or ended while the file is held over the window.
+        if (oneFile_ && takes_ && takes_(droppedPath_) != accepted_) describeFile(held_);
+    } catch (...) {
+        accepted_ = false;
+    }
     if (effect != nullptr) *effect = this->effect();
     POINT where{point.x, point.y};
     if (dragImages_ != nullptr) dragImages_->DragOver(&where, this->effect());
@@ -160,6 +177,7 @@ HRESULT CDragDropHelper::DragLeave() {
             held_ = nullptr;
         }
         accepted_ = false;
+        oneFile_ = false;
         return S_OK;
     } catch (...) {
         return E_UNEXPECTED;
@@ -168,14 +186,20 @@ HRESULT CDragDropHelper::DragLeave() {
 
 HRESULT CDragDropHelper::Drop(IDataObject* data, DWORD, POINTL point, DWORD* effect) {
     try {
+        if (accepted_ && takes_ && !takes_(droppedPath_)) accepted_ = false;
         if (effect != nullptr) *effect = this->effect();
         POINT where{point.x, point.y};
         if (dragImages_ != nullptr) dragImages_->Drop(data, &where, this->effect());
-        if (accepted_) {
+        // The drag is over: the data object is let go, as after a leave.
+        IDataObject* const held = std::exchange(held_, nullptr);
+        const bool accepted = std::exchange(accepted_, false);
+        oneFile_ = false;
+        if (accepted) {
             OnFileDropped(droppedPath_);
         } else {
-            OnOtherDropped(held_);
+            OnOtherDropped(held);
         }
+        if (held != nullptr) held->Release();
         return S_OK;
     } catch (...) {
         return E_UNEXPECTED;

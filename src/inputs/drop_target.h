@@ -44,6 +44,10 @@ public:
     bool registerTarget(HWND window, const DropMessages& messages, bool withSystem = true);
     void revokeTarget();
     bool oleReady() const { return SUCCEEDED(oleResult_); }
+    // Asked for one dragged file (not a folder), while it is over the window
+    // and again at the drop: false shows no-drop and the drop does nothing
+    // (a running job keeps its input). Unset: every such file is taken.
+    void setFileFilter(std::function<bool(const std::wstring& path)> takes) { takes_ = std::move(takes); }
 
 protected:
     // Takes over one reference to `dragImages` (null: no drag images).
@@ -57,6 +61,8 @@ protected:
 
 private:
     void setDescription(IDataObject* data, int imageType, const std::wstring& message, const std::wstring& insert);
+    // Describes the dragged file as a drop would take it now.
+    void describeFile(IDataObject* data);
     DWORD effect() const { return accepted_ ? DROPEFFECT_COPY : DROPEFFECT_NONE; }
 
     IDropTargetHelper* dragImages_ = nullptr;
@@ -67,7 +73,9 @@ private:
     bool withSystem_ = false;
     HRESULT oleResult_ = E_FAIL;
     bool accepted_ = false;
+    bool oneFile_ = false;  // one file that is not a folder is dragged
     std::wstring droppedPath_;
+    std::function<bool(const std::wstring& path)> takes_;
 };
 
 // A drop target that hands each accepted file to a callback (the main dialog's).

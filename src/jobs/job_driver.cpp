@@ -169,6 +169,7 @@ void JobDriver::runJob(const Snapshot& start) {
         if (source) {
             if (auto failure = hashInput(*source, snapshot)) end.failure = failure;
         }
+        end.stopped = signals_.stopRequested();
         end.elapsedMilliseconds = millisecondsSince(startedAt);
     } catch (...) {
         end.elapsedMilliseconds = 0;

@@ -41,6 +41,7 @@ struct JobEnd {
     std::uint32_t elapsedMilliseconds = 0;
     bool wasBusy = false;  // the busy layout was shown
     bool fileJob = false;  // a file (not a text or disk) job
+    bool stopped = false;  // Stop (or closing) ended it before its values came
     std::optional<InputFailure> failure;
 };
 

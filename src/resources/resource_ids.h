@@ -201,6 +201,9 @@
 #define IDS_MD6_R 213
 #define IDS_ERROR_NOT_SIGNED 230
 #define IDS_UNSIGNED_UPDATES 231
+#define IDS_JOB_STOPPED 3850
+#define IDS_JOB_PROGRESS 3851
+#define IDS_SAVED_FILES 3852
 #define IDS_COMPARE_OTHER_NAME 3900
 // The About box's links when the browser or the mail program cannot be started.
 #define IDS_PAGE_NOT_OPENED 3950

@@ -75,4 +75,10 @@ void copyResults(const ResultsHost& host, bool allRows, bool toCompare) {
     if (toCompare && !allRows) SetDlgItemTextW(host.dialog, IDC_COMPARE, lastValue.c_str());
 }
 
+void copyRowValue(const ResultsHost& host, int row) {
+    if (row < 0 || row >= rowCount(host.list)) return;
+    const std::wstring value = rowValue(host.list, row);
+    if (!value.empty()) publish(host.dialog, value + L"\r\n");
+}
+
 }  // namespace sumwise::results

@@ -162,20 +162,4 @@ void runCommand(const ResultsHost& host, UINT command) {
     }
 }
 
-void fillValueTip(HWND list, const ResultsModel& model, NMLVGETINFOTIPW& tip) {
-    if (tip.pszText == nullptr || tip.cchTextMax <= 1 || tip.iItem < 0) return;
-    const std::size_t algorithm = algorithmOfRow(list, tip.iItem);
-    if (algorithm >= kAlgorithmCount) return;
-    const std::wstring& value = model[algorithm].value;
-    if (value.empty()) return;
-    // The list leaves a margin on either side of a value.
-    const int needed = static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(value.c_str()))) +
-                       look::scaled(list, 12);
-    const int column = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0));
-    if (needed <= column) return;
-    const std::size_t length = std::min(value.size(), static_cast<std::size_t>(tip.cchTextMax - 1));
-    value.copy(tip.pszText, length);
-    tip.pszText[length] = L'\0';
-}
-
 }  // namespace sumwise::results

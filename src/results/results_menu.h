@@ -1,6 +1,5 @@
-// What the results list does besides showing values: its key commands, its
-// context menu with the copy, save and parameter commands, and the tip that
-// shows a value too wide for its column.
+// What the results list does besides showing values: its key commands and
+// its context menu with the copy, save and parameter commands.
 #pragma once
 
 #include <windows.h>
@@ -32,9 +31,5 @@ void onListKey(const ResultsHost& host, WORD key);
 // (screen coordinates) and runs the chosen command.
 void showContextMenu(const ResultsHost& host, POINT at);
 void runCommand(const ResultsHost& host, UINT command);
-
-// The tip for a row under the pointer: its whole value, when the value
-// column is too narrow to show it.
-void fillValueTip(HWND list, const ResultsModel& model, NMLVGETINFOTIPW& tip);
 
 }  // namespace sumwise::results

@@ -11,6 +11,7 @@
 #include "jobs/long_path.h"
 #include "resources/resource_ids.h"
 #include "results/hash_file.h"
+#include "results/list_tips.h"
 #include "results/results_list.h"
 #include "toolkit/strings.h"
 #include "toolkit/win32_text.h"
@@ -173,7 +174,7 @@ bool saveResult(const ResultsHost& host, std::size_t algorithmIndex, const std::
     if (!target && (host.job.path.empty() || !host.job.fileMode || host.job.diskMode)) return false;
     const std::wstring path = target ? *target : hashFileBeside(host.job.path, *algorithm);
     switch (writeHashFile(path, hashFileContent(toAnsi(value, kMaxValueCharacters)))) {
-    case WriteOutcome::Written: return true;
+    case WriteOutcome::Written: noteSavedFile(host.list, path); return true;
     case WriteOutcome::Failed: return false;
     case WriteOutcome::AccessDenied: break;
     }

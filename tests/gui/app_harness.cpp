@@ -8,6 +8,7 @@
 #include "app/application.h"
 #include "app/main_dialog.h"
 #include "resources/resource_ids.h"
+#include "results/list_tips.h"
 #include "results/results_list.h"
 #include "toolkit/look.h"
 
@@ -245,7 +246,10 @@ void RunningApp::tick(const std::wstring& name, bool ticked) {
     if (row >= 0) results::setRowTicked(list, row, ticked);
 }
 
-bool RunningApp::jobFinished() const { return title().find(L" (") != std::wstring::npos; }
+bool RunningApp::jobFinished() const {
+    // During a long job the title has the time too, with the progress bar showing.
+    return title().find(L" (") != std::wstring::npos && !visible(IDC_PROGRESS);
+}
 
 void RunningApp::hashAndWait() {
     click(IDC_HASH);
@@ -457,17 +461,54 @@ void RunningApp::postRightClick(UINT choice) {
     PostMessageW(dialog_, WM_NOTIFY, IDC_RESULTS, reinterpret_cast<LPARAM>(&rightClick_));
 }
 
+namespace {
+
+// The middle of a row's value cell, in the list's client coordinates.
+LPARAM valueCellPoint(HWND list, int row) {
+    SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    RECT cell{};
+    cell.top = 1;
+    cell.left = LVIR_LABEL;
+    SendMessageW(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+    return MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+}
+
+}  // namespace
+
 std::wstring RunningApp::valueTip(const std::wstring& name) {
     const HWND list = control(IDC_RESULTS);
-    std::vector<wchar_t> text(INFOTIPSIZE, L'\0');
-    NMLVGETINFOTIPW tip{};
-    tip.hdr = {list, IDC_RESULTS, LVN_GETINFOTIPW};
-    tip.dwFlags = LVGIT_UNFOLDED;
-    tip.pszText = text.data();
-    tip.cchTextMax = static_cast<int>(text.size());
-    tip.iItem = rowNamed(list, name);
-    SendMessageW(dialog_, WM_NOTIFY, IDC_RESULTS, reinterpret_cast<LPARAM>(&tip));
-    return text.data();
+    const LPARAM at = valueCellPoint(list, rowNamed(list, name));
+    // The pointer rests on the row: the system's hover, posted as it would come (no move: the
+    // system would find the real pointer elsewhere and say it left).
+    PostMessageW(list, WM_MOUSEHOVER, 0, at);
+    settle();
+    std::wstring tip;
+    onDialogThread([&] { tip = results::shownValueTip(list); });
+    // The pointer leaves: the tip goes.
+    PostMessageW(list, WM_MOUSELEAVE, 0, 0);
+    settle();
+    std::wstring after;
+    onDialogThread([&] { after = results::shownValueTip(list); });
+    // A tip that stays after the pointer left is no tip the test can trust.
+    return after.empty() ? tip : L"<stays: " + after + L">";
+}
+
+void RunningApp::doubleClick(const std::wstring& name) {
+    const HWND list = control(IDC_RESULTS);
+    PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, valueCellPoint(list, rowNamed(list, name)));
+    PostMessageW(list, WM_LBUTTONUP, 0, valueCellPoint(list, rowNamed(list, name)));
+    settle();
+}
+
+std::wstring RunningApp::saveNotice() {
+    std::wstring notice;
+    waitFor(
+        [&] {
+            onDialogThread([&] { notice = results::shownSaveNotice(control(IDC_RESULTS)); });
+            return !notice.empty();
+        },
+        std::chrono::seconds(3));
+    return notice;
 }
 
 HWND RunningApp::waitForOwnedDialog() const {

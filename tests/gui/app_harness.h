@@ -88,7 +88,8 @@ public:
     std::wstring value(const std::wstring& name) const;  // the row's value, or "<no row>"
     void tick(const std::wstring& name, bool ticked);
 
-    // Presses Hash and waits until the job has ended (the elapsed time is in the title).
+    // Presses Hash and waits until the job has ended (the elapsed time is in
+    // the title and the progress bar is gone).
     void hashAndWait();
     bool jobFinished() const;
     // Announces the taskbar button, as the shell does, so progress is recorded.
@@ -137,8 +138,12 @@ public:
     // A right click in the list: the menu shown (choosing `dialogs.menuChoice`), sent or posted.
     std::vector<MenuEntry> rightClick(UINT choice = 0);
     void postRightClick(UINT choice);
-    // The list's tip for the named row's value ("" when it gives none).
+    // The tip shown when the pointer rests on the named row's value ("" when none shows).
     std::wstring valueTip(const std::wstring& name);
+    // A double click on the named row's value.
+    void doubleClick(const std::wstring& name);
+    // The notice of the files a save wrote, once it shows ("" when none came).
+    std::wstring saveNotice();
     // A message box or other dialog the program opened over the main dialog, once visible; null after 10 s.
     HWND waitForOwnedDialog() const;
 

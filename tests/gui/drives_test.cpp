@@ -222,6 +222,31 @@ TEST(DiskMode, DevicesAndMediaThatComeAndGo) {
     ASSERT_TRUE(waitFor([&] { return app.enabled(IDC_DRIVES); }));
 }
 
+TEST(DiskMode, AJobEndingLeavesTheDriveBoxToAPendingRescan) {
+    TempDir dir;
+    const auto big = sparseFile(dir, L"big.bin", 6ull << 30);
+    auto devices = std::make_shared<FakeDevices>(std::vector{disc(L'E', 1)});
+    RunningApp app = withDevices(L"/H:CRC64 " + quoted(big), devices);
+    ASSERT_TRUE(waitFor([&] { return app.enabled(IDC_DRIVES); }));
+    struct Release {
+        FakeDevices& devices;
+        ~Release() { devices.holdScans(false); }
+    } release{*devices};
+    app.click(IDC_HASH);
+    ASSERT_TRUE(waitFor([&] { return app.visible(IDC_PROGRESS); }));
+    // A drive arrives during the job; its rescan cannot finish yet.
+    devices->holdScans(true);
+    SendMessageW(app.dialog(), WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
+    app.click(IDOK);
+    ASSERT_TRUE(waitFor([&] { return app.jobFinished(); }));
+    app.settle();
+    EXPECT_FALSE(app.enabled(IDC_DRIVES)) << "the end of the job let the drive box go before its rescan";
+    EXPECT_TRUE(app.enabled(IDC_DISK_MODE));
+    EXPECT_TRUE(app.enabled(IDC_TEXT_MODE));
+    devices->holdScans(false);
+    EXPECT_TRUE(waitFor([&] { return app.enabled(IDC_DRIVES); }));
+}
+
 std::string readAll(const std::filesystem::path& path) {
     std::ifstream stream(path, std::ios::binary);
     std::ostringstream bytes;

@@ -210,6 +210,50 @@ TEST_P(Drops, DroppingTheCurrentInputChangesNothing) {
     EXPECT_EQ(app.title(), title);
 }
 
+TEST_P(Drops, DuringAJobOnlyAHashFileIsTaken) {
+    TempDir dir;
+    const auto big = sparseFile(dir, L"big.bin", 6ull << 30);
+    const auto image = dir.write("image.iso", "abc");
+    const auto hashFile = dir.write("expected.md5", "900150983cd24fb0d6963f7d28e17f72 *image.iso\r\n");
+    struct Case {
+        const char* what;
+        std::wstring path;
+        DWORD effect;
+        int imageType;
+        const wchar_t* message;
+        std::wstring compare;  // afterwards
+    };
+    const Case cases[] = {
+        // The job keeps its input: no promise of "Apply to".
+        {"a data file", image.wstring(), DROPEFFECT_NONE, DROPIMAGE_NONE, L"", L""},
+        {"a hash file", hashFile.wstring(), DROPEFFECT_COPY, DROPIMAGE_COPY, L"Compare to: %1",
+         L"900150983cd24fb0d6963f7d28e17f72"},
+    };
+    RunningApp app = start(L"/H:CRC64 " + quoted(big));
+    app.click(IDC_HASH);
+    ASSERT_TRUE(waitFor([&] { return app.visible(IDC_PROGRESS); }));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeDataObject data(std::vector{c.path});
+        const Drag result = drag(app, data, true);
+        EXPECT_EQ(result.enterEffect, c.effect);
+        EXPECT_EQ(result.overEffect, c.effect);
+        ASSERT_TRUE(result.description.has_value());
+        EXPECT_EQ(result.description->type, c.imageType);
+        EXPECT_EQ(message(result.description), c.message);
+        EXPECT_EQ(app.text(IDC_INPUT), big.wstring());
+        EXPECT_EQ(app.text(IDC_COMPARE), c.compare);
+        EXPECT_EQ(data.references(), 1) << "the target let the data object go after the drop";
+    }
+    app.click(IDOK);
+    ASSERT_TRUE(waitFor([&] { return app.jobFinished(); }));
+    app.settle();
+    // Once the job has ended a data file is taken again.
+    FakeDataObject data(std::vector{image.wstring()});
+    EXPECT_EQ(drag(app, data, true).enterEffect, static_cast<DWORD>(DROPEFFECT_COPY));
+    EXPECT_EQ(app.text(IDC_INPUT), image.wstring());
+}
+
 TEST(DropTarget, TheWindowIsRegisteredWithTheSystem) {
     RunningApp app(L"", [](AppServices& services) { services.dropTargetWithSystem = true; });
     ASSERT_NE(app.dropTarget(), nullptr);

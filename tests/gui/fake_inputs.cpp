@@ -23,8 +23,17 @@ void FakeDevices::setSerial(wchar_t letter, std::uint32_t serial) {
     }
 }
 
+void FakeDevices::holdScans(bool held) {
+    {
+        std::lock_guard lock(mutex_);
+        held_ = held;
+    }
+    released_.notify_all();
+}
+
 std::vector<std::wstring> FakeDevices::opticalDevices() {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
+    released_.wait(lock, [this] { return !held_; });
     std::vector<std::wstring> paths;
     for (const FakeDrive& drive : drives_) {
         if (!drive.devicePath.empty()) paths.push_back(drive.devicePath);

@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -31,6 +32,8 @@ public:
 
     void setDrives(std::vector<FakeDrive> drives);
     void setSerial(wchar_t letter, std::uint32_t serial);
+    // While held, a scan waits at its start (a drive slow to answer).
+    void holdScans(bool held);
 
     std::vector<std::wstring> opticalDevices() override;
     std::uint32_t logicalDrives() override;
@@ -43,6 +46,8 @@ public:
 
 private:
     std::mutex mutex_;
+    std::condition_variable released_;
+    bool held_ = false;
     std::vector<FakeDrive> drives_;
 };
 

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fstream>
 #include <optional>
+#include <regex>
 
 #include "algorithms/algorithm_table.h"
 #include "app_harness.h"
@@ -70,11 +71,19 @@ TEST(Jobs, SuspendResumeAndStopALongJob) {
     TempDir dir;
     const auto big = sparseFile(dir, L"big.bin", 6ull << 30);
     RunningApp app(L"/H:CRC64,Adler32 " + quoted(big));
+    const std::wstring idleGroup = app.text(IDC_INPUT_GROUP);
     app.click(IDC_HASH);
     ASSERT_TRUE(waitFor([&] { return app.visible(IDC_PROGRESS) && progressPosition(app) > 0; }));
     EXPECT_EQ(app.text(IDC_FUNCTIONS_GROUP), L"Computing hash code...");
     EXPECT_EQ(app.text(IDC_HASH), L"S&uspend");
     EXPECT_EQ(app.text(IDOK), L"Sto&p");
+    // The title tells the time so far, the share done, the speed and the time left; the input group is as idle.
+    const std::wregex progressTitle(
+        L"Sumwise \\(Time: \\d\\d:\\d\\d:\\d{3}\\) \\d{1,3} %, [0-9.,]+ (B|KB|MB|GB)/s, (\\d+:)?\\d\\d:\\d\\d left");
+    ASSERT_TRUE(waitFor([&] { return std::regex_match(app.title(), progressTitle); }))
+        << std::string(app.title().begin(), app.title().end());
+    EXPECT_EQ(app.text(IDC_INPUT_GROUP), idleGroup);
+    EXPECT_FALSE(app.jobFinished());
     EXPECT_FALSE(app.visible(IDC_SHOW_ALL));
     EXPECT_FALSE(app.enabled(IDC_TEXT_MODE));
     EXPECT_FALSE(app.enabled(IDC_RESULTS));
@@ -94,6 +103,7 @@ TEST(Jobs, SuspendResumeAndStopALongJob) {
     app.click(IDOK);  // stop
     ASSERT_TRUE(waitFor([&] { return app.jobFinished(); }));
     SendMessageW(app.dialog(), WM_NULL, 0, 0);
+    EXPECT_EQ(app.title(), L"Sumwise (stopped)");  // no time that would pass for a whole job's
     EXPECT_EQ(app.value(L"CRC64"), L"");  // stopped workers post nothing
     EXPECT_EQ(app.value(L"Adler32"), L"");
     EXPECT_EQ(app.text(IDOK), L"&OK");
@@ -141,6 +151,7 @@ TEST(Jobs, StopWhileSuspendedAndCloseTwice) {
     // Closing the window while a job is active only stops the job.
     SendMessageW(app.dialog(), WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(waitFor([&] { return app.jobFinished(); }));
+    EXPECT_EQ(app.title(), L"Sumwise (stopped)");
     EXPECT_TRUE(IsWindow(app.dialog()));
     EXPECT_EQ(app.value(L"CRC64"), L"");
     EXPECT_TRUE(app.close());

@@ -250,7 +250,14 @@ INSTANTIATE_TEST_SUITE_P(
         Md6Case{"OutOfRangeRecordShownAsItIs", md6(0, "", 300, 0), {}, {L"0", L"", L"300", L"0"}, false, true,
                 md6(0, "", 300, 0)},
         Md6Case{"OutOfRangeDigestLengthRepaired", md6(0, "", 64, 104), {click(kDBox), type(kD, L"256")},
-                {L"256", L"", L"64", L"104"}, true, false, kMd6Defaults}),
+                {L"256", L"", L"64", L"104"}, true, false, kMd6Defaults},
+        // Ticking and unticking over them changes nothing: the user changed nothing.
+        Md6Case{"UntickingOverOutOfRangeValuesChangesNothing", md6(0, "", 300, 0),
+                {click(kDBox), click(kDBox), click(kLBox), click(kLBox), click(kRBox), click(kRBox)},
+                {L"0", L"", L"300", L"0"}, false, true, md6(0, "", 300, 0)},
+        Md6Case{"UntickingAfterTypingGivesBackTheOutOfRangeValue", md6(600, "", 64, 104),
+                {click(kDBox), type(kD, L"384"), click(kDBox)}, {L"600", L"", L"64", L"104"}, false, true,
+                md6(600, "", 64, 104)}),
     [](const testing::TestParamInfo<Md6Case>& row) { return std::string(row.param.name); });
 
 TEST(Md6Dialog, KeyOutsideTheCodePageShowsTheKeyUsed) {

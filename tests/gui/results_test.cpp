@@ -258,6 +258,8 @@ TEST(ResultsKeys, SaveKeysDoNothingForTextAndDiskInput) {
     }
 }
 
+constexpr UINT kDoubleClick = 0;  // not a menu command: a double click on the first row named
+
 TEST(CopyResults, ClipboardTextAndCopyToCompare) {
     TempDir dir;
     const auto file = dir.write("abc.txt", "abc");
@@ -289,13 +291,20 @@ TEST(CopyResults, ClipboardTextAndCopyToCompare) {
         {"to compare, last row empty: the box emptied", {L"MD5", L"Tiger"}, kCopyToCompareCommand,
          L"        MD5: " + md5 + L"\r\n", L""},
         {"to compare, only empty rows: nothing", {L"Tiger"}, kCopyToCompareCommand, unchanged, L"x"},
+        // A double click copies the row clicked, whatever else is selected.
+        {"double click: the bare value", {L"MD5", L"SHA-1"}, kDoubleClick, md5 + L"\r\n", L"x"},
+        {"double click on an empty row: nothing", {L"Adler32"}, kDoubleClick, unchanged, L"x"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         setClipboardText(unchanged);
         app.setText(IDC_COMPARE, L"x");
         app.select(c.selection);
-        app.rightClick(c.command);
+        if (c.command == kDoubleClick) {
+            app.doubleClick(c.selection.front());
+        } else {
+            app.rightClick(c.command);
+        }
         EXPECT_EQ(clipboardText(), c.clipboard);
         EXPECT_EQ(app.text(IDC_COMPARE), c.compare);
     }
@@ -317,6 +326,8 @@ TEST(SaveResults, HashFilesBesideTheInput) {
     app.hashAndWait();
     app.select({L"RIPEMD-160", L"SHA-1-IME"});
     app.rightClick(kSaveCommand);
+    // The files written are named for a few seconds.
+    EXPECT_EQ(app.saveNotice(), L"Saved: disk.iso.ripemd-160, disk.iso.sha-1-ime");
     const struct {
         const char* algorithm;
         const wchar_t* extension;
@@ -493,9 +504,10 @@ TEST(SaveResults, SaveAsOneDialogPerSelectedRow) {
 TEST(ResultsList, TipShowsOnlyValuesTooWideForTheirColumn) {
     TempDir dir;
     const auto file = dir.write("abc.txt", "abc");
-    RunningApp app(L"/A /H:SHA-512,CRC32 " + quoted(file));
+    RunningApp app(L"/A /H:SHA-512,SHA-256,CRC32 " + quoted(file));
     app.hashAndWait();
     EXPECT_EQ(app.valueTip(L"SHA-512"), hexAbc("SHA-512"));
+    EXPECT_EQ(app.valueTip(L"SHA-256"), hexAbc("SHA-256"));  // cut at the start size too
     EXPECT_EQ(app.valueTip(L"CRC32"), L"");
     EXPECT_EQ(app.valueTip(L"MD5"), L"");  // no value
 }
