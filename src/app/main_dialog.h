@@ -190,6 +190,7 @@ private:
     bool drivesListed_ = false;  // the first scan has come in
     FileDropTarget* dropTarget_ = nullptr;
 
+    // The GUI tests put values into the results model as a finished job would.
     friend class MainDialogTestAccess;
 };
 
