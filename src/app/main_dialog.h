@@ -198,6 +198,7 @@ private:
     FileDropTarget* dropTarget_ = nullptr;
     std::wstring droppedSums_;  // opened in the check window once the drop is over
 
+    // The GUI tests put values into the results model as a finished job would.
     friend class MainDialogTestAccess;
 };
 

@@ -12,6 +12,7 @@
 #include "app_harness.h"
 #include "fake_inputs.h"
 #include "resources/resource_ids.h"
+#include "results/results_list.h"
 #include "test_support.h"
 #include "toolkit/strings.h"
 #include "toolkit/system_functions.h"
@@ -100,6 +101,16 @@ TEST(MainDialog, SmallCapsOptionAndRecasing) {
 
 TEST(MainDialog, ShowAllListsEveryAlgorithmAndRemovesOnlyUntickedRows) {
     RunningApp app(L"/A /H:MD5,SHA-256");
+    // Every item carries the table index of the algorithm it shows, however the list sorts them.
+    const auto expectIndexesMatchNames = [&app] {
+        const std::vector<ListRow> shown = app.rows();
+        for (int row = 0; row < static_cast<int>(shown.size()); ++row) {
+            const std::size_t algorithm = results::algorithmOfRow(app.control(IDC_RESULTS), row);
+            ASSERT_LT(algorithm, kAlgorithmCount);
+            EXPECT_EQ(algorithms()[algorithm].wideName(), shown[static_cast<std::size_t>(row)].name);
+        }
+    };
+    expectIndexesMatchNames();
     auto rows = app.rows();
     ASSERT_EQ(rows.size(), 22u);
     int ticked = 0;
@@ -110,8 +121,10 @@ TEST(MainDialog, ShowAllListsEveryAlgorithmAndRemovesOnlyUntickedRows) {
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].name, L"MD5");
     EXPECT_EQ(rows[1].name, L"SHA-256");
+    expectIndexesMatchNames();
     app.click(IDC_SHOW_ALL);
     EXPECT_EQ(app.rows().size(), 22u);
+    expectIndexesMatchNames();
 }
 
 TEST(MainDialog, CommandLineWithoutHashListShowsAnEmptyList) {
