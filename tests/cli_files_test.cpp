@@ -283,7 +283,10 @@ TEST(Walk, ManyFilesPrintInTheOrderOfOneAtATime) {
         std::sort(sorted.begin(), sorted.end());
         std::string walked;
         for (const std::string& name : sorted) walked += test::runCli({"-a", chosen, name}).out;
-        EXPECT_EQ(test::runCli({"-r", "-a", chosen, "many"}).out, walked) << chosen;
+        std::string walkOut = test::runCli({"-r", "-a", chosen, "many"}).out;
+        // A walk on Windows joins the names with its own separator.
+        if (fs::path::preferred_separator == '\\') std::replace(walkOut.begin(), walkOut.end(), '\\', '/');
+        EXPECT_EQ(walkOut, walked) << chosen;
     }
 }
 
