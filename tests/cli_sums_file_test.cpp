@@ -155,7 +155,9 @@ TEST(SumsFile, AnyBytesGiveSoundEntries) {
             EXPECT_GE(entry.line, 1u);
             if (entry.kind == Kind::Check) {
                 ASSERT_NE(entry.algorithm, nullptr);
-                EXPECT_EQ(entry.digest.size(), rules.digits[entry.algorithm - algorithms().data()]);
+                EXPECT_EQ(entry.digest.size(), entry.params ? entry.algorithm->digestBitsWith(*entry.params) / 4
+                                                            : rules.digits[entry.algorithm - algorithms().data()]);
+                EXPECT_EQ(entry.name.find('\0'), std::string::npos);
                 EXPECT_FALSE(entry.name.empty());
             }
             if (entry.kind == Kind::Ambiguous) {

@@ -43,8 +43,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case SumsEntry::Kind::Check:
             fuzz::require(entry.algorithm != nullptr, "a check has an algorithm");
             fuzz::require(isHexDigits(entry.digest), "a check's digest is hexadecimal");
-            fuzz::require(rules.digits[rowOf(entry.algorithm)] == entry.digest.size(),
+            // A tag with parameters ("HAVAL-128/3", "MD6-160") sets the length; else the rules do.
+            fuzz::require((entry.params ? entry.algorithm->digestBitsWith(*entry.params) / 4
+                                        : rules.digits[rowOf(entry.algorithm)]) == entry.digest.size(),
                           "a check's digest has its algorithm's length");
+            fuzz::require(entry.name.find('\0') == std::string::npos, "a check's name holds no NUL");
             break;
         case SumsEntry::Kind::Ambiguous:
             fuzz::require(entry.algorithm == nullptr && entry.candidates.size() >= 2, "ambiguity has candidates");
