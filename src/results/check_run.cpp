@@ -221,14 +221,13 @@ void CheckRun::work(bool onlyFailed) {
     for (const Group& group : groups) {
         if (signals_.stopRequested()) return;
         std::vector<const SumsEntry*> entries;
-        {
-            std::lock_guard lock(mutex_);
-            for (const std::size_t index : group.rows) {
-                rows_[index].status = LineStatus::Checking;
-                entries.push_back(&rows_[index].entry);
-            }
+        for (const std::size_t index : group.rows) entries.push_back(&rows_[index].entry);
+        // Only a file that takes a while is shown being checked.
+        constexpr std::uint64_t kShownChecking = 1 << 20;
+        if (group.size >= kShownChecking) {
+            setStatus(group.rows, LineStatus::Checking);
+            notify_(Event::RowsChanged);
         }
-        notify_(Event::RowsChanged);
         Progress progress(doneBytes_, base);
         SourceControl control;
         control.signals = &signals_;
@@ -250,6 +249,8 @@ void CheckRun::work(bool onlyFailed) {
         base += group.size;
         doneBytes_ = base;
         notify_(Event::RowsChanged);
+        // Let the window at the rows between many small files.
+        std::this_thread::yield();
     }
 }
 
