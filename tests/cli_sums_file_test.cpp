@@ -2,8 +2,12 @@
 // each line gets, what is passed over, and that no bytes at all make it fail.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <fstream>
+#include <mutex>
 #include <random>
 
+#include "results/check_run.h"
 #include "results/sums_check.h"
 #include "results/sums_file.h"
 #include "test_support.h"
@@ -233,6 +237,92 @@ TEST(SumsCheck, StatusesReportLinesAndSummary) {
     SumsEntry own = md5;
     own.besideSumsFile = true;
     EXPECT_EQ(namedPath(own, sums, "dir", {}), std::filesystem::path("dir") / "disk.iso");
+}
+
+// The check window's worker without the window: the lines of a sums file
+// checked from its folder, only the failed ones again, and a stop.
+TEST(SumsCheck, RunChecksFromTheSumsFilesFolder) {
+    sumwise::test::TempDir dir;
+    std::filesystem::create_directories(dir.path() / "sums");
+    dir.write("good.txt", "abc");
+    dir.write("changed.txt", "abd");
+    const std::string sha256 = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+    const auto sums = dir.write("sums/SHA256SUMS", sha256 + "  ../good.txt\n" + sha256 + "  ../changed.txt\n" +
+                                                         sha256 + " *../gone.txt\nbad\n");
+    std::mutex mutex;
+    std::condition_variable changed;
+    int ended = 0;
+    CheckRun run(
+        sums, {}, [](const std::string& name, TextEncoding) { return std::filesystem::path(name); },
+        [&](CheckRun::Event event) {
+            if (event != CheckRun::Event::Ended) return;
+            std::lock_guard lock(mutex);
+            ++ended;
+            changed.notify_all();
+        });
+    auto waitForEnd = [&](int count) {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, std::chrono::seconds(30), [&] { return ended >= count; });
+    };
+    struct Pass {
+        bool onlyFailed;
+        const char* fix;  // written to changed.txt first
+        std::vector<LineStatus> statuses;
+        const char* summary;
+    };
+    const Pass passes[] = {
+        {false, nullptr, {LineStatus::Ok, LineStatus::Failed, LineStatus::Missing, LineStatus::BadLine},
+         "1 OK, 1 failed, 1 missing, 1 bad line"},
+        {true, "abc", {LineStatus::Ok, LineStatus::Ok, LineStatus::Missing, LineStatus::BadLine},
+         "2 OK, 1 missing, 1 bad line"},
+        {false, "abd", {LineStatus::Ok, LineStatus::Failed, LineStatus::Missing, LineStatus::BadLine},
+         "1 OK, 1 failed, 1 missing, 1 bad line"},
+    };
+    int passed = 0;
+    for (const Pass& pass : passes) {
+        if (pass.fix != nullptr) dir.write("changed.txt", pass.fix);
+        run.start(pass.onlyFailed);
+        ASSERT_TRUE(waitForEnd(++passed));
+        run.join();
+        ASSERT_EQ(run.rowCount(), pass.statuses.size());
+        for (std::size_t i = 0; i < pass.statuses.size(); ++i) EXPECT_EQ(run.row(i).status, pass.statuses[i]) << i;
+        EXPECT_EQ(checkSummary(run.counts()), pass.summary);
+        EXPECT_FALSE(run.sumsFailed());
+    }
+    EXPECT_EQ(run.totalBytes(), 6u);  // the last pass read good.txt and changed.txt
+    EXPECT_EQ(run.doneBytes(), 6u);
+}
+
+TEST(SumsCheck, ProbeTellsWhyASumsFileCannotBeChecked) {
+    sumwise::test::TempDir dir;
+    struct Case {
+        const char* name;
+        const char* bytes;  // null: no such file
+        SumsProbe::Result result;
+    };
+    const Case cases[] = {
+        {"SHA256SUMS", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad  a\n",
+         SumsProbe::Result::Readable},
+        {"x.md5", "# comment\n\nnot a line\n900150983cd24fb0d6963f7d28e17f72 *a\n", SumsProbe::Result::Readable},
+        {"comments", "# comment\nnot a line\n", SumsProbe::Result::NoLines},
+        {"empty", "", SumsProbe::Result::NoLines},
+        // An untagged digest several algorithms share is no line to check here.
+        {"ambiguous", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad  a\n",
+         SumsProbe::Result::NoLines},
+        {"absent", nullptr, SumsProbe::Result::CannotOpen},
+    };
+    for (const Case& c : cases) {
+        const auto path = c.bytes != nullptr ? dir.write(c.name, c.bytes) : dir.path() / c.name;
+        const SumsProbe probe = probeSumsFile(path);
+        EXPECT_EQ(probe.result, c.result) << c.name;
+        EXPECT_EQ(static_cast<bool>(probe.error), c.result == SumsProbe::Result::CannotOpen) << c.name;
+    }
+    // A sums file naming one file twice is the compare box's; two files make it the check window's.
+    EXPECT_FALSE(namesSeveralFiles(dir.write("one.md5", "900150983cd24fb0d6963f7d28e17f72  a\n"
+                                                        "900150983cd24fb0d6963f7d28e17f72  a\n")));
+    EXPECT_TRUE(namesSeveralFiles(dir.write("two.md5", "900150983cd24fb0d6963f7d28e17f72  a\n"
+                                                        "900150983cd24fb0d6963f7d28e17f72  b\n")));
+    EXPECT_FALSE(namesSeveralFiles(dir.write("data.bin", std::string(100000, 'x'))));
 }
 
 }  // namespace

@@ -87,6 +87,12 @@ INT_PTR CheckDialog::onInitDialog(WPARAM, LPARAM) {
         });
     setTexts();
     setUpList();
+    const int large = look::systemMetric(window_, SM_CXICON);
+    if (const auto icon = static_cast<HICON>(
+            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, large, large, LR_SHARED))) {
+        SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+        SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    }
     headingColour_ = look::headingColour(window_);
     if (look::themesActive()) {
         if (const HTHEME theme = OpenThemeData(window_, L"PROGRESSSTYLE")) {
@@ -164,6 +170,7 @@ void CheckDialog::showBusy(bool busy) {
 
 void CheckDialog::refresh() {
     changePosted_ = false;
+    cachedIndex_ = static_cast<std::size_t>(-1);
     lastRefresh_ = std::chrono::steady_clock::now();
     const auto rows = static_cast<int>(run_->rowCount());
     if (ListView_GetItemCount(list_) != rows) {

@@ -97,6 +97,10 @@ private:
     std::chrono::steady_clock::time_point started_{};
     std::chrono::steady_clock::time_point lastRefresh_{};
     mutable std::wstring itemText_;
+    // The row last asked for while drawing: its columns and colour come together.
+    const CheckRow& cachedRow(std::size_t index) const;
+    mutable std::size_t cachedIndex_ = static_cast<std::size_t>(-1);
+    mutable CheckRow cachedRow_;
 };
 
 }  // namespace sumwise

@@ -33,9 +33,17 @@ std::wstring CheckDialog::statusText(const CheckRow& row) const {
     return {};
 }
 
+const CheckRow& CheckDialog::cachedRow(std::size_t index) const {
+    if (index != cachedIndex_) {
+        cachedRow_ = run_->row(index);
+        cachedIndex_ = index;
+    }
+    return cachedRow_;
+}
+
 void CheckDialog::fillItem(NMLVDISPINFOW& info) const {
     if ((info.item.mask & LVIF_TEXT) == 0 || info.item.pszText == nullptr || info.item.cchTextMax <= 0) return;
-    const CheckRow row = run_->row(static_cast<std::size_t>(info.item.iItem));
+    const CheckRow& row = cachedRow(static_cast<std::size_t>(info.item.iItem));
     switch (info.item.iSubItem) {
         case 0: itemText_ = wideName(row.entry.name); break;
         case 1: itemText_ = row.entry.algorithm != nullptr ? std::wstring(row.entry.algorithm->name) : L""; break;
@@ -51,7 +59,7 @@ LRESULT CheckDialog::customDraw(NMLVCUSTOMDRAW& draw) const {
         case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
             draw.clrText = GetSysColor(COLOR_WINDOWTEXT);
             if (draw.iSubItem == 2) {
-                const LineStatus status = run_->row(static_cast<std::size_t>(draw.nmcd.dwItemSpec)).status;
+                const LineStatus status = cachedRow(static_cast<std::size_t>(draw.nmcd.dwItemSpec)).status;
                 if (status == LineStatus::Failed || status == LineStatus::Unreadable) draw.clrText = errorColour_;
                 if (status == LineStatus::Ok) draw.clrText = headingColour_;
             }

@@ -1,10 +1,13 @@
 #include "results/check_run.h"
 
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
 #include "jobs/input_source.h"
+#include "jobs/ordered_pool.h"
+#include "jobs/streaming.h"
 
 namespace sumwise {
 
@@ -12,6 +15,8 @@ namespace {
 
 // Rows are handed to the window in batches of this many while the sums file is read.
 constexpr std::size_t kLoadBatch = 2048;
+// Small files read at once and not yet told.
+constexpr std::size_t kPoolWindow = 64;
 
 bool failedStatus(LineStatus status) {
     return status == LineStatus::Failed || status == LineStatus::Missing || status == LineStatus::Unreadable;
@@ -218,27 +223,7 @@ void CheckRun::work(bool onlyFailed) {
     totalBytes_ = total;
     doneBytes_ = 0;
     std::uint64_t base = 0;
-    for (const Group& group : groups) {
-        if (signals_.stopRequested()) return;
-        std::vector<const SumsEntry*> entries;
-        {
-            std::lock_guard lock(mutex_);
-            for (const std::size_t index : group.rows) {
-                rows_[index].status = LineStatus::Checking;
-                entries.push_back(&rows_[index].entry);
-            }
-        }
-        notify_(Event::RowsChanged);
-        Progress progress(doneBytes_, base);
-        SourceControl control;
-        control.signals = &signals_;
-        control.progress = &progress;
-        // Entries stay put: rows are only added while the sums file is read.
-        const FileRead read = readForCheck(group.path, algorithmsOf(entries), params_, control);
-        if (signals_.stopRequested() && read.failure == FileRead::Failure::Read) {
-            setStatus(group.rows, LineStatus::Waiting);
-            return;
-        }
+    auto finish = [this, &base](const Group& group, const FileRead& read) {
         {
             std::lock_guard lock(mutex_);
             for (const std::size_t index : group.rows) {
@@ -250,7 +235,52 @@ void CheckRun::work(bool onlyFailed) {
         base += group.size;
         doneBytes_ = base;
         notify_(Event::RowsChanged);
+        // Let the window at the rows between many small files.
+        std::this_thread::yield();
+    };
+    // Small files are read several at once, told in their order; a large
+    // one alone, with its progress and as Checking.
+    constexpr std::uint64_t kSmallFile = 1 << 20;
+    // One processor is left to the window, which must go on answering.
+    std::optional<OrderedPool> pool;
+    if (processorCount() > 2) pool.emplace(processorCount() - 1, kPoolWindow);
+    for (const Group& group : groups) {
+        if (signals_.stopRequested()) break;
+        // Entries stay put: rows are only added while the sums file is read.
+        std::vector<const SumsEntry*> entries;
+        for (const std::size_t index : group.rows) entries.push_back(&rows_[index].entry);
+        if (pool && group.size < kSmallFile) {
+            auto read = std::make_shared<FileRead>();
+            const bool going = pool->give(
+                [this, read, path = group.path, algorithms = algorithmsOf(entries)] {
+                    SourceControl control;
+                    control.signals = &signals_;
+                    control.cores = 1;
+                    *read = readForCheck(path, algorithms, params_, control);
+                },
+                [this, read, &group, &finish] {
+                    if (signals_.stopRequested()) return false;
+                    finish(group, *read);
+                    return true;
+                });
+            if (!going) break;
+            continue;
+        }
+        if (pool && !pool->deliverAll()) break;
+        setStatus(group.rows, LineStatus::Checking);
+        notify_(Event::RowsChanged);
+        Progress progress(doneBytes_, base);
+        SourceControl control;
+        control.signals = &signals_;
+        control.progress = &progress;
+        const FileRead read = readForCheck(group.path, algorithmsOf(entries), params_, control);
+        if (signals_.stopRequested() && read.failure == FileRead::Failure::Read) {
+            setStatus(group.rows, LineStatus::Waiting);
+            break;
+        }
+        finish(group, read);
     }
+    if (pool && !signals_.stopRequested()) pool->deliverAll();
 }
 
 }  // namespace sumwise
