@@ -41,6 +41,7 @@ int runApplication(HINSTANCE instance, std::wstring_view arguments, const AppSer
                 status = kCheckUnreadableExit;
             }
         } else {
+            auto job = std::make_unique<HashJob>();
             MainDialog dialog(*job, services, std::wstring(arguments));
             dialog.run(instance);
         }

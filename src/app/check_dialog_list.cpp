@@ -46,7 +46,7 @@ void CheckDialog::fillItem(NMLVDISPINFOW& info) const {
     const CheckRow& row = cachedRow(static_cast<std::size_t>(info.item.iItem));
     switch (info.item.iSubItem) {
         case 0: itemText_ = wideName(row.entry.name); break;
-        case 1: itemText_ = row.entry.algorithm != nullptr ? std::wstring(row.entry.algorithm->name) : L""; break;
+        case 1: itemText_ = row.entry.algorithm != nullptr ? std::wstring(row.entry.algorithm->wideName()) : L""; break;
         default: itemText_ = statusText(row); break;
     }
     lstrcpynW(info.item.pszText, itemText_.c_str(), info.item.cchTextMax);

@@ -77,7 +77,9 @@ void copyResults(const ResultsHost& host, bool allRows, bool toCompare) {
 
 void copyRowValue(const ResultsHost& host, int row) {
     if (row < 0 || row >= rowCount(host.list)) return;
-    const std::wstring value = rowValue(host.list, row);
+    const std::size_t algorithm = algorithmOfRow(host.list, row);
+    if (algorithm >= kAlgorithmCount) return;
+    const std::wstring& value = host.model[algorithm].value;
     if (!value.empty()) publish(host.dialog, value + L"\r\n");
 }
 

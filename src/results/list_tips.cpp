@@ -3,9 +3,11 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <new>
 #include <vector>
 
+#include "jobs/results_model.h"
 #include "resources/resource_ids.h"
 #include "results/results_list.h"
 #include "toolkit/look.h"
@@ -199,9 +201,21 @@ void attachListTips(HWND list) {
     }
 }
 
+// The value as the row shows it: the tip only shows it whole.
+static std::wstring shownValue(HWND list, int row) {
+    std::wstring text(kMaxValueCharacters + 1, L'\0');
+    LVITEMW item{};
+    item.iSubItem = 1;
+    item.pszText = text.data();
+    item.cchTextMax = static_cast<int>(text.size());
+    const auto length = SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    text.resize(static_cast<std::size_t>(std::max<LRESULT>(length, 0)));
+    return text;
+}
+
 std::wstring valueTipText(HWND list, int row) {
     if (row < 0) return {};
-    std::wstring value = rowValue(list, row);
+    std::wstring value = shownValue(list, row);
     if (value.empty()) return {};
     // The list leaves a margin on either side of a value.
     const int needed =

@@ -10,6 +10,7 @@
 #include "resources/resource_ids.h"
 #include "results/results_list.h"
 #include "results/sums_check.h"
+#include "results/sums_line.h"
 
 namespace sumwise::results {
 
@@ -26,14 +27,12 @@ bool writeWhole(const std::wstring& path, const std::string& bytes) {
 
 }  // namespace
 
-std::wstring sumsFileExtension(std::wstring_view algorithmName) {
-    std::wstring extension;
-    for (const wchar_t c : algorithmName) {
-        if (c == L'-') continue;
-        extension += (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-    }
-    return extension;
-}
+namespace {
+
+// Other tools' name for the algorithm's sums files ("sha256"), as a wide text.
+std::wstring wideSumsExtension(const AlgorithmEntry& algorithm) { return fromUtf8(sumsFileExtension(algorithm)); }
+
+}  // namespace
 
 std::string sumsFileLine(std::string_view digest, std::string_view name) {
     bool escaped = false;
@@ -46,17 +45,18 @@ std::string sumsFileLine(std::string_view digest, std::string_view name) {
 bool saveAsSumsFiles(const ResultsHost& host) {
     if (!host.job.fileMode || host.job.diskMode || host.job.path.empty()) return false;
     struct Value {
-        std::wstring name;
+        const AlgorithmEntry* algorithm;
         std::wstring digest;
     };
     std::vector<Value> values;
+    // In the list's order, from the model: what is ticked and has a value.
     for (int row = 0; row < rowCount(host.list); ++row) {
-        if (!rowTicked(host.list, row)) continue;
-        Value value{rowName(host.list, row), rowValue(host.list, row)};
-        if (!value.digest.empty()) values.push_back(std::move(value));
+        const std::size_t index = algorithmOfRow(host.list, row);
+        if (index >= kAlgorithmCount || !host.model[index].ticked || host.model[index].value.empty()) continue;
+        values.push_back({&algorithms()[index], host.model[index].value});
     }
     if (values.empty() || !host.services.chooseSaveFile) return false;
-    const std::wstring extension = sumsFileExtension(values.front().name);
+    const std::wstring extension = wideSumsExtension(*values.front().algorithm);
     SaveFileRequest request;
     request.owner = host.dialog;
     request.filter = loadText(IDS_ALL_FILES) + std::wstring(L"\0*.*\0", 5);
@@ -74,7 +74,7 @@ bool saveAsSumsFiles(const ResultsHost& host) {
     bool all = true;
     for (const Value& value : values) {
         std::filesystem::path target = stem;
-        target += L"." + sumsFileExtension(value.name);
+        target += L"." + wideSumsExtension(*value.algorithm);
         all = writeWhole(target.wstring(), sumsFileLine(toUtf8(value.digest), name)) && all;
     }
     return all;

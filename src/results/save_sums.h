@@ -10,10 +10,6 @@
 
 namespace sumwise::results {
 
-// The sums-file extension of an algorithm: its name in lower case without
-// hyphens ("SHA-256" gives "sha256").
-std::wstring sumsFileExtension(std::wstring_view algorithmName);
-
 // The line for a file named `name` (UTF-8), beside the sums file or by its
 // whole path: the digest in lower case, " *", the name escaped as needed.
 std::string sumsFileLine(std::string_view digest, std::string_view name);
