@@ -23,7 +23,11 @@ TEST(HashFile, OtherToolsExtensionsOfAllAlgorithmsInTableOrder) {
         {"ripemd-320", "ripemd320"},  {"sha-0", "sha0"},            {"sha-1", "sha1"},
         {"sha-1-ime", "sha1ime"},     {"sha-224", "sha224"},        {"sha-256", "sha256"},
         {"sha-384", "sha384"},        {"sha-512", "sha512"},        {"tiger", "tiger"},
-        {"whirlpool", "whirlpool"}};
+        {"whirlpool", "whirlpool"},   {"sha3-224", "sha3224"},      {"sha3-256", "sha3256"},
+        {"sha3-384", "sha3384"},      {"sha3-512", "sha3512"},      {"blake2b", "blake2b"},
+        {"blake2s", "blake2s"},       {"blake3", "blake3"},         {"xxh64", "xxh64"},
+        {"xxh3", "xxh3"},             {"xxh128", "xxh128"},         {"crc32c", "crc32c"}};
+    ASSERT_EQ(algorithms().size(), std::size(expected));
     std::size_t i = 0;
     for (const AlgorithmEntry& entry : algorithms()) {
         const auto& [ours, sums] = expected[i++];

@@ -10,7 +10,7 @@ namespace sumwise::cli {
 namespace {
 
 // "CRC32,md5,SHA-1" or "all" -> a mask; names as the algorithm table has
-// them, in any letter case. "all" anywhere in the list means every algorithm.
+// them or as other tools spell them, in any letter case. "all" anywhere in the list means every algorithm.
 std::string parseAlgorithmList(std::string_view list, AlgorithmMask& mask) {
     mask = 0;
     bool all = false;
@@ -24,6 +24,7 @@ std::string parseAlgorithmList(std::string_view list, AlgorithmMask& mask) {
             continue;
         }
         const AlgorithmEntry* entry = algorithmNamed(name);
+        if (entry == nullptr) entry = algorithmSpelled(name);  // the peers' names: sha3_256, b3, xxh3_64
         if (entry == nullptr) return "unknown algorithm '" + std::string(name) + "' (see --help for the names)";
         mask |= entry->flag();
     }
@@ -186,7 +187,7 @@ std::string usageText() {
         if (!names.empty()) {
             names += ",";
             ++lineLength;
-            if (lineLength + 1 + name.size() > 79) {
+            if (lineLength + 1 + name.size() + 1 > 79) {  // with the comma that may follow it
                 names += "\n           ";
                 lineLength = 11;
             }
