@@ -7,12 +7,14 @@
 
 #include <set>
 
+#include "algorithms/algorithm_table.h"
 #include "toolkit/strings.h"
 #include "toolkit/system_functions.h"
 #include "app_harness.h"
 #include "fake_inputs.h"
 #include "resources/resource_ids.h"
 #include "test_support.h"
+#include "algorithms/algorithm_table.h"
 #include "toolkit/strings.h"
 #include "toolkit/system_functions.h"
 
@@ -101,7 +103,7 @@ TEST(MainDialog, SmallCapsOptionAndRecasing) {
 TEST(MainDialog, ShowAllListsEveryAlgorithmAndRemovesOnlyUntickedRows) {
     RunningApp app(L"/A /H:MD5,SHA-256");
     auto rows = app.rows();
-    ASSERT_EQ(rows.size(), 22u);
+    ASSERT_EQ(rows.size(), kAlgorithmCount);
     int ticked = 0;
     for (const ListRow& row : rows) ticked += row.ticked ? 1 : 0;
     EXPECT_EQ(ticked, 2);
@@ -111,7 +113,7 @@ TEST(MainDialog, ShowAllListsEveryAlgorithmAndRemovesOnlyUntickedRows) {
     EXPECT_EQ(rows[0].name, L"MD5");
     EXPECT_EQ(rows[1].name, L"SHA-256");
     app.click(IDC_SHOW_ALL);
-    EXPECT_EQ(app.rows().size(), 22u);
+    EXPECT_EQ(app.rows().size(), kAlgorithmCount);
 }
 
 TEST(MainDialog, CommandLineWithoutHashListShowsAnEmptyList) {
