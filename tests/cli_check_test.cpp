@@ -31,6 +31,15 @@ const std::string kSha384 =
     "cb00753f45a35e8bb5a03d699ac65007272c32ab0eded1631a8b605a43ff5bed8086072ba1e7cc2358baeca134c825a7";
 const std::string kSha512 =
     "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a2192992a274fc1a836ba3c23a3feebbd454d4423643ce80e2a9ac94fa54ca49f";
+const std::string kRipemd320 = "de4c01b3054f8930a79d09ae738e92301e5a17085beffdc1b8d116713e74f82fa942d64cdbc4682d";
+const std::string kSha3_256 = "3a985da74fe225b2045c172d6bd390bd855f086e3e9d525b46bfe24511431532";
+const std::string kBlake2b = "ba80a53f981c4d0d6a2797b69f12f6e94c212f14685ac4b74b12bb6fdbffa2d1"
+                             "7d87c5392aab792dc252d5de4533cc9518d38aa8dbf1925ab92386edd4009923";
+const std::string kBlake2s = "508c5e8c327c14e2e1a72ba34eeb452f37458b209ed63a294d999b4c86675982";
+const std::string kBlake3 = "6437b3ac38465133ffb63b75273a8db548c558465d79db03fd359c6cd5bd9d85";
+const std::string kXxh64 = "44bc2cf5ad770999";
+const std::string kXxh3 = "78af5f94892f3950";
+const std::string kXxh128 = "06b05ab6733a618578af5f94892f3950";
 
 // What a reference tool does with the same file: `tool` empty when none fits.
 struct Reference {
@@ -155,6 +164,11 @@ Reference sha256sum(int status, bool sameOutput = true, std::vector<std::string>
 Reference md5sum(int status, bool sameOutput = true, std::vector<std::string> options = {}) {
     return {"md5sum", std::move(options), status, sameOutput};
 }
+// The peers' checkers of the newer algorithms; RHash prints a report of its own.
+const Reference kB2sum{"b2sum", {}};
+const Reference kB3sum{"b3sum", {}};
+const Reference kXxhsum{"xxhsum", {}};
+const Reference kRhash{"rhash", {}, 0, false};
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, CheckTest,
@@ -253,9 +267,9 @@ INSTANTIATE_TEST_SUITE_P(
                   "CRC32 (abc.txt) = 352441c2\nADLER32 (abc.txt) = 024d0127\nRMD160 (abc.txt) = "
                   "8eb208f7e05d987a9b044a8e98c6b087f15a0bfc\n",
                   {}, 0, "abc.txt: OK\nabc.txt: OK\nabc.txt: OK\nabc.txt: OK\nabc.txt: OK\n", "", {}},
-        CheckCase{"a tag we do not know", "list", "BLAKE2b (abc.txt) = " + kMd5 + "\n", {}, 1, "",
+        CheckCase{"a tag we do not know", "list", "BLAKE2x (abc.txt) = " + kMd5 + "\n", {}, 1, "",
                   "no properly formatted checksum lines found", {}},
-        CheckCase{"the length decides when only one algorithm has it", "list", kSha224 + "  abc.txt\n", {}, 0,
+        CheckCase{"the length decides when only one algorithm has it", "list", kRipemd320 + "  abc.txt\n", {}, 0,
                   "abc.txt: OK\n", "", {}},
         CheckCase{"md5sum's output: a length several share takes MD5", "list", kMd5 + "  abc.txt\n", {}, 0,
                   "abc.txt: OK\n", "", md5sum(0)},
@@ -291,6 +305,36 @@ INSTANTIATE_TEST_SUITE_P(
                   "abc.txt: OK\n", "", {}},
         CheckCase{"MD6's tag, another d", "list", "MD6-256 (abc.txt) = b5c2d6a7ce6be0c18c9a38b17a0db705c81ab6b5\n", {}, 1, "",
                   "no properly formatted checksum lines found", {}},
+        CheckCase{"a length several share asks for -a", "list", kMd5 + "  abc.txt\n", {}, 2, "",
+                  "list: 1: a digest of 32 digits may be MD2, MD4, MD5, RIPEMD-128 and XXH128: name the algorithm "
+                  "with -a", {}},
+        CheckCase{"SHA-224's length is SHA3-224's too", "list", kSha224 + "  abc.txt\n", {}, 2, "",
+                  "may be SHA-224 and SHA3-224", {}},
+        CheckCase{"b2sum's lines", "B2SUMS", kBlake2b + "  abc.txt\n", {}, 0, "abc.txt: OK\n", "", kB2sum},
+        CheckCase{"b2sum --tag", "list", "BLAKE2b (abc.txt) = " + kBlake2b + "\n", {}, 0, "abc.txt: OK\n", "",
+                  kB2sum},
+        CheckCase{"b3sum's lines", "B3SUMS", kBlake3 + "  abc.txt\n", {}, 0, "abc.txt: OK\n", "", kB3sum},
+        CheckCase{"b3sum's lines in a .b3 file", "list.b3", kBlake3 + "  abc.txt\n", {}, 0, "abc.txt: OK\n", "",
+                  kB3sum},
+        CheckCase{"BLAKE3's length is others' too", "list", kBlake3 + "  abc.txt\n", {}, 2, "", "may be Gost", {}},
+        CheckCase{"xxhsum -H1 in a .xxh64 file", "list.xxh64", kXxh64 + "  abc.txt\n", {}, 0, "abc.txt: OK\n", "",
+                  kXxhsum},
+        CheckCase{"xxhsum -H2 in a .xxh128 file", "list.xxh128", kXxh128 + "  abc.txt\n", {}, 0, "abc.txt: OK\n",
+                  "", kXxhsum},
+        CheckCase{"XXH3 untagged in a .xxh3 file", "list.xxh3", kXxh3 + "  abc.txt\n", {}, 0, "abc.txt: OK\n", "",
+                  {}},
+        CheckCase{"xxhsum --tag", "list",
+                  "XXH64 (abc.txt) = " + kXxh64 + "\nXXH3 (abc.txt) = " + kXxh3 + "\nXXH128 (abc.txt) = " + kXxh128 +
+                      "\n",
+                  {}, 0, "abc.txt: OK\nabc.txt: OK\nabc.txt: OK\n", "", kXxhsum},
+        CheckCase{"64 bits untagged may be CRC64 or xxHash", "list", kXxh64 + "  abc.txt\n", {}, 2, "",
+                  "may be CRC64, XXH64 and XXH3", {}},
+        CheckCase{"rhash --bsd", "list",
+                  "SHA3-256 (abc.txt) = " + kSha3_256 + "\nBLAKE2S (abc.txt) = " + kBlake2s +
+                      "\nBLAKE2B (abc.txt) = " + kBlake2b + "\nCRC32C (abc.txt) = 364b3fb7\n",
+                  {}, 0, "abc.txt: OK\nabc.txt: OK\nabc.txt: OK\nabc.txt: OK\n", "", kRhash},
+        CheckCase{"a wrong BLAKE2b", "B2SUMS", kBlake2b.substr(0, 127) + "0  abc.txt\n", {}, 1, "abc.txt: FAILED\n",
+                  "did NOT match", {"b2sum", {}, 1}},
         CheckCase{"-a decides", "list", kMd5 + "  abc.txt\n", {"-a", "md5"}, 0, "abc.txt: OK\n", "", {}},
         CheckCase{"-a with several, told apart by length", "list", kMd5 + "  abc.txt\n" + kSha1 + "  abc.txt\n",
                   {"-a", "sha-1,MD5"}, 0, "abc.txt: OK\nabc.txt: OK\n", "", {}},
@@ -408,7 +452,10 @@ INSTANTIATE_TEST_SUITE_P(
                     RoundTripCase{"untagged for md5sum", "two  blanks.txt", {"-a", "md5"}},
                     RoundTripCase{"HAVAL and MD6 with their parameters", "h.txt",
                                   {"--tag", "--haval", "3,160", "--md6", "d=160,L=0", "-a", "haval,md6"}},
-                    RoundTripCase{"MD6 with other rounds", "m.txt", {"--tag", "--md6", "d=48,r=9", "-a", "md6"}}),
+                    RoundTripCase{"MD6 with other rounds", "m.txt", {"--tag", "--md6", "d=48,r=9", "-a", "md6"}},
+                    RoundTripCase{"newer algorithms, tagged", "x) = y (z", {"--tag", "-s", "-a", "BLAKE2b,XXH128"}},
+                    RoundTripCase{"newer algorithms, tagged in small letters", "a b", {"--tag", "-s", "-a", "b3,crc32c"}},
+                    RoundTripCase{"BLAKE3 untagged", "back\\slash", {"-a", "blake3"}, kPosixOnly}),
     [](const testing::TestParamInfo<RoundTripCase>& param) { return "case" + std::to_string(param.index); });
 
 }  // namespace

@@ -23,7 +23,11 @@ TEST(HashFile, OtherToolsExtensionsOfAllAlgorithmsInTableOrder) {
         {"ripemd-320", "ripemd320"},  {"sha-0", "sha0"},            {"sha-1", "sha1"},
         {"sha-1-ime", "sha1ime"},     {"sha-224", "sha224"},        {"sha-256", "sha256"},
         {"sha-384", "sha384"},        {"sha-512", "sha512"},        {"tiger", "tiger"},
-        {"whirlpool", "whirlpool"}};
+        {"whirlpool", "whirlpool"},   {"sha3-224", "sha3224"},      {"sha3-256", "sha3256"},
+        {"sha3-384", "sha3384"},      {"sha3-512", "sha3512"},      {"blake2b", "blake2b"},
+        {"blake2s", "blake2s"},       {"blake3", "blake3"},         {"xxh64", "xxh64"},
+        {"xxh3", "xxh3"},             {"xxh128", "xxh128"},         {"crc32c", "crc32c"}};
+    ASSERT_EQ(algorithms().size(), std::size(expected));
     std::size_t i = 0;
     for (const AlgorithmEntry& entry : algorithms()) {
         const auto& [ours, sums] = expected[i++];
@@ -248,7 +252,17 @@ INSTANTIATE_TEST_SUITE_P(
                     TagCase{"SHA1", "SHA-1"}, TagCase{"sha1-ime", "SHA-1-IME"}, TagCase{"MD5", "MD5"},
                     TagCase{"RIPEMD160", "RIPEMD-160"}, TagCase{"RMD160", "RIPEMD-160"}, TagCase{"rmd320", "RIPEMD-320"},
                     TagCase{"CRC32", "CRC32"}, TagCase{"ADLER32", "Adler32"}, TagCase{"WHIRLPOOL", "Whirlpool"},
-                    TagCase{"TIGER", "Tiger"}, TagCase{"HAVAL", "Haval"}, TagCase{"BLAKE2b", nullptr},
+                    TagCase{"TIGER", "Tiger"}, TagCase{"HAVAL", "Haval"}, TagCase{"BLAKE2x", nullptr},
+                    TagCase{"BLAKE2b", "BLAKE2b"}, TagCase{"BLAKE2B", "BLAKE2b"}, TagCase{"BLAKE2S", "BLAKE2s"},
+                    TagCase{"BLAKE3", "BLAKE3"}, TagCase{"SHA3-256", "SHA3-256"}, TagCase{"sha3_512", "SHA3-512"},
+                    TagCase{"XXH64", "XXH64"}, TagCase{"XXH3", "XXH3"}, TagCase{"XXH3_64bits", "XXH3"},
+                    TagCase{"XXH128", "XXH128"}, TagCase{"XXH32", nullptr}, TagCase{"CRC32C", "CRC32C"},
+                    TagCase{"B2SUMS", "BLAKE2b", true}, TagCase{"B3SUMS", "BLAKE3", true},
+                    TagCase{"b3sums.txt", "BLAKE3", true}, TagCase{"x.b3", "BLAKE3", true},
+                    TagCase{"x.b2", "BLAKE2b", true}, TagCase{"x.xxh3", "XXH3", true},
+                    TagCase{"x.xxh64", "XXH64", true}, TagCase{"x.XXH128", "XXH128", true},
+                    TagCase{"x.sha3-256", "SHA3-256", true}, TagCase{"SHA3-256SUMS", "SHA3-256", true},
+                    TagCase{"x.crc32c", "CRC32C", true}, TagCase{"x.xxh32", nullptr, true},
                     TagCase{"SHA", nullptr}, TagCase{"", nullptr}, TagCase{"-", nullptr},
                     TagCase{"SHA256SUMS", "SHA-256", true}, TagCase{"sha256sums.txt", "SHA-256", true},
                     TagCase{"MD5SUMS", "MD5", true}, TagCase{"x.md5", "MD5", true},

@@ -43,6 +43,17 @@ constexpr ExpectedRow kExpected[] = {
     {"SHA-512", "SHA512", "sha-512", 512},
     {"Tiger", "Tiger", "tiger", 192},
     {"Whirlpool", "Whirlpool", "whirlpool", 512},
+    {"SHA3-224", "SHA3-224", "sha3-224", 224},
+    {"SHA3-256", "SHA3-256", "sha3-256", 256},
+    {"SHA3-384", "SHA3-384", "sha3-384", 384},
+    {"SHA3-512", "SHA3-512", "sha3-512", 512},
+    {"BLAKE2b", "BLAKE2b", "blake2b", 512},
+    {"BLAKE2s", "BLAKE2s", "blake2s", 256},
+    {"BLAKE3", "BLAKE3", "blake3", 256},
+    {"XXH64", "XXH64", "xxh64", 64},
+    {"XXH3", "XXH3", "xxh3", 64},
+    {"XXH128", "XXH128", "xxh128", 128},
+    {"CRC32C", "CRC32C", "crc32c", 32},
 };
 
 // How a sums file's reader compares names: letter case, hyphens, underscores and slashes aside.
@@ -188,6 +199,18 @@ TEST(AlgorithmTable, NamesIgnoreLetterCaseButNotSpelling) {
     EXPECT_EQ(algorithmWithExtension(std::string_view("sha256")), nullptr);
     EXPECT_EQ(algorithmWithExtension(std::string_view("")), nullptr);
     EXPECT_EQ(algorithmSpelled("RMD160")->name, "RIPEMD-160");
+    // The other tools' names of the newer rows: OpenSSL, b2sum, b3sum, xxhsum, RHash.
+    for (const auto& [spelling, name] : {std::pair{"sha3_256", "SHA3-256"}, std::pair{"sha3256", "SHA3-256"},
+                                         std::pair{"blake2b512", "BLAKE2b"}, std::pair{"b2", "BLAKE2b"},
+                                         std::pair{"BLAKE2B", "BLAKE2b"}, std::pair{"blake2s256", "BLAKE2s"},
+                                         std::pair{"b3", "BLAKE3"}, std::pair{"xxh3_64", "XXH3"},
+                                         std::pair{"XXH3-64", "XXH3"}, std::pair{"xxh128", "XXH128"},
+                                         std::pair{"XXH3_128", "XXH128"}, std::pair{"crc-32c", "CRC32C"}}) {
+        ASSERT_NE(algorithmSpelled(spelling), nullptr) << spelling;
+        EXPECT_EQ(algorithmSpelled(spelling)->name, name) << spelling;
+    }
+    EXPECT_EQ(algorithmSpelled("b"), nullptr);
+    EXPECT_EQ(algorithmSpelled("XXH"), nullptr);
     EXPECT_EQ(algorithmSpelled("-_/"), nullptr);
     EXPECT_EQ(algorithmSpelled("SHA"), nullptr);
     EXPECT_EQ(algorithmWithParameters(ParameterKind::Haval)->name, "Haval");

@@ -90,6 +90,7 @@ const std::map<std::string, std::pair<unsigned, std::size_t>> kRhashIds = {
     {"SHA-1", {RHASH_SHA1, 20}},         {"SHA-224", {RHASH_SHA224, 28}},    {"SHA-256", {RHASH_SHA256, 32}},
     {"SHA-384", {RHASH_SHA384, 48}},     {"SHA-512", {RHASH_SHA512, 64}},    {"RIPEMD-160", {RHASH_RIPEMD160, 20}},
     {"Tiger", {RHASH_TIGER, 24}},        {"Whirlpool", {RHASH_WHIRLPOOL, 64}}, {"Gost", {RHASH_GOST94, 32}},
+    {"CRC32C", {RHASH_CRC32C, 4}},
 };
 
 std::string runRhash(const std::string& algorithm, const std::uint8_t* data, std::size_t size, std::size_t piece) {

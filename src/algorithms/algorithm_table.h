@@ -21,6 +21,8 @@
 #include <string_view>
 #include <vector>
 
+#include "algorithms/blake2/blake2.h"
+#include "algorithms/blake3/blake3.h"
 #include "algorithms/checksums/checksums.h"
 #include "algorithms/gost/gost.h"
 #include "algorithms/hasher.h"
@@ -30,9 +32,11 @@
 #include "algorithms/ripemd/ripemd.h"
 #include "algorithms/sha1/sha1.h"
 #include "algorithms/sha2/sha2.h"
+#include "algorithms/sha3/sha3.h"
 #include "algorithms/tiger/tiger.h"
 #include "algorithms/variant.h"
 #include "algorithms/whirlpool/whirlpool.h"
+#include "algorithms/xxhash/xxhash.h"
 
 namespace sumwise {
 
@@ -147,6 +151,28 @@ inline constexpr AlgorithmEntry kAlgorithmTable[] = {
      variantsOf<tigerVariants, newTigerWith>, newTiger},
     {"Whirlpool",   {},                         "Whirlpool",  "whirlpool",  512,  ParameterKind::None,
      variantsOf<whirlpoolVariants, newWhirlpoolWith>, newWhirlpool},
+    {"SHA3-224",    {"SHA3_224"},               "SHA3-224",   "sha3-224",   224,  ParameterKind::None,
+     variantsOf<keccakVariants, newSha3_224With>, newSha3_224},
+    {"SHA3-256",    {"SHA3_256"},               "SHA3-256",   "sha3-256",   256,  ParameterKind::None,
+     variantsOf<keccakVariants, newSha3_256With>, newSha3_256},
+    {"SHA3-384",    {"SHA3_384"},               "SHA3-384",   "sha3-384",   384,  ParameterKind::None,
+     variantsOf<keccakVariants, newSha3_384With>, newSha3_384},
+    {"SHA3-512",    {"SHA3_512"},               "SHA3-512",   "sha3-512",   512,  ParameterKind::None,
+     variantsOf<keccakVariants, newSha3_512With>, newSha3_512},
+    {"BLAKE2b",     {"BLAKE2b512", "B2"},       "BLAKE2b",    "blake2b",    512, ParameterKind::None,
+     variantsOf<blake2bVariants, newBlake2bWith>, newBlake2b},
+    {"BLAKE2s",     {"BLAKE2s256"},             "BLAKE2s",    "blake2s",    256,  ParameterKind::None,
+     variantsOf<blake2sVariants, newBlake2sWith>, newBlake2s},
+    {"BLAKE3",      {"B3"},                     "BLAKE3",     "blake3",     256,  ParameterKind::None,
+     variantsOf<blake3Variants, newBlake3With>, newBlake3},
+    {"XXH64",       {"XXHASH64"},               "XXH64",      "xxh64",      64,   ParameterKind::None,
+     variantsOf<xxh64Variants, newXxh64With>, newXxh64},
+    {"XXH3",        {"XXH3_64", "XXH3-64", "XXH3_64bits"}, "XXH3", "xxh3",  64,   ParameterKind::None,
+     variantsOf<xxh3Variants, newXxh3With>, newXxh3},
+    {"XXH128",      {"XXH3_128", "XXH3-128", "XXH3_128bits"}, "XXH128", "xxh128", 128, ParameterKind::None,
+     variantsOf<xxh3Variants, newXxh128With>, newXxh128},
+    {"CRC32C",      {"CRC-32C", "CRC32-C"},     "CRC32C",     "crc32c",     32,   ParameterKind::None,
+     variantsOf<crc32cVariants, newCrc32cWith>, newCrc32c},
 };
 // clang-format on
 

@@ -235,7 +235,7 @@ std::string usageText() {
         if (!names.empty()) {
             names += ",";
             ++lineLength;
-            if (lineLength + 1 + name.size() > 79) {
+            if (lineLength + 1 + name.size() + 1 > 79) {  // with the comma that may follow it
                 names += "\n           ";
                 lineLength = 11;
             }

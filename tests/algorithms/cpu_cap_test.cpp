@@ -75,6 +75,17 @@ TEST(CpuCap, EachLevelPicksTheExpectedVariant) {
         {"SHA-512", "sse2", "sse2", "avx2", "avx512"},
         {"Tiger", "portable", "portable", "bmi1", "bmi1"},
         {"Whirlpool", "portable", "portable", "portable", "avx512-gfni"},
+        {"SHA3-224", "portable", "portable", "bmi2", "avx512"},
+        {"SHA3-256", "portable", "portable", "bmi2", "avx512"},
+        {"SHA3-384", "portable", "portable", "bmi2", "avx512"},
+        {"SHA3-512", "portable", "portable", "bmi2", "avx512"},
+        {"BLAKE2b", "portable", "portable", "avx2", "avx2"},
+        {"BLAKE2s", "portable", "sse4.1", "sse4.1", "avx512"},
+        {"BLAKE3", "portable", "sse4.1", "avx2", "avx512"},
+        {"XXH64", "portable", "portable", "portable", "portable"},
+        {"XXH3", "sse2", "sse2", "avx2", "avx512"},
+        {"XXH128", "sse2", "sse2", "avx2", "avx512"},
+        {"CRC32C", "portable", "sse4.2", "sse4.2", "avx512-vpclmul"},
     };
     for (const Row& row : rows) {
         const HasherVariants* variants = &test::algorithm(row.algorithm).variants();

@@ -12,7 +12,8 @@
 namespace sumwise::test {
 
 // The stand-in context of an algorithm of the table; the real context for the
-// checksums, which are fast enough; none for MD2, which counts no length.
+// checksums, xxHash and BLAKE3, which are fast enough; none for MD2 and
+// SHA-3, which count no length.
 std::unique_ptr<Hasher> standInContext(std::string_view algorithmName);
 
 }  // namespace sumwise::test

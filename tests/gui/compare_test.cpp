@@ -82,17 +82,35 @@ TEST(CompareBox, ShowsTheFirstMatchingAlgorithmOrNegative) {
         {L"MD5 (abc.txt.bak) = 900150983cd24fb0d6963f7d28e17f72", L"MD5 (the line names abc.txt.bak)"},
         {L"deadbeef *other.iso", L"NEGATIVE (the line names other.iso)"},
         {L"", L""},
+        // The newer algorithms, as values and as their tools' lines.
+        {L"e642824c3f8cf24ad09234ee7d3c766fc9a3a5168d0c94ad73b46fdf", L"SHA3-224"},
+        {L"SHA3-256 (abc.txt) = 3a985da74fe225b2045c172d6bd390bd855f086e3e9d525b46bfe24511431532", L"SHA3-256"},
+        {L"ec01498288516fc926459f58e2c6ad8df9b473cb0fc08c2596da7cf0e49be4b298d88cea927ac7f539f1edf228376d25",
+         L"SHA3-384"},
+        {L"b751850b1a57168a5693cd924b6b096e08f621827444f70d884f5d0240d2712e"
+         L"10e116e9192af3c91a7ec57647e3934057340b4cf408d5a56592f8274eec53f0",
+         L"SHA3-512"},
+        {L"ba80a53f981c4d0d6a2797b69f12f6e94c212f14685ac4b74b12bb6fdbffa2d1"
+         L"7d87c5392aab792dc252d5de4533cc9518d38aa8dbf1925ab92386edd4009923",
+         L"BLAKE2b"},
+        {L"BLAKE2s (abc.txt) = 508c5e8c327c14e2e1a72ba34eeb452f37458b209ed63a294d999b4c86675982", L"BLAKE2s"},
+        {L"6437b3ac38465133ffb63b75273a8db548c558465d79db03fd359c6cd5bd9d85  abc.txt", L"BLAKE3"},
+        {L"44bc2cf5ad770999", L"XXH64"},
+        {L"XXH3 (abc.txt) = 78af5f94892f3950", L"XXH3"},
+        {L"06b05ab6733a618578af5f94892f3950  other.bin", L"XXH128 (the line names other.bin)"},
+        {L"364B3FB7", L"CRC32C"},
     };
     TempDir dir;
     const auto file = dir.write("abc.txt", "abc");
     // Values shown in upper and in lower case.
-    for (const wchar_t* options : {L"/H:CRC32,MD5 ", L"/S /H:CRC32,MD5 "}) {
+    const std::wstring newer = L",SHA3-224,SHA3-256,SHA3-384,SHA3-512,BLAKE2b,BLAKE2s,BLAKE3,XXH64,XXH3,XXH128,CRC32C ";
+    for (const std::wstring& options : {L"/H:CRC32,MD5" + newer, L"/S /H:CRC32,MD5" + newer}) {
         RunningApp app(options + test::quoted(file));
         app.announceTaskbarButton();
         app.hashAndWait();
         HICON matchIcon = nullptr;
         for (const Case& c : cases) {
-            SCOPED_TRACE(testing::Message() << "options " << std::string(options, options + wcslen(options)) << "typed \""
+            SCOPED_TRACE(testing::Message() << "options " << std::string(options.begin(), options.end()) << "typed \""
                                             << std::string(c.typed, c.typed + wcslen(c.typed)) << "\"");
             app.setText(IDC_COMPARE, c.typed);
             const std::wstring shows = compareShows(app);
@@ -192,6 +210,10 @@ TEST(CompanionHashFile, FillsTheCompareBoxAtStartUp) {
          L"8888"},
         {"ours of a later row before theirs of an earlier one", L"/H:SHA-1,SHA-256",
          {{"disk.iso.sha1", "6666  disk.iso\n"}, {"disk.iso.sha-256", "8888\r\n"}}, L"8888"},
+        {"ours of a newer algorithm", L"/H:BLAKE2b", {{"disk.iso.blake2b", "abab\r\n"}}, L"abab"},
+        {"theirs: xxhsum's tagged line", L"/H:XXH128", {{"disk.iso.xxh128", "XXH128 (disk.iso) = 5555\n"}}, L"5555"},
+        {"theirs: b3sum's line", L"/H:MD5,BLAKE3", {{"disk.iso.blake3", "1111  other.iso\n7777  disk.iso\n"}},
+         L"7777"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -275,6 +297,12 @@ TEST(Browse, TakesOtherToolsSumsFilesForHashFiles) {
         {"image.iso.sha1", "a9993e364706816aba3e25717850c26c9cd0d89d\r\n",
          L"a9993e364706816aba3e25717850c26c9cd0d89d"},
         {"image.iso.sha384", "# made by hand\n\n9999  image.iso\n", L"9999"},
+        {"B2SUMS", "1111  other.iso\n2222  image.iso\n", L"2222"},
+        {"B3SUMS", "3333 *image.iso\n", L"3333"},
+        {"release.b3", "4444  a.iso\n5555  image.iso\n", L"5555"},
+        {"release.xxh3", "XXH3 (image.iso) = 6666\n", L"6666"},
+        {"image.iso.xxh64", "7777  image.iso\n", L"7777"},
+        {"release.CRC32C", "CRC32C (image.iso) = 8888\n", L"8888"},
         // Named like one, but not one: an input like any other.
         {"image.iso.sha224", "these are notes\n", L""},
         {"notes.sha256", "1111 other.iso\n", L""},

@@ -7,6 +7,7 @@
 
 #include <set>
 
+#include "algorithms/algorithm_table.h"
 #include "toolkit/strings.h"
 #include "toolkit/system_functions.h"
 #include "app_harness.h"
@@ -14,6 +15,7 @@
 #include "resources/resource_ids.h"
 #include "results/results_list.h"
 #include "test_support.h"
+#include "algorithms/algorithm_table.h"
 #include "toolkit/strings.h"
 #include "toolkit/system_functions.h"
 
@@ -112,7 +114,7 @@ TEST(MainDialog, ShowAllListsEveryAlgorithmAndRemovesOnlyUntickedRows) {
     };
     expectIndexesMatchNames();
     auto rows = app.rows();
-    ASSERT_EQ(rows.size(), 22u);
+    ASSERT_EQ(rows.size(), kAlgorithmCount);
     int ticked = 0;
     for (const ListRow& row : rows) ticked += row.ticked ? 1 : 0;
     EXPECT_EQ(ticked, 2);
@@ -123,7 +125,7 @@ TEST(MainDialog, ShowAllListsEveryAlgorithmAndRemovesOnlyUntickedRows) {
     EXPECT_EQ(rows[1].name, L"SHA-256");
     expectIndexesMatchNames();
     app.click(IDC_SHOW_ALL);
-    EXPECT_EQ(app.rows().size(), 22u);
+    EXPECT_EQ(app.rows().size(), kAlgorithmCount);
     expectIndexesMatchNames();
 }
 

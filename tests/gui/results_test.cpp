@@ -322,17 +322,29 @@ TEST(CopyResults, CopyAllOfASingleRowGivesTheBareValue) {
 TEST(SaveResults, HashFilesBesideTheInput) {
     TempDir dir;
     const auto file = dir.write("disk.iso", "abc");
-    RunningApp app(L"/H:RIPEMD-160,SHA-1-IME,MD5,CRC32 /S " + quoted(file));
-    app.hashAndWait();
-    app.select({L"RIPEMD-160", L"SHA-1-IME"});
-    app.rightClick(kSaveCommand);
-    // The files written are named for a few seconds.
-    EXPECT_EQ(app.saveNotice(), L"Saved: disk.iso.ripemd-160, disk.iso.sha-1-ime");
     const struct {
         const char* algorithm;
         const wchar_t* extension;
         bool saved;
-    } files[] = {{"RIPEMD-160", L".ripemd-160", true}, {"SHA-1-IME", L".sha-1-ime", true}, {"MD5", L".md5", false}};
+    } files[] = {{"RIPEMD-160", L".ripemd-160", true}, {"SHA-1-IME", L".sha-1-ime", true}, {"MD5", L".md5", false},
+                 {"SHA3-224", L".sha3-224", true},   {"SHA3-256", L".sha3-256", true},   {"SHA3-384", L".sha3-384", true},
+                 {"SHA3-512", L".sha3-512", true},   {"BLAKE2b", L".blake2b", true},     {"BLAKE2s", L".blake2s", true},
+                 {"BLAKE3", L".blake3", true},       {"XXH64", L".xxh64", true},         {"XXH3", L".xxh3", true},
+                 {"XXH128", L".xxh128", true},       {"CRC32C", L".crc32c", true}};
+    // The newer rows ticked by hand in the full list, the others by /H.
+    RunningApp app(L"/A /H:RIPEMD-160,SHA-1-IME,MD5,CRC32 /S " + quoted(file));
+    std::vector<std::wstring> saved;
+    for (const auto& f : files) {
+        if (!f.saved) continue;
+        const std::wstring name = wide(f.algorithm);
+        if (name != L"RIPEMD-160" && name != L"SHA-1-IME") app.tick(name, true);
+        saved.push_back(name);
+    }
+    app.hashAndWait();
+    app.select(saved);
+    app.rightClick(kSaveCommand);
+    // The files written are named for a few seconds.
+    EXPECT_EQ(app.saveNotice().rfind(L"Saved: disk.iso.", 0), 0u);
     for (const auto& f : files) {
         SCOPED_TRACE(f.algorithm);
         // Exactly the value as shown (here in small caps) and CR LF.
@@ -504,11 +516,13 @@ TEST(SaveResults, SaveAsOneDialogPerSelectedRow) {
 TEST(ResultsList, TipShowsOnlyValuesTooWideForTheirColumn) {
     TempDir dir;
     const auto file = dir.write("abc.txt", "abc");
-    RunningApp app(L"/A /H:SHA-512,SHA-256,CRC32 " + quoted(file));
+    RunningApp app(L"/A /H:SHA-512,SHA-256,CRC32,BLAKE2b,CRC32C " + quoted(file));
     app.hashAndWait();
     EXPECT_EQ(app.valueTip(L"SHA-512"), hexAbc("SHA-512"));
     EXPECT_EQ(app.valueTip(L"SHA-256"), hexAbc("SHA-256"));  // cut at the start size too
+    EXPECT_EQ(app.valueTip(L"BLAKE2b"), hexAbc("BLAKE2b"));  // 128 digits, whole
     EXPECT_EQ(app.valueTip(L"CRC32"), L"");
+    EXPECT_EQ(app.valueTip(L"CRC32C"), L"");
     EXPECT_EQ(app.valueTip(L"MD5"), L"");  // no value
 }
 
