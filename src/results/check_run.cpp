@@ -37,6 +37,7 @@ private:
 SumsFileRules checkRules(const std::filesystem::path& sumsPath, const AlgorithmParams& params) {
     SumsFileRules rules;
     rules.digits = digestDigitCounts(params);
+    rules.params = params;
     const std::u8string name = sumsPath.filename().u8string();
     rules.fileName.assign(name.begin(), name.end());
     return rules;
@@ -183,6 +184,7 @@ void CheckRun::work(bool onlyFailed) {
         std::filesystem::path path;
         std::vector<std::size_t> rows;
         std::uint64_t size = 0;
+        AlgorithmParams params;  // a tag's own ("HAVAL-128/3"), else the program's
     };
     std::vector<Group> groups;
     std::vector<const SumsEntry*> firsts;  // the first line of each group
@@ -196,10 +198,16 @@ void CheckRun::work(bool onlyFailed) {
             if (onlyFailed && !failedStatus(row.status)) continue;
             row.status = LineStatus::Waiting;
             row.error.clear();
-            std::string key = (row.entry.besideSumsFile ? "1" : "0") + row.entry.name;
+            // Lines whose tags carry other parameters need a read of their own.
+            const AlgorithmParams& params = row.entry.params ? *row.entry.params : params_;
+            std::string key = (row.entry.besideSumsFile ? "1" : "0") + row.entry.name + '\0' +
+                              std::to_string(params.haval.passes) + '/' + std::to_string(params.haval.outputBits) +
+                              '/' + std::to_string(params.md6.d) + '/' + std::to_string(params.md6.L) + '/' +
+                              std::to_string(params.md6.r) + '/' + params.md6.key.data();
             const auto [found, added] = byName.try_emplace(std::move(key), groups.size());
             if (added) {
                 groups.emplace_back();
+                groups.back().params = params;
                 firsts.push_back(&row.entry);
             }
             groups[found->second].rows.push_back(index);
@@ -252,11 +260,11 @@ void CheckRun::work(bool onlyFailed) {
         if (pool && group.size < kSmallFile) {
             auto read = std::make_shared<FileRead>();
             const bool going = pool->give(
-                [this, read, path = group.path, algorithms = algorithmsOf(entries)] {
+                [this, read, path = group.path, algorithms = algorithmsOf(entries), params = group.params] {
                     SourceControl control;
                     control.signals = &signals_;
                     control.cores = 1;
-                    *read = readForCheck(path, algorithms, params_, control);
+                    *read = readForCheck(path, algorithms, params, control);
                 },
                 [this, read, &group, &finish] {
                     if (signals_.stopRequested()) return false;
@@ -273,7 +281,7 @@ void CheckRun::work(bool onlyFailed) {
         SourceControl control;
         control.signals = &signals_;
         control.progress = &progress;
-        const FileRead read = readForCheck(group.path, algorithmsOf(entries), params_, control);
+        const FileRead read = readForCheck(group.path, algorithmsOf(entries), group.params, control);
         if (signals_.stopRequested() && read.failure == FileRead::Failure::Read) {
             setStatus(group.rows, LineStatus::Waiting);
             break;

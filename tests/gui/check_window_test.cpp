@@ -104,6 +104,16 @@ TEST(CheckWindow, ShowsEachLineWithItsStatusAndTheSummary) {
           {L"", L"", L"BAD LINE"},
           {L"", L"", L"BAD LINE"}},
          L"3 OK, 2 bad lines"},
+        // SFV: "NAME CRC32" lines and ';' comments.
+        {"files.sfv", "; made by hand\ngood.txt 352441C2\nchanged.txt 352441c2\n",
+         {{L"good.txt", L"CRC32", L"OK"}, {L"changed.txt", L"CRC32", L"FAILED"}},
+         L"1 OK, 1 failed"},
+        // Tags carrying HAVAL's and MD6's parameters are checked with them.
+        {"params.txt",
+         "HAVAL-128/3 (good.txt) = 9e40ed883fb63e985d299b40cda2b8f2\n"
+         "MD6-160 (good.txt) = b5c2d6a7ce6be0c18c9a38b17a0db705c81ab6b5\n",
+         {{L"good.txt", L"Haval", L"OK"}, {L"good.txt", L"MD6", L"OK"}},
+         L"2 OK"},
         // The algorithm from the sums file's name.
         {"list.md5", std::string(kMd5OfAbc) + " *changed.txt\n" + kMd5OfAbc + " *good.txt\n",
          {{L"changed.txt", L"MD5", L"FAILED"}, {L"good.txt", L"MD5", L"OK"}},
