@@ -114,21 +114,8 @@ void CheckDialog::contextMenu(int index, POINT at) {
 INT_PTR CheckDialog::onSizing(WPARAM wParam, LPARAM lParam) {
     auto* rect = reinterpret_cast<RECT*>(lParam);
     if (!layout_ || rect == nullptr) return FALSE;
-    // Never smaller than at the start: extend the right or bottom edge.
-    if (rect->right - rect->left < layout_->window.cx) {
-        if (wParam == WMSZ_LEFT || wParam == WMSZ_TOPLEFT || wParam == WMSZ_BOTTOMLEFT) {
-            rect->left = rect->right - layout_->window.cx;
-        } else {
-            rect->right = rect->left + layout_->window.cx;
-        }
-    }
-    if (rect->bottom - rect->top < layout_->window.cy) {
-        if (wParam == WMSZ_TOP || wParam == WMSZ_TOPLEFT || wParam == WMSZ_TOPRIGHT) {
-            rect->top = rect->bottom - layout_->window.cy;
-        } else {
-            rect->bottom = rect->top + layout_->window.cy;
-        }
-    }
+    // Never smaller than at the start.
+    look::keepAtLeast(wParam, *rect, layout_->window);
     return TRUE;
 }
 

@@ -74,6 +74,23 @@ RECT controlRect(HWND dialog, int id) {
     return rect;
 }
 
+void keepAtLeast(WPARAM edge, RECT& rect, SIZE minimum) {
+    if (rect.right - rect.left < minimum.cx) {
+        if (edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT) {
+            rect.left = rect.right - minimum.cx;
+        } else {
+            rect.right = rect.left + minimum.cx;
+        }
+    }
+    if (rect.bottom - rect.top < minimum.cy) {
+        if (edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT) {
+            rect.top = rect.bottom - minimum.cy;
+        } else {
+            rect.bottom = rect.top + minimum.cy;
+        }
+    }
+}
+
 void moveControl(HWND dialog, int id, int left, int top, int width, int height) {
     SetWindowPos(GetDlgItem(dialog, id), nullptr, left, top, width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);

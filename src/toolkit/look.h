@@ -32,6 +32,9 @@ int stringTextWidth(HWND dialog, UINT stringId);
 // A control's rectangle in the dialog's client coordinates.
 RECT controlRect(HWND dialog, int id);
 void moveControl(HWND dialog, int id, int left, int top, int width, int height);
+// A frame being dragged (WM_SIZING's `edge` and rectangle) kept at least
+// `minimum` in size: the edge being dragged stops there.
+void keepAtLeast(WPARAM edge, RECT& rect, SIZE minimum);
 
 // Moves a check box to `left` (0 keeps its left edge) and makes it as wide as
 // its text plus the box; returns max(minimum, its new right edge + gap).
