@@ -190,14 +190,20 @@ TEST(FanOut, PauseHoldsEveryAlgorithmAndStopReleasesThem) {
 
 // Many inputs at once: whatever order the threads finish in, the results
 // are taken in the order given, at most a window of them waits, and a
-// failed delivery stops the rest.
+// failed delivery stops the rest. A wide window hands work over in batches,
+// whose pieces any free thread takes.
 TEST(OrderedPool, DeliversInTheOrderGivenWithinTheWindow) {
-    for (const unsigned threads : {1u, 3u}) {
+    struct Shape {
+        unsigned threads;
+        std::size_t window;
+    };
+    for (const Shape shape : {Shape{1, 4}, Shape{3, 4}, Shape{2, 64}, Shape{3, 200}}) {
+        const int window = static_cast<int>(shape.window);
         std::vector<int> delivered;
         std::atomic<int> working{0};
         std::atomic<int> mostWorking{0};
         {
-            OrderedPool pool(threads, 4);
+            OrderedPool pool(shape.threads, shape.window);
             for (int i = 0; i < 200; ++i) {
                 auto result = std::make_shared<int>(-1);
                 ASSERT_TRUE(pool.give(
@@ -214,21 +220,42 @@ TEST(OrderedPool, DeliversInTheOrderGivenWithinTheWindow) {
                         delivered.push_back(*result);
                         return true;
                     }));
-                EXPECT_LE(static_cast<int>(i + 1 - delivered.size()), 4);
+                EXPECT_LE(static_cast<int>(i + 1 - delivered.size()), window);
             }
             EXPECT_TRUE(pool.deliverAll());
         }
-        ASSERT_EQ(delivered.size(), 200u) << threads;
-        for (int i = 0; i < 200; ++i) ASSERT_EQ(delivered[i], i) << threads;
-        EXPECT_LE(mostWorking.load(), static_cast<int>(threads));
+        ASSERT_EQ(delivered.size(), 200u) << shape.threads;
+        for (int i = 0; i < 200; ++i) ASSERT_EQ(delivered[i], i) << shape.threads;
+        EXPECT_LE(mostWorking.load(), static_cast<int>(shape.threads));
 
-        OrderedPool failing(threads, 4);
+        OrderedPool failing(shape.threads, shape.window);
         int told = 0;
         bool going = true;
         for (int i = 0; i < 50 && going; ++i) going = failing.give([] {}, [&told, i] { return ++told, i != 5; });
-        EXPECT_FALSE(going && failing.deliverAll()) << threads;
-        EXPECT_EQ(told, 6) << threads;
+        EXPECT_FALSE(going && failing.deliverAll()) << shape.threads;
+        EXPECT_EQ(told, 6) << shape.threads;
     }
+    // One long piece holds up no other in its batch: the others finish on
+    // the other thread while it runs.
+    OrderedPool pool(2, 64);
+    std::atomic<bool> longOneDone{false};
+    std::atomic<int> finishedDuringIt{0};
+    for (int i = 0; i < 16; ++i) {
+        pool.give(
+            [&, i] {
+                if (i == 0) {
+                    for (int wait = 0; wait < 2000 && finishedDuringIt.load() < 15; ++wait) {
+                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                    }
+                    longOneDone = true;
+                } else if (!longOneDone.load()) {
+                    ++finishedDuringIt;
+                }
+            },
+            [] { return true; });
+    }
+    EXPECT_TRUE(pool.deliverAll());
+    EXPECT_EQ(finishedDuringIt.load(), 15);
 }
 
 }  // namespace

@@ -35,8 +35,30 @@ struct Tally {
     std::size_t verified = 0;
 };
 
-// Results checked at once and not yet told.
-constexpr std::size_t kWindow = 64;
+// A sums file from a pipe: the results told so far are shown before the
+// program waits for more of its lines.
+class ShowingBeforeWait final : public InputSource {
+public:
+    ShowingBeforeWait(InputSource& source, Printer& printer) : source_(source), printer_(printer) {}
+    std::size_t read(std::uint8_t* buffer, std::size_t capacity) override {
+        printer_.flush();
+        return source_.read(buffer, capacity);
+    }
+    std::size_t readSome(std::uint8_t* buffer, std::size_t capacity) override {
+        printer_.flush();
+        return source_.readSome(buffer, capacity);
+    }
+    bool failed() const override { return source_.failed(); }
+    std::optional<std::uint64_t> size() const override { return source_.size(); }
+    std::error_code error() const override { return source_.error(); }
+
+private:
+    InputSource& source_;
+    Printer& printer_;
+};
+
+// Results checked at once and not yet told, per thread.
+constexpr std::size_t kWindowPerThread = 32;
 // Lines in a row naming one file are checked with one read; a long run of
 // them is cut so the lines held stay few.
 constexpr std::size_t kLongestRun = 64;
@@ -138,7 +160,7 @@ private:
     void note(std::optional<OrderedPool>& pool, std::string message) {
         auto warn = [this, message = std::move(message)] {
             printer_.error(message);
-            return true;
+            return !printer_.failed();
         };
         if (pool) {
             pool->give([] {}, warn);
@@ -164,11 +186,13 @@ private:
     bool check(const OpenedSums& sums) {
         Tally tally;
         // The lines of a sums file on disk are checked several at once, each
-        // told in its order: the pool holds at most kWindow results waiting.
+        // told in its order: the pool holds at most kWindowPerThread results
+        // waiting per thread.
         // Lines from a pipe are checked one by one as they come.
         std::optional<OrderedPool> pool;
-        if (sums.source->size() && processorCount() > 1) pool.emplace(processorCount(), kWindow);
-        SumsFileReader reader(*sums.source, rulesFor(sums));
+        if (sums.source->size() && processorCount() > 1) pool.emplace(processorCount(), kWindowPerThread * processorCount());
+        ShowingBeforeWait showing(*sums.source, printer_);
+        SumsFileReader reader(showing, rulesFor(sums));
         std::vector<SumsEntry> run;  // lines in a row naming one file, not yet given
         auto flush = [&]() -> bool {
             if (run.empty()) return true;

@@ -39,8 +39,8 @@ std::string resultLine(const AlgorithmEntry& entry, const std::string& digest) {
     return name + ": " + digest;
 }
 
-// Inputs hashed on several threads at once, given and not yet printed.
-constexpr std::size_t kWindow = 64;
+// Inputs hashed on several threads at once, given and not yet printed, per thread.
+constexpr std::size_t kWindowPerThread = 32;
 // An input this large is hashed alone, its algorithms spread over the cores.
 constexpr std::uintmax_t kLargeInput = std::uintmax_t{64} << 20;
 
@@ -59,12 +59,14 @@ public:
             return kExitUsage;
         }
         // Several inputs are hashed at once, one per thread, each read once and
-        // printed in order. Memory held: the pool's window of results (digests
-        // and names, a few KiB each) plus one block (512 KiB) per thread; an
-        // input of kLargeInput or more is hashed alone with today's fan-out
-        // (at most 8 + 1 blocks).
+        // printed in order. Memory held: the pool's window of results (32 per
+        // thread: digests and names, a few KiB each) plus one block (512 KiB)
+        // per thread; an input of kLargeInput or more is hashed alone with
+        // today's fan-out (at most 8 + 1 blocks).
         const unsigned threads = environment_.threads != 0 ? environment_.threads : processorCount();
-        if (threads > 1 && (options_.recursive || options_.inputs.size() > 1)) pool_.emplace(threads, kWindow);
+        if (threads > 1 && (options_.recursive || options_.inputs.size() > 1)) {
+            pool_.emplace(threads, kWindowPerThread * threads);
+        }
         if (options_.save) hashSavedOverFirst();
         for (const Input& input : options_.inputs) {
             if (!process(input)) return kExitUnreadable;  // the output failed
@@ -115,6 +117,8 @@ private:
         case Input::Kind::Text:
             return print(input.name, hashTextInput(input.text, chosen_, options_.params).digests);
         case Input::Kind::StandardInput:
+            // What came before is shown before the program waits for its input.
+            if (!printer_.flush()) return false;
             return done(input.name, hashStandardInput(chosen_, options_.params, environment_));
         case Input::Kind::File:
             break;
@@ -130,7 +134,7 @@ private:
                 const auto report = [this, name, why, failure] {
                     printer_.error("sumwise-cli: " + errorName(name) + ": " + why);
                     failed_ = failed_ || failure;
-                    return true;
+                    return !printer_.failed();
                 };
                 // In its place among the files hashed at once.
                 if (pool_) {
@@ -158,6 +162,8 @@ private:
             }
             if (!pool_->deliverAll()) return false;
         }
+        // A long read ahead: what came before is shown first.
+        if (!printer_.flush()) return false;
         const Hashed hashed = hashFileInput(path, chosen_, options_.params, environment_, name);
         return finished(path, name, hashed);
     }
@@ -171,7 +177,7 @@ private:
         if (hashed.ok()) return print(name, hashed.digests);
         printer_.error(failureMessage(errorName(name), hashed));
         failed_ = true;
-        return true;
+        return !printer_.failed();
     }
 
     bool print(const std::string& name, const std::vector<Digest>& digests) {
@@ -211,6 +217,7 @@ private:
             if (error) {
                 printer_.error("sumwise-cli: " + errorName(targetName) + ": cannot save: " + errorText(error));
                 failed_ = true;
+                if (printer_.failed()) return false;
                 continue;
             }
             bool escaped = false;

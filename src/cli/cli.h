@@ -34,7 +34,16 @@ struct Environment {
     // program then ends quietly, as the common tools do.
     bool outputGone = false;
     unsigned terminalColumns = 0;  // the terminal's width, which a progress line keeps within; 0: unknown
+    // Lines to a terminal are shown one by one; elsewhere they are handed
+    // to the system a buffer at a time.
+    bool outIsTerminal = false;
+    // Set once a failed write to `out` has been told.
+    bool outputFailureTold = false;
 };
+
+// Hands what `out` still holds to the system as the run ends; tells a
+// failure not told yet and returns the exit status.
+int finishOutput(Environment& environment, int status);
 
 int run(const std::vector<Argument>& arguments, Environment& environment);
 

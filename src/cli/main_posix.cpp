@@ -88,18 +88,15 @@ int main(int argc, char** argv) {
     if (environment.errIsTerminal && ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0) {
         environment.terminalColumns = size.ws_col;
     }
+    environment.outIsTerminal = ::isatty(STDOUT_FILENO) == 1;
     int status = sumwise::cli::run(arguments, environment);
     // What is still buffered must reach its reader too.
-    const bool flushed = static_cast<bool>(output.flush());
-    if (environment.outputGone || (!flushed && sumwise::cli::isBrokenPipe(outputBuffer.error()))) {
+    status = sumwise::cli::finishOutput(environment, status);
+    if (environment.outputGone) {
         // The reader went away: end as the common tools do, quietly, by SIGPIPE.
         ::signal(SIGPIPE, SIG_DFL);
         ::raise(SIGPIPE);
         return sumwise::cli::kExitUnreadable;
-    }
-    if (!flushed && status == sumwise::cli::kExitSuccess) {
-        std::cerr << "sumwise-cli: write error\n";
-        status = sumwise::cli::kExitUnreadable;
     }
     return status;
 }

@@ -82,15 +82,11 @@ int wmain(int argc, wchar_t** argv) {
     if (environment.errIsTerminal && GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &console)) {
         environment.terminalColumns = static_cast<unsigned>(console.srWindow.Right - console.srWindow.Left + 1);
     }
+    environment.outIsTerminal = isConsole(GetStdHandle(STD_OUTPUT_HANDLE));
     int status = sumwise::cli::run(arguments, environment);
-    const bool flushed = static_cast<bool>(output.flush());
-    // The reader went away: end quietly, as the common tools do.
-    if (environment.outputGone || (!flushed && sumwise::cli::isBrokenPipe(outputBuffer.error()))) {
-        return sumwise::cli::kExitUnreadable;
-    }
-    if (!flushed && status == sumwise::cli::kExitSuccess) {
-        std::cerr << "sumwise-cli: write error\n";
-        status = sumwise::cli::kExitUnreadable;
-    }
+    // What is still buffered must reach its reader too; when the reader
+    // went away, the program ends quietly, as the common tools do.
+    status = sumwise::cli::finishOutput(environment, status);
+    if (environment.outputGone) return sumwise::cli::kExitUnreadable;
     return status;
 }

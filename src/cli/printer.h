@@ -14,15 +14,22 @@ class Printer {
 public:
     explicit Printer(Environment& environment) : environment_(environment) {}
 
-    // Writes `text` and a line feed and hands them to the system. False once
-    // the output has failed; the failure is reported on the first.
+    // Writes `text` and a line feed: to a terminal at once, elsewhere when
+    // the buffer fills or flush() is called. False once the output has
+    // failed; the failure is reported on the first.
     bool line(std::string_view text);
+    // Hands the buffered lines to the system, before the program waits for
+    // its input or writes on standard error. False once the output has failed.
+    bool flush();
     bool failed() const { return failed_; }
 
-    // A message on standard error (a line feed is added).
+    // A message on standard error (a line feed is added), after the lines
+    // before it. Dropped once the output has failed: the work stops there.
     void error(std::string_view text);
 
 private:
+    bool checked();
+
     Environment& environment_;
     bool failed_ = false;
 };

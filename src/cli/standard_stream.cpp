@@ -17,6 +17,8 @@ StandardStreamBuffer::~StandardStreamBuffer() { drain(); }
 bool StandardStreamBuffer::drain() {
     const std::size_t pending = static_cast<std::size_t>(pptr() - pbase());
     setp(buffer_.data(), buffer_.data() + buffer_.size());
+    // Nothing to write is no failure, even on a stream closed at the start.
+    if (pending == 0) return true;
     if (error_) return false;
     if (pending > 0) error_ = writeStandardStream(standardError_, buffer_.data(), pending);
     return !error_;

@@ -1,7 +1,11 @@
 // sumwise-cli on POSIX systems: names are bytes, errors are errno values.
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstring>
 
 #include "cli/system.h"
 
@@ -16,23 +20,41 @@ std::filesystem::path systemPath(const std::filesystem::path& path) { return pat
 std::error_code lastSystemError() { return {errno, std::generic_category()}; }
 
 std::error_code listFolder(const std::filesystem::path& folder, std::vector<FolderEntry>& entries) {
-    namespace fs = std::filesystem;
+    DIR* listing = ::opendir(folder.c_str());
+    if (listing == nullptr) return lastSystemError();
     std::error_code error;
-    fs::directory_iterator iterator(folder, error);
-    for (; !error && iterator != fs::directory_iterator(); iterator.increment(error)) {
+    for (;;) {
+        errno = 0;
+        const dirent* found = ::readdir(listing);
+        if (found == nullptr) {
+            if (errno != 0) error = lastSystemError();
+            break;
+        }
+        if (std::strcmp(found->d_name, ".") == 0 || std::strcmp(found->d_name, "..") == 0) continue;
         FolderEntry entry;
-        entry.leaf = iterator->path().filename();
-        std::error_code unknown;
-        const fs::file_status status = iterator->symlink_status(unknown);
-        if (fs::is_symlink(status)) {
+        entry.leaf = found->d_name;
+        // The listing's own type saves a look at each entry; only file systems
+        // that do not keep it need one.
+        unsigned char type = found->d_type;
+        if (type == DT_UNKNOWN) {
+            struct stat info {};
+            if (::fstatat(::dirfd(listing), found->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+                type = S_ISLNK(info.st_mode)   ? DT_LNK
+                       : S_ISDIR(info.st_mode) ? DT_DIR
+                       : S_ISREG(info.st_mode) ? DT_REG
+                                               : DT_UNKNOWN;
+            }
+        }
+        if (type == DT_LNK) {
             entry.kind = FolderEntry::Kind::Link;
-        } else if (fs::is_directory(status)) {
+        } else if (type == DT_DIR) {
             entry.kind = FolderEntry::Kind::Folder;
-        } else if (fs::is_regular_file(status)) {
+        } else if (type == DT_REG) {
             entry.kind = FolderEntry::Kind::File;
         }
         entries.push_back(std::move(entry));
     }
+    ::closedir(listing);
     return error;
 }
 

@@ -79,7 +79,9 @@ std::unique_ptr<InputSource> openInput(const std::filesystem::path& path, std::e
     std::optional<std::uint64_t> size;
     if (S_ISREG(info.st_mode)) size = static_cast<std::uint64_t>(info.st_size);
 #ifdef POSIX_FADV_SEQUENTIAL
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    // Read-ahead matters to large files only; a small one is read in one go.
+    constexpr std::uint64_t kReadAheadWorthIt = 1 << 20;
+    if (!size || *size >= kReadAheadWorthIt) ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
     return std::make_unique<DescriptorSource>(fd, true, size);
 }

@@ -4,7 +4,17 @@
 
 namespace sumwise {
 
-OrderedPool::OrderedPool(unsigned threads, std::size_t window) : window_(std::max<std::size_t>(window, 1)) {
+namespace {
+
+// A batch this long costs one hand-over for many tiny inputs, and keeps
+// half the window working while the other half waits to be delivered.
+constexpr std::size_t kLongestBatch = 16;
+
+}  // namespace
+
+OrderedPool::OrderedPool(unsigned threads, std::size_t window)
+    : window_(std::max<std::size_t>(window, 1)),
+      batchSize_(std::clamp<std::size_t>(window_ / (2 * std::max(threads, 1u)), 1, kLongestBatch)) {
     try {
         for (unsigned i = 0; i < threads; ++i) threads_.emplace_back([this] { run(); });
     } catch (...) {
@@ -27,57 +37,77 @@ void OrderedPool::run() {
     for (;;) {
         workReady_.wait(lock, [&] { return closing_ || !pending_.empty(); });
         if (closing_) return;
-        std::shared_ptr<Task> task = std::move(pending_.front());
-        pending_.pop_front();
+        Batch* batch = pending_.front();
+        const std::size_t piece = batch->taken++;
+        if (batch->taken == batch->work.size()) pending_.pop_front();
         lock.unlock();
         try {
-            task->work();
+            batch->work[piece]();
         } catch (...) {
             // The work records its own failure; the order goes on.
         }
         lock.lock();
-        task->done = true;
-        taskDone_.notify_all();
+        // The batch stays in order_, alive, until it is done and delivered.
+        if (++batch->finished == batch->work.size()) batchDone_.notify_one();
+    }
+}
+
+// Hands the batch being formed to the threads.
+void OrderedPool::handOver() {
+    if (!forming_) return;
+    const bool several = forming_->work.size() > 1;
+    {
+        std::lock_guard lock(mutex_);
+        pending_.push_back(forming_.get());
+        order_.push_back(std::move(forming_));
+    }
+    forming_.reset();
+    if (several) {
+        workReady_.notify_all();
+    } else {
+        workReady_.notify_one();
     }
 }
 
 bool OrderedPool::give(Work work, Deliver deliver) {
-    auto task = std::make_shared<Task>();
-    task->work = std::move(work);
-    task->deliver = std::move(deliver);
     if (threads_.empty()) {
         // No thread could be started: one at a time, here.
         if (failed_) return false;
-        task->work();
-        failed_ = !task->deliver();
+        work();
+        failed_ = !deliver();
         return !failed_;
     }
     if (!deliverReady()) return false;
-    while (order_.size() >= window_) {
+    while (given_ >= window_) {
         if (!deliverHead(true)) return false;
     }
-    {
-        std::lock_guard lock(mutex_);
-        order_.push_back(task);
-        pending_.push_back(std::move(task));
-    }
-    workReady_.notify_one();
+    if (!forming_) forming_ = std::make_shared<Batch>();
+    forming_->work.push_back(std::move(work));
+    forming_->deliver.push_back(std::move(deliver));
+    ++given_;
+    if (forming_->work.size() >= batchSize_) handOver();
     return true;
 }
 
-// Delivers the oldest task when it is done (or, with `wait`, once it is).
+// Delivers the oldest batch when it is done (or, with `wait`, once it is).
 // False when there was nothing to deliver without waiting, or the delivery failed.
 bool OrderedPool::deliverHead(bool wait) {
-    std::shared_ptr<Task> head;
+    // Nothing waited for may still be with the giver.
+    if (wait) handOver();
+    std::shared_ptr<Batch> head;
     {
         std::unique_lock lock(mutex_);
         if (order_.empty()) return false;
-        if (wait) taskDone_.wait(lock, [&] { return order_.front()->done; });
-        if (!order_.front()->done) return false;
+        if (wait) batchDone_.wait(lock, [&] { return order_.front()->done(); });
+        if (!order_.front()->done()) return false;
         head = std::move(order_.front());
         order_.pop_front();
     }
-    if (!failed_ && !head->deliver()) failed_ = true;
+    given_ -= head->work.size();
+    for (Deliver& deliver : head->deliver) {
+        if (failed_) break;
+        if (!deliver()) failed_ = true;
+    }
     return !failed_;
 }
 
@@ -85,13 +115,14 @@ bool OrderedPool::deliverReady() {
     for (;;) {
         {
             std::lock_guard lock(mutex_);
-            if (order_.empty() || !order_.front()->done) return !failed_;
+            if (order_.empty() || !order_.front()->done()) return !failed_;
         }
         if (!deliverHead(false)) return !failed_;
     }
 }
 
 bool OrderedPool::deliverAll() {
+    handOver();
     for (;;) {
         {
             std::lock_guard lock(mutex_);

@@ -6,6 +6,10 @@
 // pieces of work are given and not yet delivered; giving one more first
 // delivers what is done, then waits for the oldest. So the memory held is
 // bounded by the window's results plus what each thread uses while working.
+//
+// Work is handed to the threads in batches of a few pieces, so that tiny
+// inputs do not cost a wake-up each; any free thread takes the next piece
+// of a batch, so one long piece holds up no other.
 #pragma once
 
 #include <condition_variable>
@@ -41,20 +45,26 @@ public:
     bool deliverAll();
 
 private:
-    struct Task {
-        Work work;
-        Deliver deliver;
-        bool done = false;
+    struct Batch {
+        std::vector<Work> work;
+        std::vector<Deliver> deliver;
+        std::size_t taken = 0;     // pieces a thread has started
+        std::size_t finished = 0;  // pieces done
+        bool done() const { return finished == work.size(); }
     };
+    void handOver();
     bool deliverHead(bool wait);
     void run();
 
     std::size_t window_;
+    std::size_t batchSize_;
+    std::size_t given_ = 0;           // pieces given, not yet delivered
+    std::shared_ptr<Batch> forming_;  // given, not yet handed to the threads
     std::mutex mutex_;
     std::condition_variable workReady_;
-    std::condition_variable taskDone_;
-    std::deque<std::shared_ptr<Task>> order_;    // given, not yet delivered
-    std::deque<std::shared_ptr<Task>> pending_;  // given, not yet started
+    std::condition_variable batchDone_;
+    std::deque<std::shared_ptr<Batch>> order_;  // handed over, not yet delivered
+    std::deque<Batch*> pending_;                // handed over, with pieces not yet started
     bool closing_ = false;
     bool failed_ = false;
     std::vector<std::thread> threads_;

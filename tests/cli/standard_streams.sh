@@ -36,6 +36,18 @@ expect "check to a full disk" 1 "write error: No space left on device"
 run -c --status SHA1SUMS > /dev/full 2> err; status=$?
 expect "--status writes nothing" 0 ""
 
+# Lines go out a buffer at a time, yet with both streams in one file a
+# message still stands between the lines around it.
+run -a crc32 abc.txt missing abc.txt > both 2>&1; status=$?
+printf '' > err
+if [ "$(head -c 17 both)" != "352441C2  abc.txt" ] || ! sed -n 2p both | grep -q "^sumwise-cli: missing: " ||
+    [ "$(sed -n 3p both | head -c 17)" != "352441C2  abc.txt" ]; then
+    echo "FAILED: lines and messages out of order:"; cat both
+    failures=$((failures + 1))
+else
+    expect "a message between lines" 1 ""
+fi
+
 # Far more than a pipe holds (within the length of a Windows command line),
 # to a reader that reads one byte and goes.
 args=()
