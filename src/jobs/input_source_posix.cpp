@@ -26,6 +26,10 @@ public:
             const ssize_t got = ::read(fd_, buffer + filled, capacity - filled);
             if (got > 0) {
                 filled += static_cast<std::size_t>(got);
+                read_ += static_cast<std::uint64_t>(got);
+                // A regular file read up to its measured size has ended: a
+                // small file then costs one read, not a second for the end.
+                if (size_ && *size_ > 0 && read_ == *size_) break;
             } else if (got == 0) {
                 break;
             } else if (errno != EINTR) {
@@ -38,7 +42,10 @@ public:
     std::size_t readSome(std::uint8_t* buffer, std::size_t capacity) override {
         while (capacity > 0 && !failed_) {
             const ssize_t got = ::read(fd_, buffer, capacity);
-            if (got >= 0) return static_cast<std::size_t>(got);
+            if (got >= 0) {
+                read_ += static_cast<std::uint64_t>(got);
+                return static_cast<std::size_t>(got);
+            }
             if (errno != EINTR) {
                 failed_ = true;
                 error_ = std::error_code(errno, std::generic_category());
@@ -54,6 +61,7 @@ private:
     int fd_;
     bool owned_;
     std::optional<std::uint64_t> size_;
+    std::uint64_t read_ = 0;  // by read(), to compare with size_
     bool failed_ = false;
     std::error_code error_;
 };
