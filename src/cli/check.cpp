@@ -35,8 +35,8 @@ struct Tally {
     std::size_t verified = 0;
 };
 
-// A sums file from a pipe: the results told so far are shown before the
-// program waits for more of its lines.
+// The results told so far are shown before more of the sums file is read:
+// from a pipe, the program may wait a long time for its next line.
 class ShowingBeforeWait final : public InputSource {
 public:
     ShowingBeforeWait(InputSource& source, Printer& printer) : source_(source), printer_(printer) {}

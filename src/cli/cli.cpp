@@ -160,10 +160,9 @@ private:
                     },
                     [this, hashed, path, name] { return finished(path, name, *hashed); });
             }
-            if (!pool_->deliverAll()) return false;
+            // A long read ahead: what came before is shown first.
+            if (!pool_->deliverAll() || !printer_.flush()) return false;
         }
-        // A long read ahead: what came before is shown first.
-        if (!printer_.flush()) return false;
         const Hashed hashed = hashFileInput(path, chosen_, options_.params, environment_, name);
         return finished(path, name, hashed);
     }
