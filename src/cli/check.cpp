@@ -5,7 +5,6 @@
 
 #include "cli/hash_input.h"
 #include "cli/printer.h"
-#include "results/sums_file.h"
 #include "cli/system.h"
 #include "jobs/input_source.h"
 #include "jobs/ordered_pool.h"
@@ -158,15 +157,10 @@ private:
 
     // A line's note told in its place among the lines checked at once.
     void note(std::optional<OrderedPool>& pool, std::string message) {
-        auto warn = [this, message = std::move(message)] {
+        deliverInTurn(pool, [this, message = std::move(message)] {
             printer_.error(message);
             return !printer_.failed();
-        };
-        if (pool) {
-            pool->give([] {}, warn);
-        } else {
-            warn();
-        }
+        });
     }
 
     // A line naming "-": standard input, once, and not when it holds the sums file.
@@ -194,7 +188,7 @@ private:
         ShowingBeforeWait showing(*sums.source, printer_);
         SumsFileReader reader(showing, rulesFor(sums));
         std::vector<SumsEntry> run;  // lines in a row naming one file, not yet given
-        auto flush = [&]() -> bool {
+        auto giveRun = [&]() -> bool {
             if (run.empty()) return true;
             std::filesystem::path path = namedPath(run.front(), sums.input->path, {}, pathFromName(run.front().name));
             auto checked = std::make_shared<std::pair<std::vector<SumsEntry>, FileRead>>(std::move(run), FileRead{});
@@ -218,7 +212,7 @@ private:
             if (!run.empty() && (entry.kind != SumsEntry::Kind::Check || entry.name != run.front().name ||
                                  entry.besideSumsFile != run.front().besideSumsFile ||
                                  entry.params != run.front().params || run.size() == kLongestRun)) {
-                if (!flush()) return false;
+                if (!giveRun()) return false;
             }
             if (entry.kind != SumsEntry::Kind::Check) {
                 ++tally.malformed;
@@ -228,16 +222,16 @@ private:
             if (entry.byLength && checking_.warn && !checking_.status) note(pool, lineNote(sums, entry));
             ++tally.proper;
             if (!entry.besideSumsFile && entry.name == "-") {
-                if (!flush()) return false;
+                if (!giveRun()) return false;
                 if (pool && !pool->deliverAll()) return false;
                 if (!tell(entry, asFileRead(hashStandardInputLine(sums, entry), {entry.algorithm}), tally)) return false;
                 continue;
             }
             run.push_back(std::move(entry));
             // From a pipe each line is told as soon as it comes.
-            if (!pool && !flush()) return false;
+            if (!pool && !giveRun()) return false;
         }
-        if (!flush()) return false;
+        if (!giveRun()) return false;
         if (pool && !pool->deliverAll()) return false;
         if (reader.failed()) {
             // What came before the failure has been checked and told.

@@ -87,12 +87,9 @@ private:
     }
 
     bool isSavedOver(const Input& candidate) const {
-        const std::filesystem::path extension = candidate.path.extension();
-        const bool hashFileExtension = std::any_of(chosen_.begin(), chosen_.end(), [&](const AlgorithmEntry* entry) {
-            return algorithmWithExtension(extension.native().empty() ? extension.native()
-                                                                     : extension.native().substr(1)) == entry;
-        });
-        if (!hashFileExtension) return false;
+        const auto extension = candidate.path.extension().native();  // with its dot, or empty
+        const AlgorithmEntry* owner = extension.empty() ? nullptr : algorithmWithExtension(extension.substr(1));
+        if (owner == nullptr || std::find(chosen_.begin(), chosen_.end(), owner) == chosen_.end()) return false;
         std::filesystem::path saved = candidate.path;
         saved.replace_extension();
         for (const Input& input : options_.inputs) {
@@ -109,8 +106,7 @@ private:
     bool process(const Input& input) {
         if (const auto found = earlier_.find(&input); found != earlier_.end()) {
             const Hashed& hashed = found->second;
-            if (pool_) return pool_->give([] {}, [this, &input, &hashed] { return finished(input.path, input.name, hashed); });
-            return finished(input.path, input.name, hashed);
+            return deliverInTurn(pool_, [this, &input, &hashed] { return finished(input.path, input.name, hashed); });
         }
         if (input.kind != Input::Kind::File && pool_ && !pool_->deliverAll()) return false;
         switch (input.kind) {
@@ -131,17 +127,12 @@ private:
             }
             walk.file = [&](const std::filesystem::path& path, const std::string& name) { return file(path, name); };
             walk.passed = [&](const std::string& name, const std::string& why, bool failure) {
-                const auto report = [this, name, why, failure] {
+                // In its place among the files hashed at once.
+                deliverInTurn(pool_, [this, name, why, failure] {
                     printer_.error("sumwise-cli: " + errorName(name) + ": " + why);
                     failed_ = failed_ || failure;
                     return !printer_.failed();
-                };
-                // In its place among the files hashed at once.
-                if (pool_) {
-                    pool_->give([] {}, report);
-                } else {
-                    report();
-                }
+                });
             };
             return walk.walk(input.path, input.name);
         }

@@ -132,4 +132,9 @@ bool OrderedPool::deliverAll() {
     }
 }
 
+bool deliverInTurn(std::optional<OrderedPool>& pool, OrderedPool::Deliver deliver) {
+    if (pool) return pool->give([] {}, std::move(deliver));
+    return deliver();
+}
+
 }  // namespace sumwise

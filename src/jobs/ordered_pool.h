@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -69,5 +70,9 @@ private:
     bool failed_ = false;
     std::vector<std::thread> threads_;
 };
+
+// Runs `deliver` in its turn after the work given to `pool` before it, or at
+// once without a pool: a message told in its place among the results.
+bool deliverInTurn(std::optional<OrderedPool>& pool, OrderedPool::Deliver deliver);
 
 }  // namespace sumwise

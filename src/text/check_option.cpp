@@ -1,21 +1,16 @@
 #include "text/check_option.h"
 
+#include "text/ascii_case.h"
+
 namespace sumwise {
 
 namespace {
-
-wchar_t upper(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
 
 bool isBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 // Whether "/CHECK:" starts at `at`.
 bool optionAt(std::wstring_view text, std::size_t at) {
-    constexpr std::wstring_view kOption = L"/CHECK:";
-    if (text.size() - at < kOption.size()) return false;
-    for (std::size_t i = 0; i < kOption.size(); ++i) {
-        if (upper(text[at + i]) != kOption[i]) return false;
-    }
-    return true;
+    return startsWithIgnoringAsciiCase(text.substr(at), L"/CHECK:");
 }
 
 }  // namespace
@@ -32,11 +27,8 @@ std::optional<std::wstring> checkOption(std::wstring_view commandLine) {
         if (quoted || !(wholeQuoted || (c == L'/' && optionAt(commandLine, i)))) continue;
         std::size_t start = i + (wholeQuoted ? 1 : 0) + 7;
         std::wstring path;
-        if (wholeQuoted) {
-            const std::size_t close = commandLine.find(L'"', start);
-            path = commandLine.substr(start, close == std::wstring_view::npos ? std::wstring_view::npos : close - start);
-        } else if (start < commandLine.size() && commandLine[start] == L'"') {
-            ++start;
+        if (wholeQuoted || (start < commandLine.size() && commandLine[start] == L'"')) {
+            if (!wholeQuoted) ++start;  // "/CHECK:"PATH"
             const std::size_t close = commandLine.find(L'"', start);
             path = commandLine.substr(start, close == std::wstring_view::npos ? std::wstring_view::npos : close - start);
         } else {

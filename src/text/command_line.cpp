@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "algorithms/algorithm_table.h"
+#include "text/ascii_case.h"
 
 namespace sumwise {
 
@@ -27,11 +28,7 @@ public:
         while (!atEnd() && (isBlank(peek()) || peek() == L':')) advance();
     }
     bool startsWith(std::wstring_view word) const {
-        if (text_.size() - pos_ < word.size()) return false;
-        for (std::size_t i = 0; i < word.size(); ++i) {
-            if (upper(text_[pos_ + i]) != upper(word[i])) return false;
-        }
-        return true;
+        return startsWithIgnoringAsciiCase(text_.substr(std::min(pos_, text_.size())), word);
     }
     // Takes characters up to (not including) any of `stops`, or the end.
     std::wstring_view takeUntil(std::wstring_view stops) {
