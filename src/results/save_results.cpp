@@ -13,6 +13,7 @@
 #include "results/hash_file.h"
 #include "results/list_tips.h"
 #include "results/results_list.h"
+#include "text/ascii_case.h"
 #include "toolkit/strings.h"
 #include "toolkit/win32_text.h"
 
@@ -140,12 +141,11 @@ std::wstring proposedName(const ResultsHost& host, const AlgorithmEntry& algorit
 
 bool isDeviceName(std::wstring_view stem) {
     while (!stem.empty() && stem.back() == L' ') stem.remove_suffix(1);
-    auto upper = [](wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - 32) : c; };
-    std::wstring name;
-    for (wchar_t c : stem) name += upper(c);
-    if (name == L"CON" || name == L"PRN" || name == L"AUX" || name == L"NUL") return true;
-    return name.size() == 4 && (name.starts_with(L"COM") || name.starts_with(L"LPT")) && name[3] >= L'1' &&
-           name[3] <= L'9';
+    for (const std::wstring_view device : {L"CON", L"PRN", L"AUX", L"NUL"}) {
+        if (equalsIgnoringAsciiCase(stem, device)) return true;
+    }
+    const bool port = startsWithIgnoringAsciiCase(stem, L"COM") || startsWithIgnoringAsciiCase(stem, L"LPT");
+    return stem.size() == 4 && port && stem[3] >= L'1' && stem[3] <= L'9';
 }
 
 }  // namespace

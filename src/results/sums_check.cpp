@@ -4,6 +4,7 @@
 
 #include "jobs/input_source.h"
 #include "results/sums_line.h"
+#include "text/ascii_case.h"
 
 namespace sumwise {
 
@@ -43,13 +44,7 @@ FileRead readForCheck(const std::filesystem::path& path, std::vector<const Algor
 }
 
 bool sameDigest(std::string_view expected, std::string_view computedUpper) {
-    if (expected.size() != computedUpper.size()) return false;
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        const char c = expected[i];
-        const char upper = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-        if (upper != computedUpper[i]) return false;
-    }
-    return true;
+    return equalsIgnoringAsciiCase(expected, computedUpper);
 }
 
 LineStatus lineStatus(const SumsEntry& entry, const FileRead& read) {
