@@ -303,6 +303,8 @@ INSTANTIATE_TEST_SUITE_P(
                   {}, 0, "abc.txt: OK\n", "", {}},
         CheckCase{"MD6's parameters in its tag", "list", "MD6-160 (abc.txt) = b5c2d6a7ce6be0c18c9a38b17a0db705c81ab6b5\n", {}, 0,
                   "abc.txt: OK\n", "", {}},
+        CheckCase{"MD6's tag, a d that is no multiple of 4", "list",
+                  "MD6-170 (abc.txt) = 479F5C6634FAA8970974E082A3E36B71F10A007B3DC\n", {}, 0, "abc.txt: OK\n", "", {}},
         CheckCase{"MD6's tag, another d", "list", "MD6-256 (abc.txt) = b5c2d6a7ce6be0c18c9a38b17a0db705c81ab6b5\n", {}, 1, "",
                   "no properly formatted checksum lines found", {}},
         CheckCase{"SHA-224's length is SHA3-224's too: sha224sum's algorithm", "list", kSha224 + "  abc.txt\n", {},

@@ -97,6 +97,8 @@ struct AlgorithmEntry {
     constexpr AlgorithmMask flag() const { return AlgorithmMask{1} << index(); }
     // The bits of its digest under `params`.
     unsigned digestBitsWith(const AlgorithmParams& params) const;
+    // Its hexadecimal digits under `params`: MD6's d need not be a multiple of 4.
+    unsigned digestDigitsWith(const AlgorithmParams& params) const { return (digestBitsWith(params) + 3) / 4; }
     // `name` and `extension` as wide text, for the program's window and files.
     std::wstring_view wideName() const;
     std::wstring_view wideExtension() const;

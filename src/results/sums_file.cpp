@@ -176,7 +176,7 @@ SumsEntry entryOf(std::size_t number, std::string_view line, const SumsFileRules
         return entry;
     }
     if (const auto withParameters = parseParameterTag(parsed->algorithm, rules.params)) {
-        if (withParameters->algorithm->digestBitsWith(withParameters->params) / 4 != entry.digest.size()) return entry;
+        if (withParameters->algorithm->digestDigitsWith(withParameters->params) != entry.digest.size()) return entry;
         entry.kind = SumsEntry::Kind::Check;
         entry.algorithm = withParameters->algorithm;
         entry.params = withParameters->params;
