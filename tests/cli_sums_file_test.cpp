@@ -264,7 +264,7 @@ TEST(SumsCheck, RunChecksFromTheSumsFilesFolder) {
     std::condition_variable changed;
     int ended = 0;
     CheckRun run(
-        sums, {}, [](const std::string& name, TextEncoding) { return std::filesystem::path(name); },
+        sums, {}, [](const std::string& name) { return std::filesystem::path(name); },
         [&](CheckRun::Event event) {
             if (event != CheckRun::Event::Ended) return;
             std::lock_guard lock(mutex);

@@ -77,7 +77,7 @@ INT_PTR CheckDialog::onInitDialog(WPARAM, LPARAM) {
     const HWND self = window_;
     run_ = std::make_unique<CheckRun>(
         sumsPath_, AlgorithmParams{},
-        [](const std::string& name, TextEncoding) { return std::filesystem::path(wideName(name)); },
+        [](const std::string& name) { return std::filesystem::path(wideName(name)); },
         [this, self](CheckRun::Event event) {
             if (event == CheckRun::Event::Ended) {
                 PostMessageW(self, kCheckEndedMessage, 0, 0);

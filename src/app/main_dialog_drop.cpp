@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "app/check_dialog.h"
-#include "toolkit/look.h"
 #include "app/main_dialog.h"
 #include "inputs/drop_target.h"
 #include "results/compare.h"

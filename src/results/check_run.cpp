@@ -22,6 +22,16 @@ bool failedStatus(LineStatus status) {
     return status == LineStatus::Failed || status == LineStatus::Missing || status == LineStatus::Unreadable;
 }
 
+// The rules a sums file is read with in the window: its name decides as for -c.
+SumsFileRules checkRules(const std::filesystem::path& sumsPath, const AlgorithmParams& params) {
+    SumsFileRules rules;
+    rules.digits = digestDigitCounts(params);
+    rules.params = params;
+    const std::u8string name = sumsPath.filename().u8string();
+    rules.fileName.assign(name.begin(), name.end());
+    return rules;
+}
+
 }  // namespace
 
 class CheckRun::Progress final : public ProgressSink {
@@ -33,15 +43,6 @@ private:
     std::atomic<std::uint64_t>& done_;
     std::uint64_t base_;
 };
-
-SumsFileRules checkRules(const std::filesystem::path& sumsPath, const AlgorithmParams& params) {
-    SumsFileRules rules;
-    rules.digits = digestDigitCounts(params);
-    rules.params = params;
-    const std::u8string name = sumsPath.filename().u8string();
-    rules.fileName.assign(name.begin(), name.end());
-    return rules;
-}
 
 SumsProbe probeSumsFile(const std::filesystem::path& sumsPath, const AlgorithmParams& params) {
     SumsProbe probe;
@@ -136,7 +137,7 @@ CheckCounts CheckRun::counts() const {
 
 std::filesystem::path CheckRun::pathOf(const CheckRow& row) const {
     return namedPath(row.entry, sumsPath_, sumsPath_.parent_path(),
-                     row.entry.besideSumsFile ? std::filesystem::path{} : nameToPath_(row.entry.name, encoding_));
+                     row.entry.besideSumsFile ? std::filesystem::path{} : nameToPath_(row.entry.name));
 }
 
 void CheckRun::load() {
@@ -151,7 +152,6 @@ void CheckRun::load() {
     std::vector<CheckRow> batch;
     auto hand = [&] {
         std::lock_guard lock(mutex_);
-        encoding_ = reader.encoding();
         for (CheckRow& row : batch) rows_.push_back(std::move(row));
         batch.clear();
     };

@@ -35,7 +35,6 @@ struct SumsProbe {
     Result result = Result::Readable;
     std::error_code error;  // for CannotOpen
 };
-SumsFileRules checkRules(const std::filesystem::path& sumsPath, const AlgorithmParams& params);
 SumsProbe probeSumsFile(const std::filesystem::path& sumsPath, const AlgorithmParams& params = {});
 
 // Whether a dropped file is a sums file naming more than one file: its first
@@ -45,7 +44,7 @@ bool namesSeveralFiles(const std::filesystem::path& path, const AlgorithmParams&
 class CheckRun {
 public:
     enum class Event { RowsChanged, Ended };
-    using NameToPath = std::function<std::filesystem::path(const std::string& name, TextEncoding encoding)>;
+    using NameToPath = std::function<std::filesystem::path(const std::string& name)>;
 
     // `notify` is called on the worker thread; it must not block.
     CheckRun(std::filesystem::path sumsPath, AlgorithmParams params, NameToPath nameToPath,
@@ -83,7 +82,6 @@ private:
     AlgorithmParams params_;
     NameToPath nameToPath_;
     std::function<void(Event)> notify_;
-    TextEncoding encoding_ = TextEncoding::Ansi;
     mutable std::mutex mutex_;
     std::vector<CheckRow> rows_;
     bool loaded_ = false;

@@ -4,16 +4,6 @@ namespace sumwise {
 
 namespace {
 
-std::u16string utf16Units(std::string_view bytes, bool bigEndian) {
-    std::u16string units(bytes.size() / 2, u'\0');
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        const auto first = static_cast<unsigned char>(bytes[2 * i]);
-        const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
-        units[i] = static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
-    }
-    return units;
-}
-
 // The first `limit` characters: bytes, or whole UTF-8 sequences.
 std::string_view leading(std::string_view text, std::size_t limit, TextEncoding encoding) {
     if (encoding == TextEncoding::Ansi) return text.substr(0, limit);
@@ -67,6 +57,16 @@ std::optional<std::string> firstLineDigest(const std::vector<std::string_view>& 
 }
 
 }  // namespace
+
+std::u16string utf16Units(std::string_view bytes, bool bigEndian) {
+    std::u16string units(bytes.size() / 2, u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const auto first = static_cast<unsigned char>(bytes[2 * i]);
+        const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
+        units[i] = static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
+    }
+    return units;
+}
 
 std::string hashFileContent(std::string_view digestText) { return std::string(digestText) + "\r\n"; }
 

@@ -66,5 +66,7 @@ void appendUtf8(std::string& out, char32_t c);
 
 // UTF-16 code units (host order) to UTF-8; unpaired surrogates become U+FFFD.
 std::string utf16ToUtf8(std::u16string_view text);
+// UTF-16 code units from bytes in either order (an odd last byte is left out).
+std::u16string utf16Units(std::string_view bytes, bool bigEndian);
 
 }  // namespace sumwise

@@ -162,11 +162,12 @@ std::optional<SumsLine> parseCheckLine(std::string_view line, bool sfvFirst, boo
     return parsed;
 }
 
+// `sfvFile`: named *.sfv; `sfv`: SFV lines are read (such a file, or -a holding CRC32).
 SumsEntry entryOf(std::size_t number, std::string_view line, const SumsFileRules& rules,
-                  const AlgorithmEntry* named, bool sfvFile) {
+                  const AlgorithmEntry* named, bool sfvFile, bool sfv) {
     SumsEntry entry;
     entry.line = number;
-    auto parsed = parseCheckLine(line, sfvFile, sfvFile || isSfvAlgorithmForced(rules));
+    auto parsed = parseCheckLine(line, sfvFile, sfv);
     // A NUL cannot be in a file's name: such a line is badly formatted, its name never shown.
     if (!parsed || parsed->name.find('\0') != std::string::npos) return entry;
     entry.name = std::move(parsed->name);
@@ -245,9 +246,9 @@ SumsFileReader::SumsFileReader(InputSource& source, SumsFileRules rules)
     : source_(source),
       rules_(std::move(rules)),
       extension_(extensionAlgorithm(rules_.fileName)),
-      named_(isSfvFile(rules_.fileName) ? algorithmNamed("CRC32") : algorithmForSumsFileName(rules_.fileName)),
       sfvFile_(isSfvFile(rules_.fileName)),
       sfv_(sfvFile_ || isSfvAlgorithmForced(rules_)),
+      named_(sfvFile_ ? algorithmNamed("CRC32") : algorithmForSumsFileName(rules_.fileName)),
       chunk_(kChunk) {
     deciding_ = extension_ != nullptr;
 }
@@ -283,12 +284,7 @@ void SumsFileReader::decode() {
         raw_.clear();
         return;
     }
-    std::u16string units(raw_.size() / 2, u'\0');
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        const auto first = static_cast<unsigned char>(raw_[2 * i]);
-        const auto second = static_cast<unsigned char>(raw_[2 * i + 1]);
-        units[i] = static_cast<char16_t>(form_ == Form::Utf16Big ? (first << 8) | second : (second << 8) | first);
-    }
+    std::u16string units = utf16Units(raw_, form_ == Form::Utf16Big);
     // A pair split between two reads waits for its second half.
     if (!ended_ && !units.empty() && units.back() >= 0xD800 && units.back() <= 0xDBFF) units.pop_back();
     raw_.erase(0, ended_ ? raw_.size() : 2 * units.size());
@@ -339,7 +335,7 @@ void SumsFileReader::release(bool ownHashFile) {
         }
     }
     for (const auto& [number, line] : held_) {
-        if (isContent(line, sfv_)) ready_.push_back(entryOf(number, line, rules_, named_, sfvFile_));
+        if (isContent(line, sfv_)) ready_.push_back(entryOf(number, line, rules_, named_, sfvFile_, sfv_));
     }
     held_.clear();
 }
@@ -366,7 +362,7 @@ std::optional<SumsEntry> SumsFileReader::next() {
             if (heldContent_ > 1 || held_.size() > kMostHeldLines) release(false);
             continue;
         }
-        if (isContent(line, sfv_)) ready_.push_back(entryOf(lineNumber_, line, rules_, named_, sfvFile_));
+        if (isContent(line, sfv_)) ready_.push_back(entryOf(lineNumber_, line, rules_, named_, sfvFile_, sfv_));
     }
     SumsEntry entry = std::move(ready_.front());
     ready_.pop_front();

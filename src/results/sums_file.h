@@ -93,9 +93,9 @@ private:
     InputSource& source_;
     SumsFileRules rules_;
     const AlgorithmEntry* extension_;
-    const AlgorithmEntry* named_;
     bool sfvFile_;  // named *.sfv: "NAME CRC32" lines come first
     bool sfv_;      // SFV lines and ';' comments are read
+    const AlgorithmEntry* named_;
     TextEncoding encoding_ = TextEncoding::Ansi;
     Form form_ = Form::Unknown;
     std::vector<std::uint8_t> chunk_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "algorithms/algorithm_table.h"
+#include "text/ascii_case.h"
 
 namespace sumwise {
 
@@ -84,8 +85,7 @@ std::optional<std::string_view> withoutSumsSuffix(std::string_view part) {
     for (const std::string_view suffix : {"SUMS", "SUM"}) {
         if (part.size() <= suffix.size()) continue;
         const std::string_view tail = part.substr(part.size() - suffix.size());
-        if (std::equal(tail.begin(), tail.end(), suffix.begin(),
-                       [](char c, char upper) { return c == upper || c == upper - 'A' + 'a'; })) {
+        if (equalsIgnoringAsciiCase(tail, suffix)) {
             return part.substr(0, part.size() - suffix.size());
         }
     }

@@ -1,7 +1,6 @@
 #include "update/download_check.h"
 
 #include "algorithms/algorithm_table.h"
-#include "text/ascii_case.h"
 #include "jobs/streaming.h"
 #include "text/ascii_case.h"
 

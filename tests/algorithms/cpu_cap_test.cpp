@@ -7,7 +7,6 @@
 
 #include "algorithms/algorithm_table.h"
 #include "algorithms/cpu_features.h"
-#include "algorithms/algorithm_table.h"
 #include "algorithms/sha2/sha2.h"
 #include "algorithms/variant_choice.h"
 #include "algorithms/whirlpool/whirlpool.h"

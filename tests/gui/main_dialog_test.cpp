@@ -15,9 +15,6 @@
 #include "resources/resource_ids.h"
 #include "results/results_list.h"
 #include "test_support.h"
-#include "algorithms/algorithm_table.h"
-#include "toolkit/strings.h"
-#include "toolkit/system_functions.h"
 
 namespace sumwise::test {
 namespace {
