@@ -1,8 +1,5 @@
 #include "app/check_dialog.h"
 
-#include <uxtheme.h>
-#include <vssym32.h>
-
 #include <algorithm>
 
 #include "app/check_text.h"
@@ -54,8 +51,6 @@ INT_PTR CheckDialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         {WM_SIZING, &CheckDialog::onSizing},
         {WM_SIZE, &CheckDialog::onSize},
         {WM_DPICHANGED, &CheckDialog::onDpiChanged},
-        {WM_CTLCOLORDLG, &CheckDialog::onCtlColorDialog},
-        {WM_CTLCOLORSTATIC, &CheckDialog::onCtlColorStatic},
         {WM_DESTROY, &CheckDialog::onDestroy},
     };
     return route(*this, routes, message, wParam, lParam);
@@ -87,6 +82,8 @@ INT_PTR CheckDialog::onInitDialog(WPARAM, LPARAM) {
         });
     setTexts();
     setUpList();
+    // The bar counts in thousandths, whatever the total.
+    SendMessageW(item(IDC_CHECK_PROGRESS), PBM_SETRANGE32, 0, 1000);
     const int large = look::systemMetric(window_, SM_CXICON);
     if (const auto icon = static_cast<HICON>(
             LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, large, large, LR_SHARED))) {
@@ -94,13 +91,7 @@ INT_PTR CheckDialog::onInitDialog(WPARAM, LPARAM) {
         SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     }
     headingColour_ = look::headingColour(window_);
-    if (look::themesActive()) {
-        if (const HTHEME theme = OpenThemeData(window_, L"PROGRESSSTYLE")) {
-            COLORREF colour{};
-            if (SUCCEEDED(GetThemeColor(theme, PP_FILL, PBFS_ERROR, TMT_FILLCOLORHINT, &colour))) errorColour_ = colour;
-            CloseThemeData(theme);
-        }
-    }
+    errorColour_ = look::errorColour(window_);
     captureLayout();
     start(false);
     // As the program's own window (/CHECK:) it is the one tests drive.
@@ -180,8 +171,6 @@ void CheckDialog::refresh() {
     look::setControlText(window_, IDC_CHECK_SUMMARY, summaryText());
     const std::uint64_t total = run_->totalBytes();
     const std::uint64_t done = std::min(run_->doneBytes(), total);
-    // The bar counts in thousandths, whatever the total.
-    SendMessageW(item(IDC_CHECK_PROGRESS), PBM_SETRANGE32, 0, 1000);
     SendMessageW(item(IDC_CHECK_PROGRESS), PBM_SETPOS, total == 0 ? 0 : static_cast<WPARAM>(done * 1000 / total), 0);
     if (run_->running()) {
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();

@@ -64,8 +64,6 @@ private:
     INT_PTR onSizing(WPARAM, LPARAM);
     INT_PTR onSize(WPARAM, LPARAM);
     INT_PTR onDpiChanged(WPARAM, LPARAM);
-    INT_PTR onCtlColorDialog(WPARAM, LPARAM);
-    INT_PTR onCtlColorStatic(WPARAM, LPARAM);
     INT_PTR onDestroy(WPARAM, LPARAM);
 
     void onStop(const Command&);

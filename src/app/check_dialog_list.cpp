@@ -166,10 +166,4 @@ INT_PTR CheckDialog::onDpiChanged(WPARAM, LPARAM lParam) {
     return TRUE;
 }
 
-INT_PTR CheckDialog::onCtlColorDialog(WPARAM, LPARAM) { return reinterpret_cast<INT_PTR>(look::backgroundBrush()); }
-
-INT_PTR CheckDialog::onCtlColorStatic(WPARAM wParam, LPARAM) {
-    return reinterpret_cast<INT_PTR>(look::staticColours(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOWTEXT)));
-}
-
 }  // namespace sumwise

@@ -6,22 +6,14 @@
 
 #include "text/size_text.h"
 #include "toolkit/strings.h"
+#include "toolkit/win32_text.h"
 #include "resources/resource_ids.h"
 
 namespace sumwise {
 
 std::wstring wideName(std::string_view name) {
-    if (name.empty()) return {};
-    const int size = static_cast<int>(name.size());
-    for (const UINT codePage : {static_cast<UINT>(CP_UTF8), static_cast<UINT>(CP_ACP)}) {
-        const DWORD flags = codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
-        const int length = MultiByteToWideChar(codePage, flags, name.data(), size, nullptr, 0);
-        if (length <= 0) continue;
-        std::wstring wide(static_cast<std::size_t>(length), L'\0');
-        MultiByteToWideChar(codePage, flags, name.data(), size, wide.data(), length);
-        return wide;
-    }
-    return {};
+    if (auto utf8 = strictUtf8(name)) return std::move(*utf8);
+    return fromAnsi(name);
 }
 
 std::wstring speedText(std::uint64_t done, std::uint64_t total, double seconds) {

@@ -2,8 +2,6 @@
 // machinery, and the options, input and ticked algorithms of the command line.
 #include <windows.h>
 #include <commctrl.h>
-#include <uxtheme.h>
-#include <vssym32.h>
 
 #include "app/main_dialog.h"
 #include "resources/resource_ids.h"
@@ -89,12 +87,7 @@ void MainDialog::loadIcons() {
 
 void MainDialog::readThemeColours() {
     headingColour_ = look::headingColour(window_);
-    if (!look::themesActive()) return;
-    if (const HTHEME theme = OpenThemeData(window_, L"PROGRESSSTYLE")) {
-        COLORREF colour{};
-        if (SUCCEEDED(GetThemeColor(theme, PP_FILL, PBFS_ERROR, TMT_FILLCOLORHINT, &colour))) errorColour_ = colour;
-        CloseThemeData(theme);
-    }
+    errorColour_ = look::errorColour(window_);
 }
 
 void MainDialog::applyCommandLine() {

@@ -48,14 +48,6 @@ std::wstring_view fileNameOf(std::wstring_view path) {
     return slash == std::wstring_view::npos ? path : path.substr(slash + 1);
 }
 
-std::optional<std::wstring> strictUtf8(std::string_view text) {
-    if (text.empty()) return std::wstring();
-    const int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0);
-    if (size <= 0) return std::nullopt;
-    return fromUtf8(text);
-}
-
 // Whether a name written in a sums line is the input's file name. The tools
 // write the name as they were given it ("./disk.iso", "isos/disk.iso"), so
 // its last part counts. A file without a byte-order mark may be in the ANSI

@@ -183,6 +183,17 @@ COLORREF headingColour(HWND window) {
     return colour;
 }
 
+COLORREF errorColour(HWND window) {
+    COLORREF colour = RGB(228, 0, 33);
+    if (!themesActive()) return colour;
+    if (const HTHEME theme = OpenThemeData(window, L"PROGRESSSTYLE")) {
+        COLORREF themed{};
+        if (SUCCEEDED(GetThemeColor(theme, PP_FILL, PBFS_ERROR, TMT_FILLCOLORHINT, &themed))) colour = themed;
+        CloseThemeData(theme);
+    }
+    return colour;
+}
+
 HBRUSH staticColours(HDC dc, COLORREF textColour) {
     SetTextColor(dc, textColour);
     SetBkMode(dc, TRANSPARENT);

@@ -52,6 +52,8 @@ bool setControlFont(HWND dialog, int id, const LOGFONTW* base, int points, bool 
 HBRUSH backgroundBrush();
 // The themed colour of main instructions (headings, links), or a classic blue.
 COLORREF headingColour(HWND window);
+// The themed colour of a progress bar in error (failures, mismatches), or a classic red.
+COLORREF errorColour(HWND window);
 // For WM_CTLCOLORSTATIC: the text colour, a transparent background, the brush.
 HBRUSH staticColours(HDC dc, COLORREF textColour);
 // The band behind the buttons of the secondary dialogs (WM_PAINT).

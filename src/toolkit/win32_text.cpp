@@ -72,4 +72,12 @@ std::wstring fromUtf8(std::string_view text) {
     return wide;
 }
 
+std::optional<std::wstring> strictUtf8(std::string_view text) {
+    if (text.empty()) return std::wstring();
+    const int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0);
+    if (size <= 0) return std::nullopt;
+    return fromUtf8(text);
+}
+
 }  // namespace sumwise

@@ -18,5 +18,7 @@ std::optional<std::string> toAnsiExactly(std::wstring_view text);
 
 std::string toUtf8(std::wstring_view text);
 std::wstring fromUtf8(std::string_view text);
+// The text as UTF-8 when it is well-formed UTF-8; none otherwise.
+std::optional<std::wstring> strictUtf8(std::string_view text);
 
 }  // namespace sumwise
