@@ -17,6 +17,8 @@
 #endif
 #include <immintrin.h>
 
+#include "algorithms/blake2/blake2s_rows.h"
+
 #define SUMWISE_BLAKE2_TARGET __attribute__((target("avx512f,avx512vl")))
 
 namespace sumwise::blake2 {
@@ -74,15 +76,9 @@ SUMWISE_BLAKE2_TARGET void compress32Avx512(std::uint32_t* h, std::uint32_t* t, 
         for (int round = 0; round < 10; ++round) {
             const __m512i words = _mm512_permutexvar_epi32(_mm512_load_si512(kSchedule.index[round]), m);
             g(a, b, c, d, _mm512_castsi512_si128(words), _mm512_extracti32x4_epi32(words, 1));
-            // Rows a, c and d rotated by -1, 1 and 2 words, so the diagonals become columns, the one
-            // through v4 first. Row b stays: its shuffle would lie on the chain from one step to the next.
-            a = _mm_shuffle_epi32(a, _MM_SHUFFLE(2, 1, 0, 3));
-            c = _mm_shuffle_epi32(c, _MM_SHUFFLE(0, 3, 2, 1));
-            d = _mm_shuffle_epi32(d, _MM_SHUFFLE(1, 0, 3, 2));
+            diagonalize(a, c, d);
             g(a, b, c, d, _mm512_extracti32x4_epi32(words, 2), _mm512_extracti32x4_epi32(words, 3));
-            a = _mm_shuffle_epi32(a, _MM_SHUFFLE(0, 3, 2, 1));
-            c = _mm_shuffle_epi32(c, _MM_SHUFFLE(2, 1, 0, 3));
-            d = _mm_shuffle_epi32(d, _MM_SHUFFLE(1, 0, 3, 2));
+            undiagonalize(a, c, d);
         }
         h0 = _mm_xor_si128(h0, _mm_xor_si128(a, c));
         h1 = _mm_xor_si128(h1, _mm_xor_si128(b, d));

@@ -9,6 +9,7 @@
 
 #include <immintrin.h>
 
+#include "algorithms/blake2/blake2s_rows.h"
 #include "algorithms/bytes.h"
 
 #define SUMWISE_BLAKE2_TARGET __attribute__((target("ssse3,sse4.1")))
@@ -63,15 +64,9 @@ SUMWISE_BLAKE2_TARGET void compress32Sse41(std::uint32_t* h, std::uint32_t* t, c
         for (int round = 0; round < 10; ++round) {
             const std::uint8_t* o = kSigma[round];
             g(a, b, c, d, words(blocks, o[0], o[2], o[4], o[6]), words(blocks, o[1], o[3], o[5], o[7]));
-            // Rows a, c and d rotated by -1, 1 and 2 words, so the diagonals become columns, the one
-            // through v4 first. Row b stays: its shuffle would lie on the chain from one step to the next.
-            a = _mm_shuffle_epi32(a, _MM_SHUFFLE(2, 1, 0, 3));
-            c = _mm_shuffle_epi32(c, _MM_SHUFFLE(0, 3, 2, 1));
-            d = _mm_shuffle_epi32(d, _MM_SHUFFLE(1, 0, 3, 2));
+            diagonalize(a, c, d);
             g(a, b, c, d, words(blocks, o[14], o[8], o[10], o[12]), words(blocks, o[15], o[9], o[11], o[13]));
-            a = _mm_shuffle_epi32(a, _MM_SHUFFLE(0, 3, 2, 1));
-            c = _mm_shuffle_epi32(c, _MM_SHUFFLE(2, 1, 0, 3));
-            d = _mm_shuffle_epi32(d, _MM_SHUFFLE(1, 0, 3, 2));
+            undiagonalize(a, c, d);
         }
         h0 = _mm_xor_si128(h0, _mm_xor_si128(a, c));
         h1 = _mm_xor_si128(h1, _mm_xor_si128(b, d));

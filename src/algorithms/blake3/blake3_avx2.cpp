@@ -5,45 +5,17 @@
 
 #if SUMWISE_BLAKE3_X86
 
-#include <immintrin.h>
+#define SUMWISE_BLAKE3_TARGET __attribute__((target("avx2,sse4.1,ssse3")))
 
-#define SUMWISE_AVX2_TARGET __attribute__((target("avx2,sse4.1,ssse3")))
+#include "algorithms/blake3/blake3_simd.h"
 
 namespace sumwise::blake3 {
 
 namespace {
 
-SUMWISE_AVX2_TARGET inline __m256i add(__m256i a, __m256i b) { return _mm256_add_epi32(a, b); }
-SUMWISE_AVX2_TARGET inline __m256i xorv(__m256i a, __m256i b) { return _mm256_xor_si256(a, b); }
-SUMWISE_AVX2_TARGET inline __m256i rot16(__m256i x) {
-    return _mm256_shuffle_epi8(x, _mm256_setr_epi8(2, 3, 0, 1, 6, 7, 4, 5, 10, 11, 8, 9, 14, 15, 12, 13, 2, 3, 0, 1,
-                                                   6, 7, 4, 5, 10, 11, 8, 9, 14, 15, 12, 13));
-}
-SUMWISE_AVX2_TARGET inline __m256i rot12(__m256i x) {
-    return _mm256_or_si256(_mm256_srli_epi32(x, 12), _mm256_slli_epi32(x, 20));
-}
-SUMWISE_AVX2_TARGET inline __m256i rot8(__m256i x) {
-    return _mm256_shuffle_epi8(x, _mm256_setr_epi8(1, 2, 3, 0, 5, 6, 7, 4, 9, 10, 11, 8, 13, 14, 15, 12, 1, 2, 3, 0,
-                                                   5, 6, 7, 4, 9, 10, 11, 8, 13, 14, 15, 12));
-}
-SUMWISE_AVX2_TARGET inline __m256i rot7(__m256i x) {
-    return _mm256_or_si256(_mm256_srli_epi32(x, 7), _mm256_slli_epi32(x, 25));
-}
-
-SUMWISE_AVX2_TARGET inline void g(__m256i& a, __m256i& b, __m256i& c, __m256i& d, __m256i x, __m256i y) {
-    a = add(add(a, b), x);
-    d = rot16(xorv(d, a));
-    c = add(c, d);
-    b = rot12(xorv(b, c));
-    a = add(add(a, b), y);
-    d = rot8(xorv(d, a));
-    c = add(c, d);
-    b = rot7(xorv(b, c));
-}
-
 // Rows r[0..7] (eight words of one input each) become columns: r[k] then
 // holds word k of every input.
-SUMWISE_AVX2_TARGET inline void transpose(__m256i r[8]) {
+SUMWISE_BLAKE3_TARGET inline void transpose(__m256i r[8]) {
     const __m256i ab0145 = _mm256_unpacklo_epi32(r[0], r[1]);
     const __m256i ab2367 = _mm256_unpackhi_epi32(r[0], r[1]);
     const __m256i cd0145 = _mm256_unpacklo_epi32(r[2], r[3]);
@@ -70,74 +42,64 @@ SUMWISE_AVX2_TARGET inline void transpose(__m256i r[8]) {
     r[7] = _mm256_permute2x128_si256(abcd37, efgh37, 0x31);
 }
 
-SUMWISE_AVX2_TARGET inline __m256i load(const std::uint8_t* p) {
-    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-}
+// Eight 32-bit lanes, for the shared code in blake3_simd.h.
+struct Avx2 {
+    SUMWISE_BLAKE3_TARGET static __m256i splat(std::uint32_t x) { return _mm256_set1_epi32(static_cast<int>(x)); }
+    SUMWISE_BLAKE3_TARGET static __m256i add(__m256i a, __m256i b) { return _mm256_add_epi32(a, b); }
+    SUMWISE_BLAKE3_TARGET static __m256i xorv(__m256i a, __m256i b) { return _mm256_xor_si256(a, b); }
+    SUMWISE_BLAKE3_TARGET static __m256i rot16(__m256i x) {
+        return _mm256_shuffle_epi8(x, _mm256_setr_epi8(2, 3, 0, 1, 6, 7, 4, 5, 10, 11, 8, 9, 14, 15, 12, 13, 2, 3, 0,
+                                                       1, 6, 7, 4, 5, 10, 11, 8, 9, 14, 15, 12, 13));
+    }
+    SUMWISE_BLAKE3_TARGET static __m256i rot12(__m256i x) {
+        return _mm256_or_si256(_mm256_srli_epi32(x, 12), _mm256_slli_epi32(x, 20));
+    }
+    SUMWISE_BLAKE3_TARGET static __m256i rot8(__m256i x) {
+        return _mm256_shuffle_epi8(x, _mm256_setr_epi8(1, 2, 3, 0, 5, 6, 7, 4, 9, 10, 11, 8, 13, 14, 15, 12, 1, 2, 3,
+                                                       0, 5, 6, 7, 4, 9, 10, 11, 8, 13, 14, 15, 12));
+    }
+    SUMWISE_BLAKE3_TARGET static __m256i rot7(__m256i x) {
+        return _mm256_or_si256(_mm256_srli_epi32(x, 7), _mm256_slli_epi32(x, 25));
+    }
 
-// One block of eight inputs, `stride` bytes apart.
-SUMWISE_AVX2_TARGET void compressEight(__m256i h[8], const std::uint8_t* block, std::size_t stride,
-                                       __m256i counterLow, __m256i counterHigh, std::uint32_t flags) {
-    __m256i m[16];
-    for (int j = 0; j < 8; ++j) {
-        m[j] = load(block + j * stride);
-        m[j + 8] = load(block + j * stride + 32);
+    SUMWISE_BLAKE3_TARGET static void g(__m256i& a, __m256i& b, __m256i& c, __m256i& d, __m256i x, __m256i y) {
+        a = add(add(a, b), x);
+        d = rot16(xorv(d, a));
+        c = add(c, d);
+        b = rot12(xorv(b, c));
+        a = add(add(a, b), y);
+        d = rot8(xorv(d, a));
+        c = add(c, d);
+        b = rot7(xorv(b, c));
     }
-    transpose(m);
-    transpose(m + 8);
-    __m256i v[16] = {h[0],
-                     h[1],
-                     h[2],
-                     h[3],
-                     h[4],
-                     h[5],
-                     h[6],
-                     h[7],
-                     _mm256_set1_epi32(static_cast<int>(kIv[0])),
-                     _mm256_set1_epi32(static_cast<int>(kIv[1])),
-                     _mm256_set1_epi32(static_cast<int>(kIv[2])),
-                     _mm256_set1_epi32(static_cast<int>(kIv[3])),
-                     counterLow,
-                     counterHigh,
-                     _mm256_set1_epi32(static_cast<int>(kBlockBytes)),
-                     _mm256_set1_epi32(static_cast<int>(flags))};
-#pragma GCC unroll 7
-    for (int r = 0; r < 7; ++r) {
-        const std::uint8_t* s = kSchedule.word[r];
-        g(v[0], v[4], v[8], v[12], m[s[0]], m[s[1]]);
-        g(v[1], v[5], v[9], v[13], m[s[2]], m[s[3]]);
-        g(v[2], v[6], v[10], v[14], m[s[4]], m[s[5]]);
-        g(v[3], v[7], v[11], v[15], m[s[6]], m[s[7]]);
-        g(v[0], v[5], v[10], v[15], m[s[8]], m[s[9]]);
-        g(v[1], v[6], v[11], v[12], m[s[10]], m[s[11]]);
-        g(v[2], v[7], v[8], v[13], m[s[12]], m[s[13]]);
-        g(v[3], v[4], v[9], v[14], m[s[14]], m[s[15]]);
+
+    // One block of eight inputs, `stride` bytes apart, as word-major lanes.
+    SUMWISE_BLAKE3_TARGET static void loadWords(__m256i m[16], const std::uint8_t* block, std::size_t stride) {
+        for (int j = 0; j < 8; ++j) {
+            m[j] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + j * stride));
+            m[j + 8] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + j * stride + 32));
+        }
+        transpose(m);
+        transpose(m + 8);
     }
-    for (int i = 0; i < 8; ++i) h[i] = xorv(v[i], v[i + 8]);
-}
+};
 
 }  // namespace
 
-SUMWISE_AVX2_TARGET void hashManyAvx2(const std::uint8_t* input, std::size_t count, std::size_t blocks,
-                                      const std::uint32_t key[8], std::uint64_t counter, bool incrementCounter,
-                                      std::uint32_t flags, std::uint32_t flagsStart, std::uint32_t flagsEnd,
-                                      std::uint8_t* out) {
+SUMWISE_BLAKE3_TARGET void hashManyAvx2(const std::uint8_t* input, std::size_t count, std::size_t blocks,
+                                        const std::uint32_t key[8], std::uint64_t counter, bool incrementCounter,
+                                        std::uint32_t flags, std::uint32_t flagsStart, std::uint32_t flagsEnd,
+                                        std::uint8_t* out) {
     const std::size_t stride = blocks * kBlockBytes;
     for (; count >= 8; count -= 8, input += 8 * stride, out += 8 * kCvBytes, counter += incrementCounter ? 8 : 0) {
         std::uint32_t low[8];
         std::uint32_t high[8];
-        for (unsigned j = 0; j < 8; ++j) {
-            const std::uint64_t c = counter + (incrementCounter ? j : 0);
-            low[j] = static_cast<std::uint32_t>(c);
-            high[j] = static_cast<std::uint32_t>(c >> 32);
-        }
+        laneCounters(counter, incrementCounter, low, high);
         const __m256i counterLow = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(low));
         const __m256i counterHigh = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(high));
         __m256i h[8];
-        for (int i = 0; i < 8; ++i) h[i] = _mm256_set1_epi32(static_cast<int>(key[i]));
-        for (std::size_t b = 0; b < blocks; ++b) {
-            const std::uint32_t blockFlags = flags | (b == 0 ? flagsStart : 0) | (b + 1 == blocks ? flagsEnd : 0);
-            compressEight(h, input + b * kBlockBytes, stride, counterLow, counterHigh, blockFlags);
-        }
+        for (int i = 0; i < 8; ++i) h[i] = Avx2::splat(key[i]);
+        compressLanes<Avx2>(h, input, stride, blocks, counterLow, counterHigh, flags, flagsStart, flagsEnd);
         // Word-major back to one chaining value per input: the same transpose.
         transpose(h);
         for (int j = 0; j < 8; ++j) _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + kCvBytes * j), h[j]);

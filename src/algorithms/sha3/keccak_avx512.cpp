@@ -3,6 +3,7 @@
 // chi's and-not with its xor, and theta's five-way parities, become
 // three-input logic instructions, and every rotation one instruction.
 #include "algorithms/sha3/keccak_internal.h"
+#include "algorithms/sha3/keccak_lanes.h"
 
 #if SUMWISE_KECCAK_AVX512
 
@@ -23,11 +24,9 @@ SUMWISE_KECCAK_TARGET inline __m128i chi(__m128i a, __m128i b, __m128i c) {
     return _mm_ternarylogic_epi64(a, b, c, 0xD2);
 }
 
-// Lane (x, y) is named by its row (b, g, k, m, s for y = 0..4) and column
-// (a, e, i, o, u for x = 0..4); it sits at index x + 5y. One round from the
-// lanes A.. into the lanes E..: theta's column parities, then per row of the
-// result the five lanes that rho and pi bring there, then chi on that row
-// and iota on the first lane.
+// One round from the lanes A.. into the lanes E.. (names in keccak_lanes.h):
+// theta's column parities, then per row of the result the five lanes that
+// rho and pi bring there, then chi on that row and iota on the first lane.
 #define KECCAK_ROUND(A, E, constant) \
     { \
         const __m128i c0 = xor3(xor3(A##ba, A##ga, A##ka), A##ma, A##sa); \
@@ -93,11 +92,6 @@ SUMWISE_KECCAK_TARGET inline __m128i chi(__m128i a, __m128i b, __m128i c) {
         E##su = chi(b4, b0, b1); \
     }
 
-#define KECCAK_LANES(X, Y)                                                                                          \
-    X(Y##ba, 0) X(Y##be, 1) X(Y##bi, 2) X(Y##bo, 3) X(Y##bu, 4) X(Y##ga, 5) X(Y##ge, 6) X(Y##gi, 7) X(Y##go, 8)      \
-        X(Y##gu, 9) X(Y##ka, 10) X(Y##ke, 11) X(Y##ki, 12) X(Y##ko, 13) X(Y##ku, 14) X(Y##ma, 15) X(Y##me, 16)       \
-            X(Y##mi, 17) X(Y##mo, 18) X(Y##mu, 19) X(Y##sa, 20) X(Y##se, 21) X(Y##si, 22) X(Y##so, 23) X(Y##su, 24)
-
 }  // namespace
 
 SUMWISE_KECCAK_TARGET void absorbAvx512(std::uint64_t* state, const std::uint8_t* blocks, std::size_t count,
@@ -116,11 +110,7 @@ SUMWISE_KECCAK_TARGET void absorbAvx512(std::uint64_t* state, const std::uint8_t
         lane = _mm_xor_si128(lane, _mm_loadl_epi64(reinterpret_cast<const __m128i*>(blocks + 8 * (index)))); \
         [[fallthrough]];
         switch (lanes) {
-            KECCAK_ADD(Asu, 24) KECCAK_ADD(Aso, 23) KECCAK_ADD(Asi, 22) KECCAK_ADD(Ase, 21) KECCAK_ADD(Asa, 20)
-            KECCAK_ADD(Amu, 19) KECCAK_ADD(Amo, 18) KECCAK_ADD(Ami, 17) KECCAK_ADD(Ame, 16) KECCAK_ADD(Ama, 15)
-            KECCAK_ADD(Aku, 14) KECCAK_ADD(Ako, 13) KECCAK_ADD(Aki, 12) KECCAK_ADD(Ake, 11) KECCAK_ADD(Aka, 10)
-            KECCAK_ADD(Agu, 9) KECCAK_ADD(Ago, 8) KECCAK_ADD(Agi, 7) KECCAK_ADD(Age, 6) KECCAK_ADD(Aga, 5)
-            KECCAK_ADD(Abu, 4) KECCAK_ADD(Abo, 3) KECCAK_ADD(Abi, 2) KECCAK_ADD(Abe, 1) KECCAK_ADD(Aba, 0)
+            KECCAK_LANES_DOWN(KECCAK_ADD, A)
             default: break;
         }
 #undef KECCAK_ADD

@@ -14,14 +14,14 @@
 
 #include "algorithms/bytes.h"
 #include "algorithms/sha3/keccak_internal.h"
+#include "algorithms/sha3/keccak_lanes.h"
 
 namespace sumwise::keccak {
 
 #define KECCAK_INLINE inline __attribute__((always_inline))
 
-// Lane (x, y) is named by its row (b, g, k, m, s for y = 0..4) and column
-// (a, e, i, o, u for x = 0..4); it sits at index x + 5y. The complemented
-// lanes are be, bi, go, ki, mi and sa.
+// The complemented lanes (names in keccak_lanes.h) are be, bi, go, ki, mi
+// and sa.
 //
 // One round from the lanes A.. into the lanes E..: theta's column parities,
 // then per row of the result the five lanes that rho and pi bring there,
@@ -92,11 +92,6 @@ namespace sumwise::keccak {
         E##su = b4 ^ (b0 & b1); \
     }
 
-#define KECCAK_LANES(X, Y)                                                                                          \
-    X(Y##ba, 0) X(Y##be, 1) X(Y##bi, 2) X(Y##bo, 3) X(Y##bu, 4) X(Y##ga, 5) X(Y##ge, 6) X(Y##gi, 7) X(Y##go, 8)      \
-        X(Y##gu, 9) X(Y##ka, 10) X(Y##ke, 11) X(Y##ki, 12) X(Y##ko, 13) X(Y##ku, 14) X(Y##ma, 15) X(Y##me, 16)       \
-            X(Y##mi, 17) X(Y##mo, 18) X(Y##mu, 19) X(Y##sa, 20) X(Y##se, 21) X(Y##si, 22) X(Y##so, 23) X(Y##su, 24)
-
 // Complements the six lanes kept complemented, on the way in and out.
 KECCAK_INLINE void complementLanes(std::uint64_t* state) {
     for (const int i : {1, 2, 8, 12, 17, 20}) state[i] = ~state[i];
@@ -118,11 +113,7 @@ KECCAK_INLINE void absorbRounds(std::uint64_t* state, const std::uint8_t* blocks
         lane ^= bytes::load64le(blocks + 8 * (index));                                                                \
         [[fallthrough]];
         switch (lanes) {
-            KECCAK_ADD(Asu, 24) KECCAK_ADD(Aso, 23) KECCAK_ADD(Asi, 22) KECCAK_ADD(Ase, 21) KECCAK_ADD(Asa, 20)
-            KECCAK_ADD(Amu, 19) KECCAK_ADD(Amo, 18) KECCAK_ADD(Ami, 17) KECCAK_ADD(Ame, 16) KECCAK_ADD(Ama, 15)
-            KECCAK_ADD(Aku, 14) KECCAK_ADD(Ako, 13) KECCAK_ADD(Aki, 12) KECCAK_ADD(Ake, 11) KECCAK_ADD(Aka, 10)
-            KECCAK_ADD(Agu, 9) KECCAK_ADD(Ago, 8) KECCAK_ADD(Agi, 7) KECCAK_ADD(Age, 6) KECCAK_ADD(Aga, 5)
-            KECCAK_ADD(Abu, 4) KECCAK_ADD(Abo, 3) KECCAK_ADD(Abi, 2) KECCAK_ADD(Abe, 1) KECCAK_ADD(Aba, 0)
+            KECCAK_LANES_DOWN(KECCAK_ADD, A)
             default: break;
         }
 #undef KECCAK_ADD

@@ -46,7 +46,7 @@ SUMWISE_XXH3_TARGET void stripesAvx512(std::uint64_t* accumulators, const std::u
     __m512i acc = _mm512_loadu_si512(accumulators);
     for (; count >= kStripesPerBlock; count -= kStripesPerBlock, data += kBlockSize) {
         for (std::size_t s = 0; s < kStripesPerBlock; ++s) {
-            _mm_prefetch(reinterpret_cast<const char*>(data + kStripeSize * s + 384), _MM_HINT_T0);
+            _mm_prefetch(reinterpret_cast<const char*>(data + kStripeSize * s + kPrefetchDistance), _MM_HINT_T0);
             acc = stripe(acc, data + kStripeSize * s, keys[s]);
         }
         acc = scramble(acc, scrambleKey);

@@ -45,7 +45,7 @@ SUMWISE_XXH3_TARGET void stripesSse2(std::uint64_t* accumulators, const std::uin
     for (int j = 0; j < 4; ++j) acc[j] = load(reinterpret_cast<const std::uint8_t*>(accumulators + 2 * j));
     for (; count >= kStripesPerBlock; count -= kStripesPerBlock, data += kBlockSize) {
         for (std::size_t s = 0; s < kStripesPerBlock; ++s) {
-            _mm_prefetch(reinterpret_cast<const char*>(data + kStripeSize * s + 384), _MM_HINT_T0);
+            _mm_prefetch(reinterpret_cast<const char*>(data + kStripeSize * s + kPrefetchDistance), _MM_HINT_T0);
             stripe(acc, data + kStripeSize * s, kSecret + 8 * s);
         }
         scramble(acc, kSecret + kScrambleOffset);

@@ -46,6 +46,9 @@ inline constexpr std::size_t kStripesPerBlock = (kSecretSize - kStripeSize) / 8;
 inline constexpr std::size_t kBlockSize = kStripeSize * kStripesPerBlock;
 inline constexpr std::size_t kScrambleOffset = kSecretSize - kStripeSize;
 inline constexpr std::size_t kLastStripeOffset = kSecretSize - kStripeSize - 7;
+// How far ahead of the stripe in hand the vector loops prefetch: six stripes,
+// the same for every register width.
+inline constexpr std::size_t kPrefetchDistance = 384;
 
 inline std::uint64_t rotl64(std::uint64_t x, int r) { return (x << r) | (x >> (64 - r)); }
 inline std::uint64_t read64(const std::uint8_t* p) { return bytes::load64le(p); }
